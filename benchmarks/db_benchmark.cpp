@@ -1,0 +1,143 @@
+// Measures the database layer on an office of a large company: 100,000 subscribers and about 2,000,000
+// payments (made once and kept in the cache folder). QUELMAR_BENCH_SUBSCRIBERS and QUELMAR_BENCH_PAYMENTS
+// size a smaller office, QUELMAR_BENCH_DIR chooses where it is kept.
+
+#include "db/database.h"
+#include "db/recordset.h"
+#include "db/sqlitestatement.h"
+#include "subscribers/demooffice.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace quelmar;
+
+namespace {
+
+qint64 setting(const char* name, qint64 fallback)
+{
+    const QByteArray value = qgetenv(name);
+    return value.isEmpty() ? fallback : value.toLongLong();
+}
+
+// The cached office's database, made on first use.
+QString largeDatabase()
+{
+    static const QString path = [] {
+        const qint64 subscribers = setting("QUELMAR_BENCH_SUBSCRIBERS", 100000);
+        const qint64 payments = setting("QUELMAR_BENCH_PAYMENTS", 2000000);
+        QString base = qEnvironmentVariable("QUELMAR_BENCH_DIR");
+        if (base.isEmpty())
+            base = QDir::tempPath() + QStringLiteral("/quelmar-bench");
+        const QString folder = QStringLiteral("%1/office-%2-%3").arg(base).arg(subscribers).arg(payments);
+        const QString file = folder + QLatin1Char('/') + subscribers::demoDatabaseFileName();
+        if (!QFileInfo::exists(file)) {
+            std::fprintf(stderr, "Creating %s ...\n", qPrintable(folder));
+            const db::DbError error =
+                subscribers::createLargeOffice(folder, static_cast<int>(subscribers), payments, 1, nullptr);
+            if (!error.ok()) {
+                std::fprintf(stderr, "%d %s\n", error.number, qPrintable(error.description));
+                std::exit(1);
+            }
+        }
+        return file;
+    }();
+    return path;
+}
+
+std::unique_ptr<db::Database> openDatabase(benchmark::State& state)
+{
+    db::DbError error;
+    auto database = db::Database::open(largeDatabase(), {}, error);
+    if (!database)
+        state.SkipWithError(qPrintable(error.description));
+    return database;
+}
+
+std::unique_ptr<db::Recordset> openRows(benchmark::State& state, db::Database& database, const QString& sql,
+                                        db::RecordsetType type = db::RecordsetType::Dynaset)
+{
+    db::DbError error;
+    auto rows = database.openRecordset(sql, type, error);
+    if (!rows)
+        state.SkipWithError(qPrintable(error.description));
+    return rows;
+}
+
+const QString allPayments = QStringLiteral("SELECT * FROM Pagos");
+
+// The database's own work, for comparison: count the payments and read the first 100 rows.
+void BM_SqliteCountAndFirstPage(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    for (auto _ : state) {
+        db::SqliteStatement count(database->handle(), QStringLiteral("SELECT count(*) FROM \"Pagos\""));
+        count.step();
+        benchmark::DoNotOptimize(count.int64(0));
+        db::SqliteStatement page(database->handle(), QStringLiteral("SELECT * FROM \"Pagos\" LIMIT 100"));
+        while (page.step())
+            benchmark::DoNotOptimize(page.value(0));
+    }
+}
+BENCHMARK(BM_SqliteCountAndFirstPage)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDynasetAndCountAllPayments(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto database = openDatabase(state);
+        auto rows = openRows(state, *database, allPayments);
+        benchmark::DoNotOptimize(rows->recordCount());
+    }
+}
+BENCHMARK(BM_OpenDynasetAndCountAllPayments)->Unit(benchmark::kMillisecond);
+
+void BM_FirstHundredPaymentRows(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    for (auto _ : state) {
+        auto rows = openRows(state, *database, allPayments);
+        benchmark::DoNotOptimize(rows->recordCount());
+        for (int i = 0; i < 100 && !rows->eof(); ++i) {
+            for (int f = 0; f < rows->fieldCount(); ++f)
+                benchmark::DoNotOptimize(rows->value(f));
+            rows->moveNext();
+        }
+    }
+}
+BENCHMARK(BM_FirstHundredPaymentRows)->Unit(benchmark::kMillisecond);
+
+void BM_DistrictStatisticsCrosstab(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    for (auto _ : state) {
+        auto rows = openRows(
+            state, *database,
+            QStringLiteral("TRANSFORM Count(*) AS Suma SELECT Suscriptores.Colonia, Count(*) AS Total "
+                           "FROM Suscriptores GROUP BY Suscriptores.Colonia PIVOT Suscriptores.Clase"),
+            db::RecordsetType::Snapshot);
+        for (rows->moveFirst(); !rows->eof(); rows->moveNext())
+            benchmark::DoNotOptimize(rows->value(1));
+    }
+}
+BENCHMARK(BM_DistrictStatisticsCrosstab)->Unit(benchmark::kMillisecond);
+
+void BM_FindNamesContaining(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    for (auto _ : state) {
+        auto rows = openRows(state, *database, QStringLiteral("SELECT Nombre, Clave FROM Suscriptores"));
+        // The last match is the worst case: every key up to it is read.
+        benchmark::DoNotOptimize(rows->findLast(QStringLiteral("Nombre like '*ana*'")));
+    }
+}
+BENCHMARK(BM_FindNamesContaining)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,552 @@
+#include "db/database.h"
+
+#include "db/catalogue.h"
+#include "db/jetsql.h"
+#include "db/recordset.h"
+#include "db/recordsetsource.h"
+#include "db/sqlitefunctions.h"
+#include "db/sqlitestatement.h"
+#include "db/usersfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+namespace quelmar::db {
+
+using catalogue::quoteName;
+
+namespace {
+
+// How long SQLite itself waits for a lock before the program's own retry rules take over.
+constexpr int BusyTimeoutMs = 250;
+
+DbError fileError(int number, const QString& path)
+{
+    return DbError::make(number, jetDescription(number, {QDir::toNativeSeparators(path)}));
+}
+
+bool isSqliteFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(16);
+    return head.isEmpty() || head.startsWith("SQLite format 3");
+}
+
+// A bare table name given instead of a statement.
+bool isTableName(const QString& source)
+{
+    static const QRegularExpression name(QStringLiteral(R"(^\s*(\[[^\]]+\]|[^\s\[\]();,'"]+)\s*$)"));
+    return name.match(source).hasMatch();
+}
+
+QString unbracket(const QString& name)
+{
+    QString n = name.trimmed();
+    if (n.startsWith(QLatin1Char('[')) && n.endsWith(QLatin1Char(']')))
+        n = n.mid(1, n.size() - 2);
+    return n;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+
+bool Database::isJetFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(32);
+    return head.size() >= 19 &&
+           (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB");
+}
+
+DbError Database::openHandle(const QString& path, int flags)
+{
+    m_path = path;
+    const int code =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code != SQLITE_OK) {
+        const int extended = m_handle ? sqlite3_extended_errcode(m_handle) : code;
+        sqlite3_close_v2(m_handle);
+        m_handle = nullptr;
+        return fromSqlite(extended, QString(), QDir::toNativeSeparators(path));
+    }
+    sqlite3_extended_result_codes(m_handle, 1);
+    // A double-quoted word is a name, never a text: an unknown field is an error, not its own name.
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_busy_timeout(m_handle, BusyTimeoutMs);
+    registerSqlFunctions(m_handle);
+    // Reading the schema tells a database from any other file.
+    SqliteStatement probe(m_handle, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!probe.isValid() || !probe.step()) {
+        const DbError error = probe.error();
+        if (error.number == jeterror::UnrecognizedFormat || error.number == jeterror::CorruptDatabase)
+            return fileError(error.number, path);
+        return error;
+    }
+    return {};
+}
+
+std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options, DbError& error)
+{
+    error = {};
+    const QFileInfo info(path);
+    if (!info.exists())
+        return error = fileError(jeterror::FileNotFound, path), nullptr;
+    if (!info.isFile())
+        return error = fileError(jeterror::InvalidPath, path), nullptr;
+    if (isJetFile(path)) {
+        error =
+            DbError::make(jeterror::UnrecognizedFormat,
+                          QStringLiteral("Unrecognized database format '%1'.  The file is a Microsoft Jet "
+                                         "(Access) database; it has to be imported before this program can "
+                                         "use it.")
+                              .arg(QDir::toNativeSeparators(path)));
+        return nullptr;
+    }
+    if (!isSqliteFile(path))
+        return error = fileError(jeterror::UnrecognizedFormat, path), nullptr;
+
+    std::unique_ptr<Database> database(new Database);
+    database->m_users = std::make_unique<UsersFile>(path);
+    const QList<UsersFile::Holder> others = database->m_users->others();
+    for (const UsersFile::Holder& holder : others) {
+        if (holder.exclusive)
+            return error = fileError(jeterror::OpenedExclusively, path), nullptr;
+    }
+    if (options.exclusive && !others.isEmpty())
+        return error = fileError(jeterror::FileInUse, path), nullptr;
+
+    const bool readOnly = options.readOnly || !info.isWritable();
+    error = database->openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    if (!error.ok())
+        return nullptr;
+    database->m_readOnly = options.readOnly;
+    if (!readOnly) {
+        // Readers never block a writer, and a writer never blocks readers: grids stay open while others
+        // write.
+        runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=WAL"));
+    }
+    if (options.exclusive) {
+        runSql(database->m_handle, QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+        error = runSql(database->m_handle, QStringLiteral("BEGIN EXCLUSIVE"));
+        if (!error.ok())
+            return error = fileError(jeterror::FileInUse, path), nullptr;
+        runSql(database->m_handle, QStringLiteral("COMMIT"));
+    }
+    database->m_users->enter(options.exclusive);
+    return database;
+}
+
+std::unique_ptr<Database> Database::create(const QString& path, DbError& error)
+{
+    error = {};
+    if (QFileInfo::exists(path)) {
+        error = DbError::make(
+            3204, QStringLiteral("Database '%1' already exists.").arg(QDir::toNativeSeparators(path)));
+        return nullptr;
+    }
+    std::unique_ptr<Database> database(new Database);
+    error = database->openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (!error.ok())
+        return nullptr;
+    runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=WAL"));
+    error = runSql(database->m_handle, catalogue::createCatalogueSql());
+    if (!error.ok())
+        return nullptr;
+    database->m_users = std::make_unique<UsersFile>(path);
+    database->m_users->enter(false);
+    return database;
+}
+
+Database::~Database()
+{
+    if (m_transactionDepth > 0)
+        runSql(m_handle, QStringLiteral("ROLLBACK"));
+    sqlite3_close_v2(m_handle);
+    m_users.reset();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+DbError Database::describeConstraint(DbError error, int extendedCode, const QString& message)
+{
+    if (extendedCode != SQLITE_CONSTRAINT_CHECK)
+        return error;
+    // Our rules are named "Table.Field".
+    const QString qualified = message.section(QLatin1Char(':'), 1).trimmed();
+    const FieldDef def =
+        field(qualified.section(QLatin1Char('.'), 0, 0), qualified.section(QLatin1Char('.'), 1));
+    error.number = jeterror::ValidationRuleViolated;
+    error.description = def.validationText.isEmpty() ? jetDescription(jeterror::ValidationRuleViolated,
+                                                                      {def.validationRule, qualified})
+                                                     : def.validationText;
+    return error;
+}
+
+DbError Database::executeNative(const QString& sql, const QVariantList& values, qint64* rowsAffected)
+{
+    if (m_readOnly)
+        return DbError::make(jeterror::ReadOnly, {}, sql);
+    SqliteStatement statement(m_handle, sql);
+    if (!statement.isValid())
+        return statement.error();
+    if (!statement.bind(values))
+        return statement.error();
+    while (statement.step()) {
+    }
+    if (!statement.error().ok()) {
+        const int extended = sqlite3_extended_errcode(m_handle);
+        return describeConstraint(statement.error(), extended, QString::fromUtf8(sqlite3_errmsg(m_handle)));
+    }
+    if (rowsAffected)
+        *rowsAffected = sqlite3_changes64(m_handle);
+    return {};
+}
+
+DbError Database::execute(const QString& jetSql, const QVariantList& values, qint64* rowsAffected)
+{
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    if (!translated.error.ok())
+        return translated.error;
+    if (translated.kind == jetsql::StatementKind::Select ||
+        translated.kind == jetsql::StatementKind::Crosstab)
+        return DbError::make(3065, QStringLiteral("Cannot execute a select query."), jetSql);
+    DbError error = executeNative(translated.sql, values, rowsAffected);
+    if (!error.ok())
+        error.statement = jetSql;
+    return error;
+}
+
+std::unique_ptr<PreparedStatement> Database::prepare(const QString& jetSql, DbError& error)
+{
+    error = {};
+    if (m_readOnly)
+        return error = DbError::make(jeterror::ReadOnly, {}, jetSql), nullptr;
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    if (!translated.error.ok())
+        return error = translated.error, nullptr;
+    if (translated.kind == jetsql::StatementKind::Select ||
+        translated.kind == jetsql::StatementKind::Crosstab)
+        return error = DbError::make(3065, QStringLiteral("Cannot execute a select query."), jetSql), nullptr;
+    auto statement = std::make_unique<SqliteStatement>(m_handle, translated.sql);
+    if (!statement->isValid()) {
+        error = statement->error();
+        error.statement = jetSql;
+        return nullptr;
+    }
+    return std::make_unique<PreparedStatement>(*this, std::move(statement), jetSql);
+}
+
+PreparedStatement::PreparedStatement(Database& database, std::unique_ptr<SqliteStatement> statement,
+                                     QString jetSql)
+    : m_database(database), m_statement(std::move(statement)), m_jetSql(std::move(jetSql))
+{}
+
+PreparedStatement::~PreparedStatement() = default;
+
+DbError PreparedStatement::run(const QVariantList& values, qint64* rowsAffected)
+{
+    m_statement->reset();
+    if (!m_statement->bind(values))
+        return m_statement->error();
+    while (m_statement->step()) {
+    }
+    DbError error = m_statement->error();
+    if (!error.ok()) {
+        const int extended = sqlite3_extended_errcode(m_database.handle());
+        error = m_database.describeConstraint(error, extended,
+                                              QString::fromUtf8(sqlite3_errmsg(m_database.handle())));
+        error.statement = m_jetSql;
+        return error;
+    }
+    if (rowsAffected)
+        *rowsAffected = sqlite3_changes64(m_database.handle());
+    return {};
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type, DbError& error)
+{
+    error = {};
+    QString jetSql = source.trimmed();
+    if (jetSql.startsWith(QLatin1Char('&'))) {
+        jetSql = storedQuerySql(jetSql.mid(1).trimmed());
+        if (jetSql.isEmpty()) {
+            error = DbError::make(jeterror::TableNotFound,
+                                  jetDescription(jeterror::TableNotFound, {source.mid(1)}), source);
+            return nullptr;
+        }
+    } else if (isTableName(jetSql)) {
+        const QString name = unbracket(jetSql);
+        if (type == RecordsetType::Table)
+            return openTable(name, QString(), error);
+        if (!storedQuerySql(name).isEmpty() && !hasTable(name))
+            jetSql = storedQuerySql(name);
+        else
+            jetSql = QStringLiteral("SELECT * FROM [%1]").arg(name);
+    }
+    if (type == RecordsetType::Table) {
+        error = DbError::make(jeterror::InvalidOperation, {}, source);
+        return nullptr;
+    }
+
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    if (!translated.error.ok()) {
+        error = translated.error;
+        return nullptr;
+    }
+    std::unique_ptr<Recordset::Source> rows;
+    if (translated.kind == jetsql::StatementKind::Select) {
+        rows = KeyedSource::create(*this, translated.select, type == RecordsetType::Dynaset, error);
+        if (!rows && error.ok())
+            rows = SteppedSource::create(*this, translated.sql, error);
+    } else if (translated.kind == jetsql::StatementKind::Crosstab) {
+        QVariantList values;
+        if (translated.crosstab.fixedValues.isEmpty()) {
+            SqliteStatement pivots(m_handle, jetsql::crosstabPivotValuesSql(translated.crosstab));
+            while (pivots.step())
+                values.append(pivots.value(0));
+            error = pivots.error();
+        }
+        if (error.ok())
+            rows = SteppedSource::create(*this, jetsql::crosstabSql(translated.crosstab, values), error);
+    } else {
+        error = DbError::make(3219, QStringLiteral("Invalid operation."), jetSql);
+    }
+    if (!rows) {
+        error.statement = jetSql;
+        return nullptr;
+    }
+    return std::make_unique<Recordset>(*this, type, jetSql, std::move(rows));
+}
+
+std::unique_ptr<Recordset> Database::openTable(const QString& table, const QString& index, DbError& error)
+{
+    error = {};
+    auto rows = KeyedSource::createTable(*this, unbracket(table), index, error);
+    if (!rows)
+        return nullptr;
+    return std::make_unique<Recordset>(*this, RecordsetType::Table, unbracket(table), std::move(rows));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+QList<TableInfo> Database::tables()
+{
+    QList<TableInfo> result;
+    SqliteStatement statement(m_handle,
+                              QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                             "substr(name, 1, 7) <> 'sqlite_' ORDER BY name COLLATE NOCASE"));
+    while (statement.step())
+        result.append({statement.value(0).toString(), !m_readOnly});
+    return result;
+}
+
+bool Database::hasTable(const QString& name)
+{
+    SqliteStatement statement(m_handle, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                                       "name = ? COLLATE NOCASE"));
+    statement.bind({unbracket(name)});
+    return statement.step();
+}
+
+QString Database::storedQuerySql(const QString& name)
+{
+    SqliteStatement saved(
+        m_handle, QStringLiteral("SELECT \"SQL\" FROM \"MSysQueries\" WHERE \"Name\" = ? COLLATE NOCASE"));
+    if (saved.isValid()) {
+        saved.bind({name});
+        if (saved.step())
+            return saved.value(0).toString();
+    }
+    // A view made by another tool: its SELECT as written.
+    SqliteStatement view(m_handle, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'view' AND "
+                                                  "name = ? COLLATE NOCASE"));
+    view.bind({name});
+    if (!view.step())
+        return {};
+    static const QRegularExpression as(QStringLiteral(R"(\bAS\s+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const QString sql = view.value(0).toString();
+    const QRegularExpressionMatch m = as.match(sql);
+    return m.hasMatch() ? sql.mid(m.capturedEnd()).trimmed() : QString();
+}
+
+DbError Database::createStoredQuery(const QString& name, const QString& jetSql)
+{
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    if (!translated.error.ok())
+        return translated.error;
+    if (translated.kind != jetsql::StatementKind::Select)
+        return DbError::make(jeterror::InvalidOperation, {}, jetSql);
+    Transaction transaction(*this);
+    if (!transaction.error().ok())
+        return transaction.error();
+    DbError error =
+        executeNative(QStringLiteral("CREATE TABLE IF NOT EXISTS \"MSysQueries\" (\"Name\" VARCHAR(64) "
+                                     "PRIMARY KEY COLLATE NOCASE, \"SQL\" LONGTEXT)"),
+                      {});
+    if (error.ok())
+        error =
+            executeNative(QStringLiteral("CREATE VIEW %1 AS %2").arg(quoteName(name), translated.sql), {});
+    if (error.ok())
+        error = executeNative(
+            QStringLiteral("INSERT OR REPLACE INTO \"MSysQueries\" (\"Name\", \"SQL\") VALUES (?, ?)"),
+            {name, jetSql});
+    return error.ok() ? transaction.commit() : error;
+}
+
+const QList<FieldDef>& Database::catalogueFor(const QString& table)
+{
+    const QString key = table.toLower();
+    auto it = m_catalogue.find(key);
+    if (it == m_catalogue.end())
+        it = m_catalogue.insert(key, catalogue::readFields(m_handle, table));
+    return it.value();
+}
+
+QList<FieldDef> Database::fields(const QString& table)
+{
+    return catalogueFor(unbracket(table));
+}
+
+FieldDef Database::field(const QString& table, const QString& name)
+{
+    const QString wanted = unbracket(name);
+    for (const FieldDef& f : catalogueFor(unbracket(table))) {
+        if (f.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return f;
+    }
+    return {};
+}
+
+void Database::reloadCatalogue()
+{
+    m_catalogue.clear();
+}
+
+DbError Database::createTables(const QList<TableDef>& tables)
+{
+    Transaction transaction(*this);
+    if (!transaction.error().ok())
+        return transaction.error();
+    DbError error = executeNative(catalogue::createCatalogueSql(), {});
+    for (const TableDef& table : tables) {
+        if (error.ok())
+            error = executeNative(catalogue::createTableSql(table), {});
+        const QStringList indexes = catalogue::createIndexSql(table);
+        for (const QString& index : indexes) {
+            if (error.ok())
+                error = executeNative(index, {});
+        }
+        for (int i = 0; i < table.fields.size() && error.ok(); ++i) {
+            FieldDef row = table.fields.at(i);
+            row.table = table.name;
+            if (row.position == 0)
+                row.position = i + 1;
+            error = executeNative(catalogue::insertCatalogueRowSql(), catalogue::catalogueRow(row));
+        }
+    }
+    reloadCatalogue();
+    return error.ok() ? transaction.commit() : error;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+DbError Database::beginTransaction()
+{
+    if (m_readOnly)
+        return DbError::make(jeterror::ReadOnly);
+    if (m_transactionDepth == 0) {
+        const DbError error = runSql(m_handle, QStringLiteral("BEGIN IMMEDIATE"));
+        if (!error.ok())
+            return error;
+    }
+    ++m_transactionDepth;
+    return {};
+}
+
+DbError Database::commit()
+{
+    if (m_transactionDepth == 0)
+        return DbError::make(3034,
+                             QStringLiteral("You tried to commit or rollback a transaction without first "
+                                            "beginning a transaction."));
+    if (m_transactionDepth == 1) {
+        const DbError error = runSql(m_handle, QStringLiteral("COMMIT"));
+        if (!error.ok())
+            return error; // still open: the caller may retry the commit or roll back
+    }
+    --m_transactionDepth;
+    return {};
+}
+
+void Database::rollback()
+{
+    if (m_transactionDepth > 0)
+        runSql(m_handle, QStringLiteral("ROLLBACK"));
+    m_transactionDepth = 0;
+}
+
+DbError Database::takeCounter(const QString& parameterClass, qint64& value)
+{
+    value = 0;
+    Transaction transaction(*this);
+    if (!transaction.error().ok())
+        return transaction.error();
+    SqliteStatement statement(
+        m_handle,
+        QStringLiteral("UPDATE \"Parametros\" SET \"Contenido\" = "
+                       "CAST(CAST(replace(ifnull(\"Contenido\", '0'), ',', '') AS INTEGER) + 1 AS TEXT) "
+                       "WHERE rowid = (SELECT rowid FROM \"Parametros\" WHERE \"Clase\" = ? "
+                       "ORDER BY \"Secuen\", rowid LIMIT 1) RETURNING \"Contenido\""));
+    if (!statement.isValid())
+        return statement.error();
+    statement.bind({parameterClass});
+    if (statement.step())
+        value = statement.value(0).toLongLong();
+    while (statement.step()) {
+    }
+    if (!statement.error().ok())
+        return statement.error();
+    return transaction.commit();
+}
+
+void Database::refresh()
+{
+    runSql(m_handle, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+Transaction::Transaction(Database& database) : m_database(database)
+{
+    m_error = m_database.beginTransaction();
+    m_open = m_error.ok();
+}
+
+Transaction::~Transaction()
+{
+    if (m_open)
+        m_database.rollback();
+}
+
+DbError Transaction::commit()
+{
+    if (!m_open)
+        return m_error;
+    const DbError error = m_database.commit();
+    if (error.ok())
+        m_open = false;
+    return error;
+}
+
+} // namespace quelmar::db

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "db/dberror.h"
+#include "db/fielddef.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+struct sqlite3;
+
+namespace quelmar::db {
+
+class PreparedStatement;
+class Recordset;
+class SqliteStatement;
+class UsersFile;
+
+enum class RecordsetType
+{
+    Table,   // a whole table in the order of one of its indexes; Seek works on it
+    Dynaset, // rows by key, read as they are needed, updatable when the statement allows it
+    Snapshot // read-only
+};
+
+struct TableInfo
+{
+    QString name;
+    bool updatable = true;
+};
+
+// The open database: an SQLite file at the path the office knows as X + ".mdb". Everything outside src/db
+// speaks the system's SQL to it and reads data through Recordset.
+class Database
+{
+public:
+    struct OpenOptions
+    {
+        bool exclusive = false;
+        bool readOnly = false;
+    };
+
+    // Opens an existing database. Errors: 3024 missing file, 3343 not a database of ours (with a clear
+    // description when it is a Jet file), 3045 in exclusive use, 3051 when exclusive use is asked and others
+    // have it open, 3049 damaged file.
+    static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options, DbError& error);
+    // Creates a new, empty database file; fails when the file exists.
+    static std::unique_ptr<Database> create(const QString& path, DbError& error);
+    // True when the file begins like a Jet database.
+    static bool isJetFile(const QString& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    QString path() const { return m_path; }
+    bool isReadOnly() const { return m_readOnly; }
+
+    // Runs an action statement (INSERT, UPDATE, DELETE, DDL) written in the system's SQL. Values bound to
+    // "?" placeholders in order. rowsAffected receives the count when given.
+    DbError execute(const QString& jetSql, const QVariantList& values = {}, qint64* rowsAffected = nullptr);
+
+    // An action statement prepared once and run many times with different values (bulk writes).
+    std::unique_ptr<PreparedStatement> prepare(const QString& jetSql, DbError& error);
+
+    // Opens a statement, a table name or "&" + the name of a stored query.
+    std::unique_ptr<Recordset> openRecordset(const QString& source, RecordsetType type, DbError& error);
+    // Opens a table in the order of one of its indexes, for Seek.
+    std::unique_ptr<Recordset> openTable(const QString& table, const QString& index, DbError& error);
+
+    // Tables (not views), by name without regard to case; "MSys" tables included as the engine lists them.
+    QList<TableInfo> tables();
+    bool hasTable(const QString& name);
+    // The SELECT of a stored query (a view), as stored; empty when there is none of that name.
+    QString storedQuerySql(const QString& name);
+    // The catalogue's description of a table's fields (declared columns when the catalogue has no row).
+    QList<FieldDef> fields(const QString& table);
+    // One field; a FieldDef with an empty name when the table has no such field.
+    FieldDef field(const QString& table, const QString& name);
+    // Forgets what was read of the catalogue (after the schema changed).
+    void reloadCatalogue();
+
+    // Creates tables, their indexes and their catalogue rows in one transaction.
+    DbError createTables(const QList<TableDef>& tables);
+    // Creates a stored query (a view) from a statement in the system's SQL.
+    DbError createStoredQuery(const QString& name, const QString& jetSql);
+
+    // Transactions for writes that belong together. begin() takes the write lock at once, so that a
+    // transaction never fails half-way for a lock it could have waited for. Nesting is counted: only the
+    // outermost commit writes.
+    DbError beginTransaction();
+    DbError commit();
+    void rollback();
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
+    // Adds one to the counter kept as a number in Contenido of the first Parametros row of the class (by
+    // Secuen) and gives the new value, in one atomic step. 0 when the class has no row.
+    DbError takeCounter(const QString& parameterClass, qint64& value);
+
+    // Writes what is cached to the file (the engine's "idle with refresh").
+    void refresh();
+
+    sqlite3* handle() const { return m_handle; }
+
+private:
+    friend class KeyedSource;
+    friend class PreparedStatement;
+
+    Database() = default;
+    // Runs a statement already in SQLite's dialect (the layer's own statements, with bound values).
+    DbError executeNative(const QString& sql, const QVariantList& values, qint64* rowsAffected = nullptr);
+    // Error numbers of constraint failures completed from the catalogue (rule, validation text, field).
+    DbError describeConstraint(DbError error, int extendedCode, const QString& message);
+    DbError openHandle(const QString& path, int flags);
+    const QList<FieldDef>& catalogueFor(const QString& table);
+
+    QString m_path;
+    bool m_readOnly = false;
+    sqlite3* m_handle = nullptr;
+    int m_transactionDepth = 0;
+    std::unique_ptr<UsersFile> m_users;
+    QHash<QString, QList<FieldDef>> m_catalogue; // key: lower-case table name
+};
+
+// An action statement of the system's SQL, translated and prepared once.
+class PreparedStatement
+{
+public:
+    PreparedStatement(Database& database, std::unique_ptr<SqliteStatement> statement, QString jetSql);
+    ~PreparedStatement();
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
+
+    // Runs the statement with values bound to its "?" placeholders in order.
+    DbError run(const QVariantList& values, qint64* rowsAffected = nullptr);
+
+private:
+    Database& m_database;
+    std::unique_ptr<SqliteStatement> m_statement;
+    QString m_jetSql;
+};
+
+// Begins a transaction and rolls it back unless commit() was called: for writes that belong together.
+class Transaction
+{
+public:
+    explicit Transaction(Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    const DbError& error() const { return m_error; }
+    DbError commit();
+
+private:
+    Database& m_database;
+    DbError m_error;
+    bool m_open = false;
+};
+
+} // namespace quelmar::db

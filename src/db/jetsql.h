@@ -1,0 +1,117 @@
+#pragma once
+
+#include "db/dberror.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The system's statements are written in the SQL of the engine the office program was designed for
+// ("Jet SQL"): #mm-dd-yyyy# dates, LIKE with * and ?, DISTINCTROW, True/False, [bracketed names],
+// & for concatenation, TRANSFORM … PIVOT crosstabs, "= Null". This translator turns them into SQLite's
+// dialect. It is pure: no database is needed, so every rule is tested with a table of cases.
+namespace quelmar::db::jetsql {
+
+enum class StatementKind
+{
+    Select,
+    Crosstab,
+    Insert,
+    Update,
+    Delete,
+    Other // passed through after token translation (PRAGMA-free DDL and the like)
+};
+
+// A table named in a FROM clause: its name in the database and the name the statement uses for it
+// (the alias when it has one). Subqueries and stored queries (views) are listed with isView/isSubquery
+// set by the caller that knows the database; the translator only fills name and reference.
+struct TableReference
+{
+    QString name;      // unquoted table name
+    QString reference; // unquoted name by which columns are qualified (alias or name)
+    bool isSubquery = false;
+};
+
+// One item of a SELECT list, translated.
+struct SelectItem
+{
+    QString expression; // SQLite text of the expression, without the alias
+    QString alias;      // unquoted alias given with AS; empty when none
+    QString name; // the column name the result shows: alias, else the field's name, else "Expr1000", …
+    bool isAggregate = false;
+    bool isStar = false; // "*" or "table.*"
+};
+
+// The clauses of a SELECT, each already in SQLite text (empty when absent, without its keyword).
+struct SelectParts
+{
+    bool distinct = false; // DISTINCT (DISTINCTROW is dropped: it never changes our results)
+    int top = -1;          // TOP n, -1 when absent
+    QList<SelectItem> items;
+    QString from;                 // text after FROM
+    QList<TableReference> tables; // tables of FROM, in order (first table, joined tables, comma list)
+    QString where;
+    QString groupBy;
+    QString having;
+    QString orderBy; // terms already carry COLLATE NOCASE
+    bool hasAggregates = false;
+    bool hasUnion = false; // UNION: only `sql` of the statement is meaningful
+
+    // Reassembles "SELECT … FROM … WHERE … GROUP BY … HAVING … ORDER BY … LIMIT n".
+    QString toSql() const;
+    // The select list as SQLite text, each item with "AS \"name\"" where the name differs from the
+    // expression's natural name.
+    QString selectList() const;
+};
+
+// TRANSFORM aggregate [AS alias] SELECT … GROUP BY … PIVOT expression [IN (values)].
+struct CrosstabParts
+{
+    QString aggregateFunction; // lower case SQLite name: "sum", "count", "avg", "min", "max"
+    QString aggregateArgument; // SQLite text; "*" for Count(*)
+    SelectParts select;        // the SELECT of the crosstab (row headings and other columns)
+    QString pivot;             // SQLite text of the pivot expression
+    QStringList fixedValues;   // SQLite literals from PIVOT … IN (…); empty when not given
+};
+
+struct TranslatedStatement
+{
+    StatementKind kind = StatementKind::Other;
+    QString sql;            // the whole statement in SQLite (for a crosstab: empty, see crosstabSql)
+    SelectParts select;     // for Select
+    CrosstabParts crosstab; // for Crosstab
+    QString targetTable;    // for Insert, Update and Delete: the table written
+    DbError error;          // 3061 with the statement when it does not parse
+};
+
+// Translates one statement. Never throws; a statement it cannot read comes back with error 3061.
+TranslatedStatement translate(const QString& jetSql);
+
+// Translates an expression on its own (a WHERE criterion given to Find, a validation rule's operand).
+// Error 3061 when it is not an expression.
+QString translateExpression(const QString& jetExpression, DbError* error = nullptr);
+
+// The query that lists the distinct pivot values of a crosstab, ascending, Null first.
+QString crosstabPivotValuesSql(const CrosstabParts& crosstab);
+
+// The final crosstab SELECT for the given pivot values (as read from the database): row headings, the
+// other selected columns, then one column per value in the given order, named by the value's text
+// (dates as ISO text), "<>" for Null. Rows are ordered by the statement's ORDER BY, else by the row headings.
+// When the statement lists its values (PIVOT … IN (…), fixedValues), those are the columns and pivotValues is
+// not used.
+QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues);
+
+// The one quoting helper for values that enter SQL text: 'O''Brien'. Null (an invalid QVariant) gives
+// NULL; numbers are written plainly; dates as Jet literals #mm-dd-yyyy#; booleans as True/False.
+// The result is Jet SQL, ready to be put into a statement that goes through translate().
+QString quote(const QString& text);
+QString literal(const QVariant& value);
+
+// Jet's LIKE, as the statements use it: * any run, ? one character, [abc], [a-z], [!abc] classes,
+// every other character literal (% and _ included); letters compare without regard to case or accents'
+// case ("Á" matches "á"). Used as SQLite's like() function.
+bool likeMatches(const QString& pattern, const QString& text);
+
+} // namespace quelmar::db::jetsql

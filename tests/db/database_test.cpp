@@ -1,0 +1,226 @@
+#include "testdatabase.h"
+
+#include "db/usersfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace quelmar::db;
+using quelmar::db::testing::TestDatabase;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumber)
+{
+    QTemporaryDir dir;
+    QByteArray jetHeader(64, '\0');
+    jetHeader.replace(4, 15, "Standard Jet DB");
+    writeFile(dir.filePath(QStringLiteral("Viejo.mdb")), jetHeader);
+    writeFile(dir.filePath(QStringLiteral("Texto.mdb")),
+              "esto no es una base de datos, es un texto cualquiera");
+
+    const struct
+    {
+        const char* file;
+        int number;
+        const char* mentions;
+    } cases[] = {
+        {"NoExiste.mdb", jeterror::FileNotFound, "NoExiste.mdb"},
+        {"Viejo.mdb", jeterror::UnrecognizedFormat, "Jet"},
+        {"Texto.mdb", jeterror::UnrecognizedFormat, "Texto.mdb"},
+    };
+    for (const auto& c : cases) {
+        DbError error;
+        const auto database = Database::open(dir.filePath(QString::fromUtf8(c.file)), {}, error);
+        EXPECT_EQ(database, nullptr) << c.file;
+        EXPECT_EQ(error.number, c.number) << c.file;
+        EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.mentions)))
+            << error.description.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("NoExiste.mdb"))));
+}
+
+TEST(DatabaseOpen, KeepsTheUsersFileWhileOpenAndHonoursExclusiveUse)
+{
+    TestDatabase fixture;
+    const QString ldb = UsersFile::pathFor(fixture.path());
+    EXPECT_TRUE(QFileInfo::exists(ldb));
+
+    // Another program (simulated by a line of another computer) has it open.
+    {
+        QFile file(ldb);
+        ASSERT_TRUE(file.open(QIODevice::Append | QIODevice::Text));
+        file.write("OTRA-PC\tcajero\t4242\t\n");
+    }
+    DbError error;
+    EXPECT_EQ(Database::open(fixture.path(), {.exclusive = true, .readOnly = false}, error), nullptr);
+    EXPECT_EQ(error.number, jeterror::FileInUse);
+
+    {
+        QFile file(ldb);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+        file.write("OTRA-PC\tcajero\t4242\tX\n");
+    }
+    EXPECT_EQ(Database::open(fixture.path(), {}, error), nullptr);
+    EXPECT_EQ(error.number, jeterror::OpenedExclusively);
+}
+
+TEST(DatabaseOpen, ReadOnlyRefusesWritesWithoutChangingAnything)
+{
+    TestDatabase fixture;
+    DbError error;
+    auto reader = Database::open(fixture.path(), {.exclusive = false, .readOnly = true}, error);
+    ASSERT_TRUE(error.ok()) << error.description.toStdString();
+    EXPECT_EQ(reader->execute(QStringLiteral("DELETE FROM Cobros")).number, jeterror::ReadOnly);
+    auto rows = reader->openRecordset(QStringLiteral("SELECT * FROM Cobros"), RecordsetType::Dynaset, error);
+    ASSERT_TRUE(rows);
+    EXPECT_FALSE(rows->isUpdatable());
+    EXPECT_EQ(rows->recordCount(), 5);
+}
+
+TEST(DatabaseExecute, MapsFailuresToEngineNumbersAndKeepsTheStatement)
+{
+    TestDatabase fixture;
+    const struct
+    {
+        const char* sql;
+        int number;
+        const char* inDescription;
+    } cases[] = {
+        {"SELEC * FROM Clientes", jeterror::TooFewParameters, ""},
+        {"DELETE FROM Pagoz", jeterror::TableNotFound, "Pagoz"},
+        {"UPDATE Clientes SET Nombrr = 'x'", jeterror::TooFewParameters, ""},
+        {"UPDATE Clientes SET Notas = Nada", jeterror::TooFewParameters, ""},
+        {"INSERT INTO Clientes (Unidades) VALUES (2)", jeterror::RequiredFieldNull, "'Clientes.Nombre'"},
+        {"UPDATE Clientes SET Unidades = 99", jeterror::ValidationRuleViolated, "Las unidades van de 1 a 50"},
+        {"INSERT INTO Cobros (Cliente, Monto, Concepto, Ticket) VALUES (1, 5, 'Renta', 1)",
+         jeterror::DuplicateKey, "duplicate values in the index, primary key, or relationship"},
+        {"UPDATE Cobros SET Monto = 0", jeterror::ValidationRuleViolated, ">0"},
+    };
+    for (const auto& c : cases) {
+        const QString sql = QString::fromUtf8(c.sql);
+        const DbError error = fixture.db().execute(sql);
+        EXPECT_EQ(error.number, c.number) << c.sql << " -> " << error.description.toStdString();
+        EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.inDescription)))
+            << error.description.toStdString();
+        EXPECT_EQ(error.statement, sql);
+    }
+    // Nothing was written by the failed statements.
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Count(*) AS N, Sum(Unidades) AS U FROM Clientes")),
+              QStringLiteral("5|11"));
+}
+
+TEST(DatabaseExecute, ValuesWithQuotesReachTheDatabaseIntact)
+{
+    TestDatabase fixture;
+    fixture.exec(QStringLiteral("UPDATE Clientes SET Notas = ? WHERE Nombre = ?"),
+                 {QStringLiteral("dijo 'hola'; DROP TABLE Cobros"), QStringLiteral("Luis O'Brien")});
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Notas FROM Clientes WHERE Nombre = 'luis o''brien'")),
+              QStringLiteral("dijo 'hola'; DROP TABLE Cobros"));
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Count(*) FROM Cobros")), QStringLiteral("5"));
+}
+
+TEST(DatabaseTransactions, RollBackEverythingUnlessCommitted)
+{
+    TestDatabase fixture;
+    {
+        Transaction transaction(fixture.db());
+        fixture.exec(QStringLiteral("DELETE FROM Cobros WHERE Ticket = 3"));
+        fixture.exec(QStringLiteral("UPDATE Clientes SET Situación = 'Conectado' WHERE Clave = 2"));
+    }
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Count(*) FROM Cobros WHERE Ticket = 3")),
+              QStringLiteral("2"));
+    {
+        Transaction transaction(fixture.db());
+        fixture.exec(QStringLiteral("DELETE FROM Cobros WHERE Ticket = 3"));
+        EXPECT_TRUE(transaction.commit().ok());
+    }
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Count(*) FROM Cobros WHERE Ticket = 3")),
+              QStringLiteral("0"));
+}
+
+TEST(DatabaseCounters, TwoWorkstationsNeverTakeTheSameNumber)
+{
+    TestDatabase fixture;
+    DbError error;
+    auto other = Database::open(fixture.path(), {}, error);
+    ASSERT_TRUE(error.ok());
+    QList<qint64> taken;
+    for (int i = 0; i < 10; ++i) {
+        qint64 value = 0;
+        ASSERT_TRUE((i % 2 ? *other : fixture.db()).takeCounter(QStringLiteral("CDT"), value).ok());
+        taken.append(value);
+    }
+    EXPECT_EQ(taken, (QList<qint64>{42, 43, 44, 45, 46, 47, 48, 49, 50, 51}));
+    qint64 none = -1;
+    EXPECT_TRUE(fixture.db().takeCounter(QStringLiteral("NOHAY"), none).ok());
+    EXPECT_EQ(none, 0);
+}
+
+TEST(DatabaseCounters, ALockHeldByAnotherProgramIsALockError)
+{
+    TestDatabase fixture;
+    DbError error;
+    auto other = Database::open(fixture.path(), {}, error);
+    ASSERT_TRUE(other->beginTransaction().ok());
+    other->execute(QStringLiteral("UPDATE Clientes SET Notas = 'ocupado' WHERE Clave = 1"));
+    qint64 value = 0;
+    error = fixture.db().takeCounter(QStringLiteral("CDT"), value);
+    EXPECT_TRUE(error.isLock()) << error.number;
+    other->rollback();
+    EXPECT_TRUE(fixture.db().takeCounter(QStringLiteral("CDT"), value).ok());
+    EXPECT_EQ(value, 42);
+}
+
+TEST(DatabaseStructure, ListsTablesAndStoredQueriesAndTheCatalogue)
+{
+    TestDatabase fixture;
+    QStringList names;
+    for (const TableInfo& t : fixture.db().tables())
+        names.append(t.name);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Clientes"), QStringLiteral("Cobros"),
+                                  QStringLiteral("MSysFields"), QStringLiteral("Parametros")}));
+
+    const QString jet =
+        QStringLiteral("SELECT Nombre, [Fecha de Alta] FROM Clientes WHERE Situación = \"Conectado\"");
+    ASSERT_TRUE(fixture.db().createStoredQuery(QStringLiteral("Conectados"), jet).ok());
+    EXPECT_EQ(fixture.db().storedQuerySql(QStringLiteral("conectados")), jet);
+    EXPECT_EQ(fixture.rows(QStringLiteral("&Conectados")),
+              QStringLiteral("Ana López|2020-01-15\nANA MARÍA Ruiz|2020-01-15"));
+
+    const FieldDef situacion = fixture.db().field(QStringLiteral("Clientes"), QStringLiteral("situación"));
+    EXPECT_EQ(situacion.typeCode(), jettype::Classifier);
+    EXPECT_EQ(fixture.db().field(QStringLiteral("Cobros"), QStringLiteral("Cliente")).typeCode(),
+              jettype::Relation);
+    EXPECT_EQ(fixture.db().field(QStringLiteral("Cobros"), QStringLiteral("Monto")).type, jettype::Currency);
+    const FieldDef nombre = fixture.db().field(QStringLiteral("Clientes"), QStringLiteral("Nombre"));
+    EXPECT_TRUE(nombre.required);
+    EXPECT_EQ(nombre.size, 40);
+    EXPECT_TRUE(fixture.db().field(QStringLiteral("Clientes"), QStringLiteral("Clave")).autoNumber);
+}
+
+TEST(DatabaseValues, MoneyKeepsItsCentsAndDatesStayDates)
+{
+    TestDatabase fixture;
+    fixture.exec(
+        QStringLiteral(
+            "INSERT INTO Cobros (Cliente, Fecha, Monto, Concepto, Ticket) VALUES (1, ?, 12.00, 'x', 9)"),
+        {QDate(2026, 12, 31)});
+    auto rows = fixture.open(QStringLiteral("SELECT Monto, Fecha FROM Cobros WHERE Ticket = 9"),
+                             RecordsetType::Snapshot);
+    EXPECT_EQ(rows->value(0).typeId(), QMetaType::Double);
+    EXPECT_EQ(rows->value(1).toDate(), QDate(2026, 12, 31));
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Sum(Monto) FROM Cobros WHERE Monto > 100")),
+              QStringLiteral("451.5"));
+}
