@@ -195,8 +195,8 @@ void Recordset::move(qint64 rows)
         movePrevious();
         return;
     }
+    // Past the end: EOF after the last row, as the engine leaves it.
     if (!setAbsolutePosition(target)) {
-        DbError error;
         moveLast();
         if (m_position >= 0 && target > m_position)
             moveNext();

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace quelmar {
+class Session;
+}
+
+namespace quelmar::maintenance {
+
+// The message of an error the user can act on (file, disk, memory and printer errors by their classic
+// run-time numbers); empty for any other number.
+QString knownErrorMessage(qint32 number);
+
+// The one reporter of run-time errors. A known error in a routine whose state is below 3 asks "Aviso de
+// Error" whether to repeat the operation (No: state 3 and EngineStatus 1). Other errors are shown with the
+// menu and routine they happened in (always in debugging behaviour; in production only for states 2 and 3 and
+// for the first reports of a repeated error). Every new error is appended to the error log; the same number
+// reported again counts as a repetition, and the sixth repetition is logged again, makes the routine give up
+// (state 3) and sets EngineStatus 1. Errors while writing the log are skipped.
+void ReportError(Session& session, qint32 number, int& state, const QString& description,
+                 const QString& source);
+
+} // namespace quelmar::maintenance

@@ -1,0 +1,264 @@
+#include "shell/disco.h"
+
+#include "maintenance/errortrap.h"
+#include "panels/keyboard.h"
+#include "panels/mainform.h"
+#include "shell/session.h"
+#include "shell/textlines.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+
+#include <memory>
+
+namespace quelmar::shell {
+
+namespace {
+
+// The hourglass while a file is read or written.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+RuntimeError fileError(const Session& session, int number, const QString& description, const QString& path)
+{
+    return RuntimeError{number, description + QStringLiteral(": ") + QDir::toNativeSeparators(path),
+                        session.shell.AppName};
+}
+
+QString resolved(const Session& session, const QString& file)
+{
+    return file.isEmpty() ? QString() : session.shell.WorkingFolder.absoluteFilePath(file);
+}
+
+// Why a file could not be opened, as a classic run-time error.
+RuntimeError openError(const Session& session, const QFileDevice& file, const QString& path, bool writing)
+{
+    const QFileInfo info(path);
+    if (!info.dir().exists())
+        return fileError(session, 76, QStringLiteral("Path not found"), path);
+    if (!writing && !info.exists())
+        return fileError(session, 53, QStringLiteral("File not found"), path);
+    if (info.isDir())
+        return fileError(session, 75, QStringLiteral("Path/File access error"), path);
+    if (file.error() == QFileDevice::PermissionsError)
+        return fileError(session, 70, QStringLiteral("Permission denied"), path);
+    return fileError(session, 75, QStringLiteral("Path/File access error"), path);
+}
+
+enum class DialogPurpose
+{
+    Open,
+    Save,
+};
+
+// The answer of a scripted session at a file dialog: the path typed into the name field and INTRO; an empty
+// answer presses Cancel.
+bool answerFileDialog(QFileDialog& dialog, DialogPurpose purpose, const QString& verb, const QString& text)
+{
+    if (verb != QLatin1String("answer"))
+        return false;
+    if (text.isEmpty()) {
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QPushButton* cancel = buttons ? buttons->button(QDialogButtonBox::Cancel) : nullptr;
+        if (cancel)
+            cancel->click();
+        else
+            dialog.reject();
+        return true;
+    }
+    const QString path = QDir(dialog.directory()).absoluteFilePath(text);
+    const QFileInfo info(path);
+    // The dialog would stop on a warning box of its own for these; they are answers that do not fit.
+    if (purpose == DialogPurpose::Open ? !info.isFile() : (info.isDir() || !info.dir().exists()))
+        return false;
+    if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        panels::keyboard::replaceText(name, path);
+        panels::keyboard::press(name, Qt::Key_Return);
+    }
+    if (dialog.isVisible()) {
+        dialog.selectFile(path);
+        static_cast<QDialog&>(dialog).accept();
+    }
+    return !dialog.isVisible();
+}
+
+// A file dialog, window-modal on the main form; the chosen path, or empty when the user cancels.
+QString askFileName(Session& session, const QString& title, const QString& filter, const QString& start,
+                    DialogPurpose purpose)
+{
+    bool finished = false;
+    bool accepted = false;
+    const QString startPath = resolved(session, start);
+    auto dialog = std::make_unique<QFileDialog>(session.k, title);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setAcceptMode(purpose == DialogPurpose::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(purpose == DialogPurpose::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = dialogNameFilters(filter);
+    if (!filters.isEmpty())
+        dialog->setNameFilters(filters);
+    if (startPath.isEmpty())
+        dialog->setDirectory(session.shell.WorkingFolder.absolutePath());
+    else if (QFileInfo(startPath).isDir())
+        dialog->setDirectory(startPath);
+    else
+        dialog->selectFile(startPath);
+    QObject::connect(dialog.get(), &QDialog::finished, dialog.get(), [&finished, &accepted](int result) {
+        finished = true;
+        accepted = result == QDialog::Accepted;
+    });
+
+    session.transcript.write(QStringLiteral("input"),
+                             title + QStringLiteral(": Archivo = ") + QDir::toNativeSeparators(start));
+    dialog->open();
+    QFileDialog& shown = *dialog;
+    WaitContext context{WaitKind::FileDialog, QStringLiteral("el nombre de un archivo: ") + title,
+                        dialog.get(), [&shown, purpose](const QString& verb, const QString& text) {
+                            return answerFileDialog(shown, purpose, verb, text);
+                        }};
+    session.wait.forUser([&finished] { return finished; }, context);
+    return accepted ? dialog->selectedFiles().value(0) : QString();
+}
+
+// True when the file was read (the lines read are kept even when it overflowed).
+bool readCurrentFile(Session& session, ErrorTrap& trap)
+{
+    session.files.FileLines.clear();
+    session.files.FileLineCount = 0;
+    const QString path = resolved(session, session.shell.CurrentFile);
+    WaitCursor hourglass;
+    LineBuffer buffer;
+    bool read = false;
+    trap.step([&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw openError(session, file, path, false);
+        buffer = readLines(decodeText(file.readAll()));
+        read = true;
+    });
+    buffer.lines.squeeze();
+    session.files.FileLines = buffer.lines;
+    session.files.FileLineCount = static_cast<int>(buffer.lines.size());
+    if (buffer.overflow)
+        trap.step([&] { throw fileError(session, 6, QStringLiteral("Overflow"), path); });
+    return read;
+}
+
+void writeCurrentFile(Session& session, ErrorTrap& trap)
+{
+    const QString path = resolved(session, session.shell.CurrentFile);
+    WaitCursor hourglass;
+    trap.step([&] {
+        if (path.isEmpty())
+            throw fileError(session, 52, QStringLiteral("Bad file name or number"), path);
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            throw openError(session, file, path, true);
+        for (const QString& line : std::as_const(session.files.FileLines)) {
+            if (!line.isEmpty())
+                file.write((line + QLatin1Char('\n')).toUtf8());
+        }
+        if (!file.commit()) {
+            if (file.error() == QFileDevice::ResourceError)
+                throw fileError(session, 61, QStringLiteral("Disk full"), path);
+            throw fileError(session, 75, QStringLiteral("Path/File access error"), path);
+        }
+    });
+    session.dialog.VarGroup.clear();
+}
+
+bool readSection(Session& session, ErrorTrap& trap)
+{
+    const QString path = resolved(session, session.shell.CurrentFile);
+    const QString name = session.files.FileLines.value(0);
+    const int limit = static_cast<int>(session.files.FileLines.size());
+    WaitCursor hourglass;
+    QStringList section;
+    bool read = false;
+    trap.step([&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw openError(session, file, path, false);
+        section = sectionLines(readLines(decodeText(file.readAll())).lines, name, limit);
+        read = true;
+    });
+    session.files.FileLines = section;
+    session.files.FileLineCount = static_cast<int>(section.size());
+    return read;
+}
+
+QString dialogTitle(const Session& session)
+{
+    return session.dialog.ValidationMessage.trimmed();
+}
+
+// The chosen path becomes CurrentFile; a cancel empties it. True when a file was chosen.
+bool choose(Session& session, const QString& title, const QString& filter, DialogPurpose purpose)
+{
+    session.shell.CurrentFile = askFileName(session, title, filter, session.shell.CurrentFile, purpose);
+    return !session.shell.CurrentFile.isEmpty();
+}
+
+} // namespace
+
+QString Disco(Session& session, const QString& mode)
+{
+    const QString which = mode.toLower();
+    ErrorTrap trap(session, QStringLiteral("Disco ") + mode, 2);
+    QString& file = session.shell.CurrentFile;
+    const QString& filter = session.dialog.VarGroup;
+    if (which == QLatin1String("dir")) {
+        choose(session, dialogTitle(session), filter, DialogPurpose::Open);
+        return file;
+    }
+    if (which == QLatin1String("dirgra")) {
+        choose(session, dialogTitle(session), filter, DialogPurpose::Save);
+        return file;
+    }
+    if (which == QLatin1String("cat")) {
+        choose(session, QStringLiteral("Catálogo de Archivos del Programa"),
+               filter + QLatin1Char('|') + filter, DialogPurpose::Open);
+        return file;
+    }
+    if (which == QLatin1String("lee")) {
+        if (!choose(session, dialogTitle(session), filter, DialogPurpose::Open))
+            return {};
+        return readCurrentFile(session, trap) ? file : QString();
+    }
+    if (which == QLatin1String("leear")) {
+        if (file.isEmpty())
+            return {};
+        return readCurrentFile(session, trap) ? file : QString();
+    }
+    if (which == QLatin1String("graba")) {
+        if (!choose(session, dialogTitle(session), filter.isEmpty() ? QStringLiteral("*.*") : filter,
+                    DialogPurpose::Save)) {
+            session.dialog.VarGroup.clear();
+            return {};
+        }
+        writeCurrentFile(session, trap);
+        return file;
+    }
+    if (which == QLatin1String("grabaar")) {
+        writeCurrentFile(session, trap);
+        return file;
+    }
+    if (which == QLatin1String("busca"))
+        return readSection(session, trap) ? file : QString();
+    return {};
+}
+
+} // namespace quelmar::shell

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "db/dberror.h"
+
+#include <QString>
+
+namespace quelmar {
+class Session;
+}
+
+namespace quelmar::startup {
+
+// Opens the session's database (the engine's mode "base"): CurrentDatabase at the path, TableList and
+// TableCount from its tables, ParamTable = Parametros as a table on its index "Clase", on its first row.
+// Whatever was open before is closed first. Returns the database layer's error (none when all went well).
+db::DbError openSessionDatabase(Session& session, const QString& path, bool exclusive, bool readOnly);
+
+} // namespace quelmar::startup

@@ -1,0 +1,193 @@
+#include "shell/startup.h"
+
+#include "db/database.h"
+#include "db/recordset.h"
+#include "maintenance/errortrap.h"
+#include "panels/controlpool.h"
+#include "panels/mainform.h"
+#include "panels/standardbox.h"
+#include "shell/accesskeys.h"
+#include "shell/companyfile.h"
+#include "shell/companyselection.h"
+#include "shell/menuform.h"
+#include "shell/menuloop.h"
+#include "shell/networkmode.h"
+#include "shell/session.h"
+#include "shell/showmenu.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+
+namespace quelmar::startup {
+
+namespace {
+
+constexpr QRgb White = 0xFFFFFFFF;
+
+struct ColourScheme
+{
+    QRgb form;
+    QRgb item;
+    QRgb panel;
+    QRgb field;
+};
+
+constexpr ColourScheme FirstScheme{qRgb(11, 11, 139), qRgb(200, 196, 255), qRgb(50, 50, 178),
+                                   qRgb(215, 255, 255)};
+constexpr ColourScheme SecondScheme{qRgb(72, 76, 128), qRgb(200, 236, 255), qRgb(134, 138, 190),
+                                    qRgb(245, 247, 255)};
+
+void setScheme(Session& session, const ColourScheme& scheme)
+{
+    session.shell.FormColour = scheme.form;
+    session.shell.ItemColour = scheme.item;
+    session.shell.PanelColour = scheme.panel;
+    session.shell.FieldColour = scheme.field;
+    ApplyColourScheme(session);
+}
+
+// A number as the office program has always written it: a blank before a number that has no sign.
+QString withSignPlace(int number)
+{
+    return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
+}
+
+void reportEscapedError(Session& session, const QString& description)
+{
+    panels::MessageBox(session, QStringLiteral("Ha ocurrido un error.  Conviene que grabe y anote el tipo de "
+                                               "problema: ") +
+                                    QLatin1Char('\n') + withSignPlace(session.menu.MenuOption) +
+                                    QStringLiteral("  ") + description);
+}
+
+} // namespace
+
+bool mainFormLoad(Session& session)
+{
+    ShellState& shell = session.shell;
+    auto lock = std::make_unique<QLockFile>(
+        shell.WorkingFolder.absoluteFilePath(shell.AppName + QStringLiteral(".lck")));
+    // The lock lasts as long as this instance runs; one left behind by an instance that died is taken over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0) && lock->error() == QLockFile::LockFailedError) {
+        panels::MessageBox(session, QStringLiteral("Hay otra instancia del Programa, y solo puede haber una"),
+                           QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("AVISO"));
+        return false;
+    }
+    shell.InstanceLock = std::move(lock);
+    if (session.k) {
+        const QScreen* screen = session.k->screen() ? session.k->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            session.k->move(area.left() + (area.width() - session.k->width()) / 2,
+                            area.top() + (area.height() - session.k->height()) / 2);
+        }
+    }
+    return true;
+}
+
+void ProgramStart(Session& session)
+{
+    ErrorTrap trap(session, QStringLiteral("ProgramStart"), 0);
+    session.wait.letEventsRun();
+    session.shell.DebugSwitches = QStringLiteral("1s3456s8901234567890");
+    trap.step([&] {
+        if (session.k)
+            session.k->clearDrawing();
+    });
+    trap.step([&] { setScheme(session, FirstScheme); });
+    session.shell.AppName = QStringLiteral("Quelmar");
+    session.shell.NewLine = QStringLiteral("\r\n");
+    session.shell.CompanyData.resize(shell::CompanyDataCount);
+
+    // These two may end the program, which no trap may hold up; they report their own failures.
+    QString database;
+    BDParamElije(session, database, 0);
+    QString mode = QStringLiteral("Inicia");
+    NetworkMode(session, mode, database);
+    trap.step([&] { shell::BDParamLeeAcc(session); });
+    trap.step([&] { setScheme(session, SecondScheme); });
+    trap.step([&] { shell::ShowMenu(session, QStringLiteral("Ini"), QString()); });
+    trap.step([&] { preparePaymentForm(session); });
+
+    for (;;) {
+        QString description;
+        try {
+            shell::MenuLoop(session);
+            description = QStringLiteral("El menú terminó sin terminar el Programa");
+        } catch (const RuntimeError& error) {
+            description = error.description;
+        } catch (const std::exception& error) {
+            description = QString::fromLocal8Bit(error.what());
+        }
+        reportEscapedError(session, description);
+        panels::ClearElements(session);
+        preparePaymentForm(session);
+    }
+}
+
+void EndProgram(Session& session, const QString& mode)
+{
+    ErrorTrap trap(session, QStringLiteral("EndProgram"), 0);
+    DatabaseState& database = session.database;
+    trap.step([&] {
+        if (database.CurrentDatabase)
+            database.CurrentDatabase->refresh();
+    });
+    trap.step([&] { database.ParamTable.reset(); });
+    trap.step([&] { database.CurrentRecordset.reset(); });
+    trap.step([&] { database.WorkRecordset2.reset(); });
+    trap.step([&] { database.CurrentDatabase.reset(); });
+    // Text files are closed by the routine that opens them, so none is left open here.
+    // Closing the main form runs EndProgram("F") from its close event, which ends the process there.
+    if (mode.compare(QLatin1String("F"), Qt::CaseInsensitive) != 0 && session.k) {
+        if (session.Mn)
+            session.Mn->setEnding(true);
+        session.k->close();
+    }
+    trap.step([&] {
+        if (session.Mn) {
+            session.Mn->setEnding(true);
+            session.Mn->hide();
+        }
+    });
+    trap.step([&] { session.shell.InstanceLock.reset(); });
+    if (session.exitProcess)
+        session.exitProcess(0);
+    std::exit(0);
+}
+
+void ApplyColourScheme(Session& session)
+{
+    const QScreen* screen =
+        session.k && session.k->screen() ? session.k->screen() : QGuiApplication::primaryScreen();
+    applyColourSchemeForDepth(session, screen ? screen->depth() : 24);
+}
+
+void applyColourSchemeForDepth(Session& session, int bitsPerPixel)
+{
+    ErrorTrap trap(session, QStringLiteral("ApplyColourScheme"), 0);
+    session.shell.ColourCount = std::pow(2.0, bitsPerPixel);
+    const bool fullColour = session.shell.ColourCount > 256;
+    trap.step([&] {
+        if (session.k)
+            session.k->applyColourScheme(session.shell.ColourCount);
+    });
+    if (fullColour) {
+        trap.step([&] {
+            if (session.Mn)
+                session.Mn->setBackColour(session.shell.PanelColour);
+        });
+    } else {
+        session.shell.FieldColour = White;
+    }
+}
+
+void preparePaymentForm(Session&) {}
+
+} // namespace quelmar::startup

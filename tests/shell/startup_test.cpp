@@ -1,0 +1,258 @@
+#include "shellfixture.h"
+
+#include "db/database.h"
+#include "db/recordset.h"
+#include "shell/menuform.h"
+#include "shell/networkmode.h"
+#include "shell/sessiondatabase.h"
+#include "shell/startup.h"
+
+#include <QFile>
+#include <QLabel>
+
+namespace quelmar::shelltest {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+QRgb background(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::Window).rgb();
+}
+
+class StartupTest : public ShellTest
+{
+protected:
+    // The office of the demo: its menu file, a company file and a database with one access key.
+    void makeOffice()
+    {
+        ASSERT_TRUE(QFile::copy(repositoryData(u"Quelmar.men"_s), path(u"Quelmar.men"_s)));
+        writeLines(u"Quelmar.emp"_s, {u"Cablevisión del Valle"_s, u"Sucursal Centro"_s, u""_s, u"Quelmar"_s});
+        createDatabase(u"Quelmar.mdb"_s, {{u"LA"_s, u"Gerente"_s, u"3"_s, u"gerencia"_s}});
+    }
+};
+
+TEST_F(StartupTest, ASecondInstanceIsRefused)
+{
+    ASSERT_TRUE(startup::mainFormLoad(session));
+    ASSERT_NE(session.shell.InstanceLock, nullptr);
+
+    Session second;
+    second.shell.WorkingFolder = session.shell.WorkingFolder;
+    ASSERT_TRUE(second.transcript.open(path(u"second.txt"_s)));
+    ShellUser secondUser;
+    secondUser.answer(u"OK"_s);
+    second.wait.setStandIn(&secondUser);
+    EXPECT_FALSE(startup::mainFormLoad(second));
+    EXPECT_EQ(second.transcript.sinceMark(),
+              u"[message] AVISO: Hay otra instancia del Programa, y solo puede haber una [Aceptar]\n"_s);
+    EXPECT_EQ(second.shell.InstanceLock, nullptr);
+
+    session.shell.InstanceLock.reset();
+    secondUser.waits.clear();
+    EXPECT_TRUE(startup::mainFormLoad(second));
+    EXPECT_TRUE(secondUser.waits.isEmpty());
+    second.wait.setStandIn(nullptr);
+}
+
+TEST_F(StartupTest, EndProgramClosesTheSessionAndEnds)
+{
+    createDatabase(u"Quelmar.mdb"_s, {});
+    ASSERT_TRUE(startup::mainFormLoad(session));
+    ASSERT_TRUE(startup::openSessionDatabase(session, path(u"Quelmar.mdb"_s), false, false).ok());
+    try {
+        startup::EndProgram(session, QString());
+        FAIL() << "the program did not end";
+    } catch (const ProgramEnded& ended) {
+        EXPECT_EQ(ended.status, 0);
+    }
+    EXPECT_EQ(session.database.ParamTable, nullptr);
+    EXPECT_EQ(session.database.CurrentDatabase, nullptr);
+    EXPECT_EQ(session.shell.InstanceLock, nullptr);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(QFile::exists(path(u"Quelmar.lck"_s)));
+
+    form->show();
+    EXPECT_THROW(startup::EndProgram(session, u"f"_s), ProgramEnded);
+    EXPECT_TRUE(form->isVisible()); // "F": the main form is closing already
+}
+
+TEST_F(StartupTest, TheColourSchemeFollowsTheDisplay)
+{
+    session.shell.FormColour = qRgb(72, 76, 128);
+    session.shell.PanelColour = qRgb(134, 138, 190);
+    session.shell.FieldColour = qRgb(245, 247, 255);
+    MenuForm menu(session);
+    session.Mn = &menu;
+
+    startup::applyColourSchemeForDepth(session, 24);
+    EXPECT_DOUBLE_EQ(session.shell.ColourCount, 16777216);
+    EXPECT_EQ(background(form.get()), qRgb(72, 76, 128));
+    EXPECT_EQ(menu.backColour(), qRgb(134, 138, 190));
+    EXPECT_EQ(session.shell.FieldColour, qRgb(245, 247, 255));
+
+    startup::applyColourSchemeForDepth(session, 8);
+    EXPECT_DOUBLE_EQ(session.shell.ColourCount, 256);
+    EXPECT_EQ(background(form.get()), qRgb(128, 64, 0));
+    EXPECT_EQ(session.shell.FieldColour, qRgb(255, 255, 255));
+    EXPECT_EQ(menu.backColour(), qRgb(134, 138, 190)); // the menu form keeps its colour
+    session.Mn = nullptr;
+}
+
+TEST_F(StartupTest, OpeningTheDatabaseListsItsTablesAndOpensTheParameters)
+{
+    createDatabase(u"Quelmar.mdb"_s, {{u"LA"_s, u"Gerente"_s, u"3"_s, u"gerencia"_s}});
+    ASSERT_TRUE(startup::openSessionDatabase(session, path(u"Quelmar.mdb"_s), false, false).ok());
+    ASSERT_NE(session.database.CurrentDatabase, nullptr);
+    QStringList tables;
+    for (const TableListRow& row : std::as_const(session.database.TableList))
+        tables.append(
+            QStringLiteral("%1 %2 %3 %4").arg(row.name, row.ordinal).arg(row.fieldCount).arg(row.updatable));
+    EXPECT_TRUE(tables.contains(u"Notas 2 1 True"_s) || tables.contains(u"Notas 3 1 True"_s))
+        << tables.join(u", "_s).toStdString();
+    EXPECT_EQ(session.database.TableCount, session.database.TableList.size());
+    ASSERT_NE(session.database.ParamTable, nullptr);
+    EXPECT_EQ(session.database.ParamTable->index(), u"Clase"_s);
+    EXPECT_EQ(session.database.ParamTable->value(u"Nombre"_s).toString(), u"Gerente"_s);
+
+    const db::DbError missing = startup::openSessionDatabase(session, path(u"Otra.mdb"_s), false, false);
+    EXPECT_EQ(missing.number, db::jeterror::FileNotFound);
+    EXPECT_NE(session.database.CurrentDatabase, nullptr); // what was open stays open
+}
+
+TEST_F(StartupTest, NetworkFilesAreReadInTheSequentialFieldSyntax)
+{
+    const struct
+    {
+        QString text;
+        QString kind;
+        QString path;
+    } cases[]{
+        {u"\"V\",\"C:\\central\\Quelmar.mdb\"\r\n"_s, u"V"_s, u"C:\\central\\Quelmar.mdb"_s},
+        {u"BDR, //servidor/datos/Quelmar.mdb"_s, u"BDR"_s, u"//servidor/datos/Quelmar.mdb"_s},
+        {u"\"BDR\"\n\"/datos/con, coma.mdb\"\n"_s, u"BDR"_s, u"/datos/con, coma.mdb"_s},
+        {u""_s, u""_s, u""_s},
+    };
+    for (const auto& c : cases) {
+        const startup::NetworkFile file = startup::parseNetworkFile(c.text);
+        EXPECT_EQ(file.kind, c.kind) << c.text.toStdString();
+        EXPECT_EQ(file.path, c.path) << c.text.toStdString();
+    }
+}
+
+TEST_F(StartupTest, TheCentralComputerOpensItsOwnDatabase)
+{
+    createDatabase(u"Sucursal.mdb"_s, {});
+    QString mode = u"Inicia"_s;
+    QString database = u"Sucursal.mdb"_s;
+    startup::NetworkMode(session, mode, database);
+    EXPECT_EQ(mode, u"base"_s);
+    EXPECT_EQ(database, path(u"Sucursal.mdb"_s));
+    EXPECT_NE(session.database.CurrentDatabase, nullptr);
+    EXPECT_NE(session.database.ParamTable, nullptr);
+}
+
+TEST_F(StartupTest, AMissingDatabaseEndsTheProgram)
+{
+    session.shell.CompanyData[3] = u"Quelmar"_s;
+    user.answer(u"OK"_s);
+    QString mode = u"Inicia"_s;
+    QString database = u"Quelmar.mdb"_s;
+    EXPECT_THROW(startup::NetworkMode(session, mode, database), ProgramEnded);
+    EXPECT_EQ(transcriptLines(), QStringList{u"[message] Quelmar: No existe la Base de Datos: Quelmar.mdb / "
+                                             u"Debe copiarla al Subdirectorio "_s +
+                                             QDir::toNativeSeparators(folder.path()) + u" [Aceptar]"_s});
+}
+
+TEST_F(StartupTest, AFileThatIsNoDatabaseEndsTheProgram)
+{
+    writeFile(u"Quelmar.mdb"_s, "esto no es una base de datos");
+    user.answer(u"OK"_s);
+    QString mode = u"Inicia"_s;
+    QString database = u"Quelmar.mdb"_s;
+    EXPECT_THROW(startup::NetworkMode(session, mode, database), ProgramEnded);
+    EXPECT_TRUE(transcriptLines().value(0).startsWith(
+        u"[message] Quelmar: No se pudo abrir la Base de Datos: Quelmar.mdb"_s));
+    EXPECT_EQ(session.database.CurrentDatabase, nullptr);
+}
+
+TEST_F(StartupTest, ASatelliteComputerIsToldThatNetworkModeComesLater)
+{
+    const struct
+    {
+        QByteArray file;
+        QString message;
+    } cases[]{
+        {"\"V\",\"/central/Quelmar.mdb\"",
+         u"Este equipo está configurado como Satélite (archivo Quelmar.red, modo V)"_s},
+        {"BDR,/central/Quelmar.mdb",
+         u"Este equipo está configurado como Satélite (archivo Quelmar.red, modo BDR)"_s},
+        {"bdr,/central/Quelmar.mdb", u"Hay errores en el archivo Quelmar.red"_s},
+        {"", u"Hay errores en el archivo Quelmar.red"_s},
+    };
+    createDatabase(u"Quelmar.mdb"_s, {});
+    for (const auto& c : cases) {
+        writeFile(u"Quelmar.red"_s, c.file);
+        user.answer(u"OK"_s);
+        QString mode = u"Inicia"_s;
+        QString database = u"Quelmar.mdb"_s;
+        EXPECT_THROW(startup::NetworkMode(session, mode, database), ProgramEnded);
+        const QString shown = transcriptLines().value(0);
+        EXPECT_TRUE(shown.contains(c.message)) << shown.toStdString();
+        EXPECT_EQ(session.database.CurrentDatabase, nullptr);
+    }
+}
+
+TEST_F(StartupTest, TheStartUpOpensTheOfficeAndTheMenuLoopEndsAtTheCentre)
+{
+    makeOffice();
+    user.menu(98, [this](const WaitContext&) {
+        EXPECT_EQ(session.shell.DebugSwitches, u"1s3456s8901234567890"_s);
+        EXPECT_EQ(session.shell.company(1), u"Cablevisión del Valle"_s);
+        EXPECT_EQ(session.shell.CurrentFile, u"Quelmar.emp"_s);
+        EXPECT_NE(session.database.CurrentDatabase, nullptr);
+        EXPECT_NE(session.database.ParamTable, nullptr);
+        EXPECT_EQ(session.keys.AccessKeyCount(), 1);
+        EXPECT_EQ(session.menu.MenuItems.size(), 81);
+        EXPECT_EQ(session.shell.FormColour, qRgb(72, 76, 128));
+        EXPECT_EQ(session.shell.ItemColour, qRgb(200, 236, 255));
+        EXPECT_EQ(session.Mn->companyName()->text(), u"Cablevisión del Valle"_s);
+    });
+    try {
+        startup::ProgramStart(session);
+        FAIL() << "the program did not end";
+    } catch (const ProgramEnded& ended) {
+        EXPECT_EQ(ended.status, 0);
+    }
+    EXPECT_EQ(session.database.CurrentDatabase, nullptr);
+    EXPECT_TRUE(user.steps.isEmpty());
+}
+
+TEST_F(StartupTest, TheMenuLoopWalksSubmenusBackToTheMainMenu)
+{
+    makeOffice();
+    user.menu(2); // Pagos
+    user.menu(3); // Listas de pagos: a menu of its own
+    user.menu(1); // Diario de pagos
+    user.answer(u"OK"_s);
+    user.menu(5);  // Suscriptores
+    user.menu(98); // back from Administración
+    user.menu(98);
+    EXPECT_THROW(startup::ProgramStart(session), ProgramEnded);
+    const QString notYet =
+        u"[message] MENSAJE: Esta opción estará disponible en una próxima versión. [Aceptar]"_s;
+    QStringList shown = transcriptLines();
+    shown.removeIf([](const QString& line) { return line.startsWith(u"[footer]"_s); });
+    ASSERT_EQ(shown.size(), 7) << shown.join(u'\n').toStdString();
+    EXPECT_TRUE(shown.at(0).startsWith(u"[menu] QUELMAR | 1 Suscriptores"_s));
+    EXPECT_TRUE(shown.at(1).startsWith(u"[menu] - Pagos | 1 Registra pago"_s));
+    EXPECT_TRUE(shown.at(2).startsWith(u"[menu] - Pagos - Listas de pagos | 1 Diario de pagos"_s));
+    EXPECT_EQ(shown.at(3), notYet);
+    EXPECT_TRUE(shown.at(4).startsWith(u"[menu] QUELMAR"_s));
+    EXPECT_TRUE(shown.at(5).startsWith(u"[menu] - Administración | 1 Respaldo"_s));
+    EXPECT_TRUE(shown.at(6).startsWith(u"[menu] QUELMAR"_s));
+    EXPECT_TRUE(user.steps.isEmpty());
+}
+
+} // namespace
+} // namespace quelmar::shelltest
