@@ -103,18 +103,30 @@ TEST_F(ScriptedSession, opensSubmenusAndLeavesThroughTheCentreLabel)
         << transcript.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(ScriptedSession, answersAPeriodQuestionAndLeavesTheListing)
+TEST_F(ScriptedSession, answersAPeriodQuestionAndLeavesTheMenus)
 {
     QStringList transcript;
-    const int status = run(QStringLiteral("menu 1\nmenu 5\nmenu 2\n"
+    const int status = run(QStringLiteral("menu 2\nmenu 3\nmenu 2\n"
+                                          "expect Las Fechas usan el formato: Dia-Mes-Año como 31-Ene-2001\n"
                                           "answer 01-Ene-2024 31-Dic-2024\n"
-                                          "expect Vencimientos  del 01-Ene-2024 al 31-Dic-2024\n"
-                                          "press Termina\nmenu 98\n"),
+                                          "answer OK\n"
+                                          "expect [menu] QUELMAR\n"
+                                          "menu 98\n"),
                            &transcript);
-    if (transcript.contains(
-            QStringLiteral("[message] MENSAJE: Esta opción estará disponible en una próxima versión. "
-                           "[Aceptar]")))
-        GTEST_SKIP() << "the listing of expirations of a period is not in the program yet";
+    EXPECT_EQ(status, 0) << transcript.join(QLatin1Char('\n')).toStdString() << m_errors.toStdString();
+    EXPECT_TRUE(anyStartsWith(transcript, QStringLiteral("[menu] - Pagos - Listas de pagos")));
+}
+
+TEST_F(ScriptedSession, aPeriodTypedAsNonsenseIsAskedAgain)
+{
+    QStringList transcript;
+    const int status = run(QStringLiteral("menu 2\nmenu 3\nmenu 2\n"
+                                          "answer hoy mañana\n"
+                                          "expect No es una Fecha válida.\n"
+                                          "answer OK\n"
+                                          "answer 01-Ene-2024 31-Dic-2024\n"
+                                          "answer OK\nmenu 98\n"),
+                           &transcript);
     EXPECT_EQ(status, 0) << transcript.join(QLatin1Char('\n')).toStdString() << m_errors.toStdString();
 }
 
