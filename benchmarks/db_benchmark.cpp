@@ -112,6 +112,23 @@ void BM_FirstHundredPaymentRows(benchmark::State& state)
 }
 BENCHMARK(BM_FirstHundredPaymentRows)->Unit(benchmark::kMillisecond);
 
+// A panel over every subscriber: open with the exact count, then go to the last record.
+void BM_SubscriberPanelToLastRecord(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    for (auto _ : state) {
+        auto rows = openRows(state, *database,
+                             QStringLiteral("SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, "
+                                            "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
+                                            "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
+                                            "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
+        benchmark::DoNotOptimize(rows->recordCount());
+        rows->moveLast();
+        benchmark::DoNotOptimize(rows->value(0));
+    }
+}
+BENCHMARK(BM_SubscriberPanelToLastRecord)->Unit(benchmark::kMillisecond);
+
 void BM_DistrictStatisticsCrosstab(benchmark::State& state)
 {
     auto database = openDatabase(state);

@@ -231,9 +231,9 @@ TEST_F(StartupTest, TheStartUpOpensTheOfficeAndTheMenuLoopEndsAtTheCentre)
 TEST_F(StartupTest, TheMenuLoopWalksSubmenusBackToTheMainMenu)
 {
     makeOffice();
-    user.menu(2); // Pagos
-    user.menu(3); // Listas de pagos: a menu of its own
-    user.menu(1); // Diario de pagos
+    user.menu(1); // Suscriptores
+    user.menu(4); // Listas: a menu of its own
+    user.menu(4); // Conectados
     user.answer(u"OK"_s);
     user.menu(5);  // Suscriptores
     user.menu(98); // back from Administración
@@ -245,8 +245,8 @@ TEST_F(StartupTest, TheMenuLoopWalksSubmenusBackToTheMainMenu)
     shown.removeIf([](const QString& line) { return line.startsWith(u"[footer]"_s); });
     ASSERT_EQ(shown.size(), 7) << shown.join(u'\n').toStdString();
     EXPECT_TRUE(shown.at(0).startsWith(u"[menu] QUELMAR | 1 Suscriptores"_s));
-    EXPECT_TRUE(shown.at(1).startsWith(u"[menu] - Pagos | 1 Registra pago"_s));
-    EXPECT_TRUE(shown.at(2).startsWith(u"[menu] - Pagos - Listas de pagos | 1 Diario de pagos"_s));
+    EXPECT_TRUE(shown.at(1).startsWith(u"[menu] - Suscriptores | 1 "_s));
+    EXPECT_TRUE(shown.at(2).startsWith(u"[menu] - Suscriptores - Listas | 1 "_s));
     EXPECT_EQ(shown.at(3), notYet);
     EXPECT_TRUE(shown.at(4).startsWith(u"[menu] QUELMAR"_s));
     EXPECT_TRUE(shown.at(5).startsWith(u"[menu] - Administración | 1 Respaldo"_s));
