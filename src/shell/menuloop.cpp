@@ -1,7 +1,10 @@
 #include "shell/menuloop.h"
 
+#include "engine/bdats.h"
 #include "panels/askperiod.h"
+#include "panels/controlpool.h"
 #include "panels/showmessage.h"
+#include "shell/accesskeys.h"
 #include "shell/session.h"
 #include "shell/showmenu.h"
 #include "shell/startup.h"
@@ -45,6 +48,29 @@ void notYetAvailable(Session& session)
     panels::ShowMessage(session, QStringLiteral("tec"));
 }
 
+// The options the presentation engine already serves; false for the others.
+bool presentation(Session& session, const QString& option)
+{
+    if (option == QLatin1String("13")) {
+        engine::BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("REVISA SUSCRIPTOR"),
+                      QStringLiteral("SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, "
+                                     "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
+                                     "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
+                                     "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
+    } else if (option == QLatin1String("71")) {
+        engine::BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+                      QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    } else if (option == QLatin1String("72")) {
+        engine::BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Gastos"),
+                      QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha,Cheque FROM Gastos"));
+    } else {
+        return false;
+    }
+    panels::ClearElements(session);
+    engine::BDats(session, QStringLiteral("Quita"), 0, QString(), QString());
+    return true;
+}
+
 void submenu(Session& session, const QString& code)
 {
     ShowMenu(session, QStringLiteral("Pres"), code);
@@ -56,6 +82,16 @@ void submenu(Session& session, const QString& code)
         if (session.menu.MenuOption == CentreLabel)
             return;
         option += QString::number(session.menu.MenuOption);
+    }
+    if (presentation(session, option))
+        return;
+    // The days of expiry are guarded by a level-3 access key; the editing itself comes with the payments.
+    if (option == QLatin1String("57")) {
+        int granted = 0;
+        QString name;
+        AskAccessKey(session, 3, granted, name);
+        if (granted != -1)
+            return;
     }
     // The listings themselves come with the presentation engine; their date questions are asked already.
     const QString question = dateQuestion(option);

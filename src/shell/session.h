@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/enginestate.h"
 #include "shell/transcript.h"
 #include "shell/wait.h"
 
@@ -168,6 +169,7 @@ public:
     FileState files;
     AccessKeyState keys;
     PoolState pool;
+    EngineState engine;
 
     Wait wait;             // the one way to wait for the user, a code or a time
     Transcript transcript; // what a person would have seen, for scripted sessions

@@ -142,6 +142,8 @@ void EndProgram(Session& session, const QString& mode)
     trap.step([&] { database.ParamTable.reset(); });
     trap.step([&] { database.CurrentRecordset.reset(); });
     trap.step([&] { database.WorkRecordset2.reset(); });
+    // A panel still on screen holds its own recordset on the database: it goes first.
+    trap.step([&] { session.engine.PanelRecordset.reset(); });
     trap.step([&] { database.CurrentDatabase.reset(); });
     // Text files are closed by the routine that opens them, so none is left open here.
     // Closing the main form runs EndProgram("F") from its close event, which ends the process there.

@@ -130,6 +130,35 @@ TEST_F(ScriptedSession, aPeriodTypedAsNonsenseIsAskedAgain)
     EXPECT_EQ(status, 0) << transcript.join(QLatin1Char('\n')).toStdString() << m_errors.toStdString();
 }
 
+TEST_F(ScriptedSession, anAccessKeyOfTooLowALevelIsRefusedAndTheRightOneGranted)
+{
+    QStringList transcript;
+    const int status = run(
+        QStringLiteral("menu 5\nmenu 7\n"
+                       "expect Esta operación requiere Clave de Acceso. Escríbala y termine con tecla INTRO\n"
+                       "answer caja\n"
+                       "expect Esta Operación requiere de una Clave con Nivel 3\n"
+                       "answer OK\n"
+                       "expect Clave de Acceso equivocada. Corrija, por favor.\n"
+                       "answer OK\n"
+                       "answer gerencia\n"
+                       "expect Esta opción estará disponible en una próxima versión.\n"
+                       "answer OK\nmenu 98\n"),
+        &transcript);
+    EXPECT_EQ(status, 0) << transcript.join(QLatin1Char('\n')).toStdString() << m_errors.toStdString();
+}
+
+TEST_F(ScriptedSession, threeWrongAccessKeysAreNotAuthorised)
+{
+    QStringList transcript;
+    const int status = run(QStringLiteral("menu 5\nmenu 7\n"
+                                          "answer uno\nanswer OK\nanswer dos\nanswer OK\nanswer tres\n"
+                                          "expect Clave de Acceso no autorizada\n"
+                                          "answer OK\nmenu 98\n"),
+                           &transcript);
+    EXPECT_EQ(status, 0) << transcript.join(QLatin1Char('\n')).toStdString() << m_errors.toStdString();
+}
+
 TEST_F(ScriptedSession, aSecondInstanceIsRefusedWhileOneRuns)
 {
     // The first instance, without a script, waits at the main menu for a person.

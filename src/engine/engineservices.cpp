@@ -1,0 +1,44 @@
+#include "engine/engineservices.h"
+
+#include "panels/showmessage.h"
+#include "shell/session.h"
+
+namespace quelmar::engine {
+
+void EngineServices::notYetAvailable(Session& session)
+{
+    session.dialog.ValidationMessage =
+        QStringLiteral("Esta función estará disponible en una próxima versión.");
+    panels::ShowMessage(session, QStringLiteral("tec"));
+}
+
+void EngineServices::PresAut(Session& session, const QString&, const QString&, QString&, QString&)
+{
+    notYetAvailable(session);
+}
+
+void EngineServices::RepImp(Session& session, const QString& request)
+{
+    // One notice per print command: the later steps of the same command print nothing.
+    if (request == QLatin1String("Ini"))
+        notYetAvailable(session);
+}
+
+void EngineServices::FormRTF(Session& session, const QString& request)
+{
+    if (request == QLatin1String("Eje"))
+        notYetAvailable(session);
+}
+
+void EngineServices::Tips(Session&, const QString&, const QString&) {}
+
+void EngineServices::Relation(Session&, const QString&, int) {}
+
+EngineServices& services(Session& session)
+{
+    if (!session.engine.services)
+        session.engine.services = std::make_shared<EngineServices>();
+    return *session.engine.services;
+}
+
+} // namespace quelmar::engine

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/fieldtable.h"
+#include "engine/lockretries.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace quelmar::db {
+class Recordset;
+}
+
+namespace quelmar::engine {
+class EngineServices;
+class PanelView;
+} // namespace quelmar::engine
+
+namespace quelmar {
+
+// The presentation engine's shared state: what the last load left for its callers and what the panel on
+// screen works with.
+struct EngineState
+{
+    QString QuerySQL;   // the statement callers fill and pass to BDats
+    QString CurrentSQL; // the statement of the presentation on screen
+    qint64 RecordCount = 0;
+    int FieldCount = 0;
+    QList<engine::FieldRow> FieldTable; // FieldTable[0] is field 1
+    QList<int> CaptureKinds;            // CaptureKinds[0] is field 1 (engine::capturekind)
+    QString ProtectedFields;
+    QString FixedValues;
+    QStringList FieldTitles;
+    QString HelpTopic;
+    int WorkState = 0;           // 0 presentation, 1 editing, 2 capture
+    int SavedCount = 0;          // records written by the current capture or edit; -1 after a deletion
+    engine::LockRetries Retries; // shared by the silent load handler and the interactive handler
+    bool printOpen = false;      // RepImp("Ini") ran and RepImp("Fin") has not
+
+    std::unique_ptr<db::Recordset> PanelRecordset;    // the recordset of the panel data control `dato`
+    std::shared_ptr<engine::PanelView> panel;         // the panel on `dfija`, when one is built
+    std::shared_ptr<engine::EngineServices> services; // the wizard, printing, tips and relations
+};
+
+} // namespace quelmar

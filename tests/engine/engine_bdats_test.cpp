@@ -1,0 +1,483 @@
+// The presentation engine on a demonstration office: loading, the panel, capture, editing and deletion.
+#include "db/database.h"
+#include "db/recordset.h"
+#include "engine/bdats.h"
+#include "engine/panelview.h"
+#include "panels/mainform.h"
+#include "shell/accesskeys.h"
+#include "shell/session.h"
+#include "shell/sessiondatabase.h"
+#include "subscribers/demooffice.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFrame>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+namespace quelmar::engine {
+namespace {
+
+// Acts at each wait of the program with the next of its actions; a wait with none left throws, so that a
+// test never hangs.
+class ActingUser : public UserStandIn
+{
+public:
+    using Action = std::function<void(const WaitContext&)>;
+
+    void act(const WaitContext& context) override
+    {
+        waits.append(context.description);
+        if (actions.isEmpty())
+            throw std::runtime_error("the program still waits: " + context.description.toStdString());
+        actions.takeFirst()(context);
+    }
+
+    // Answers a message box (a role such as "OK", "Retry", "Cancel", "Yes").
+    void answer(const QString& role)
+    {
+        actions.append([this, role](const WaitContext& context) {
+            if (!context.respond || !context.respond(QStringLiteral("answer"), role))
+                refused.append(role);
+        });
+    }
+    void then(Action action) { actions.append(std::move(action)); }
+
+    QList<Action> actions;
+    QStringList waits;
+    QStringList refused;
+};
+
+class EngineTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_office = new QTemporaryDir;
+        subscribers::DemoOptions options;
+        options.subscribers = 12;
+        options.years = 1;
+        s_ready = !subscribers::createDemoOffice(s_office->path(), options);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_office;
+        s_office = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_ready);
+        // Each test works on its own copy of the office database.
+        ASSERT_TRUE(m_folder.isValid());
+        const QString copy = m_folder.filePath(subscribers::demoDatabaseFileName());
+        ASSERT_TRUE(QFile::copy(s_office->filePath(subscribers::demoDatabaseFileName()), copy));
+        ASSERT_TRUE(session.transcript.open(m_folder.filePath(QStringLiteral("transcript.txt"))));
+        form = std::make_unique<MainForm>(session);
+        session.k = form.get();
+        form->resize(1000, 700);
+        form->show();
+        ASSERT_FALSE(startup::openSessionDatabase(session, copy, false, false));
+        session.wait.setStandIn(&user);
+    }
+
+    void TearDown() override
+    {
+        session.wait.setStandIn(nullptr);
+        session.engine.panel.reset();
+        session.k = nullptr;
+        form.reset();
+    }
+
+    QStringList transcript(const QString& tag)
+    {
+        QStringList found;
+        const QStringList lines = session.transcript.sinceMark().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& line : lines) {
+            if (line.startsWith(QLatin1Char('[') + tag + QLatin1Char(']')))
+                found.append(line);
+        }
+        return found;
+    }
+
+    QVariant scalar(const QString& sql)
+    {
+        db::DbError error;
+        auto rows = session.database.CurrentDatabase->openRecordset(sql, db::RecordsetType::Snapshot, error);
+        EXPECT_FALSE(error) << error.description.toStdString();
+        return rows && !rows->eof() ? rows->value(0) : QVariant();
+    }
+
+    // The capture control of a field on the panel shown.
+    QWidget* field(const QString& name)
+    {
+        const QList<QWidget*> widgets = form->findChildren<QWidget*>();
+        for (QWidget* widget : widgets) {
+            if (widget->property("fieldName").toString() == name)
+                return widget;
+        }
+        return nullptr;
+    }
+
+    void type(const QString& name, const QString& text)
+    {
+        auto* edit = qobject_cast<QLineEdit*>(field(name));
+        ASSERT_NE(edit, nullptr) << name.toStdString();
+        edit->setText(text);
+    }
+
+    void press(const QString& caption)
+    {
+        const QList<QPushButton*> buttons = form->findChildren<QPushButton*>();
+        for (QPushButton* button : buttons) {
+            if (button->isVisible() && button->text() == caption) {
+                button->click();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no button " << caption.toStdString();
+    }
+
+    void moveRecord(const QString& where)
+    {
+        const QList<QAbstractButton*> buttons = form->findChildren<QAbstractButton*>();
+        for (QAbstractButton* button : buttons) {
+            if (button->property("record").toString() == where) {
+                button->click();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no navigator button " << where.toStdString();
+    }
+
+    static inline QTemporaryDir* s_office = nullptr;
+    static inline bool s_ready = false;
+    Session session;
+    ActingUser user;
+    std::unique_ptr<MainForm> form;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+TEST_F(EngineTest, datosLoadsTheOwnRecordsetAndDescribesItsFields)
+{
+    QString statement = QStringLiteral("SELECT Nombre, Contrato, Instalación, Clase FROM Suscriptores");
+    QString mode = QStringLiteral("DATOS");
+    QString title = QStringLiteral("Suscriptores");
+    QString options = QStringLiteral("Top=100");
+    int kind = -1;
+    int width = 0;
+    BDats(session, mode, kind, title, statement, options, width);
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(session.engine.RecordCount, 12);
+    EXPECT_EQ(session.engine.FieldCount, 4);
+    ASSERT_EQ(session.engine.FieldTable.size(), 4);
+    EXPECT_EQ(session.engine.FieldTable.at(2).format, QStringLiteral("dd-mmm-yy"));
+    EXPECT_EQ(session.engine.FieldTable.at(3).type, 20);
+    ASSERT_TRUE(session.database.CurrentRecordset);
+    EXPECT_FALSE(session.database.CurrentRecordset->isUpdatable());
+    EXPECT_TRUE(options.isEmpty());
+    EXPECT_FALSE(form->fixedPanel()->isVisible());
+}
+
+TEST_F(EngineTest, aStoredQueryNameIsReplacedByItsStatement)
+{
+    ASSERT_FALSE(session.database.CurrentDatabase->createStoredQuery(
+        QStringLiteral("Nombres"), QStringLiteral("SELECT Nombre FROM Suscriptores")));
+    QString statement = QStringLiteral("&Nombres");
+    QString mode = QStringLiteral("Datos");
+    QString title;
+    QString options;
+    int kind = 0;
+    int width = 0;
+    BDats(session, mode, kind, title, statement, options, width);
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_TRUE(statement.startsWith(QStringLiteral("SELECT"), Qt::CaseInsensitive))
+        << statement.toStdString();
+    EXPECT_EQ(session.engine.FieldCount, 1);
+}
+
+TEST_F(EngineTest, loadingFailuresAndEmptyResults)
+{
+    struct Case
+    {
+        const char* mode;
+        int kind;
+        const char* statement;
+        int commandCode;
+        int status;
+        const char* message; // the message shown, empty for none
+    };
+    const Case cases[] = {
+        {"Datos", 0, "SELECT Nada FROM Ninguna", 0, 3078, ""},
+        {"Datos", 0, "SELECT * FROM Gastos WHERE Monto < 0", 0, 1, "No existen registros en Vacio"},
+        {"Datos", 0, "SELECT * FROM Gastos WHERE Monto < 0", 1010, 0, ""},
+        {"Presenta", 1, "SELECT * FROM Gastos WHERE Monto < 0", 0, 1, "No hay Registros Vacio"},
+        {"Presenta", 1, "SELECT * FROM Gastos WHERE Monto < 0", 1010, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statement);
+        session.transcript.mark();
+        session.codes.CommandCode = c.commandCode;
+        if (*c.message)
+            user.answer(QStringLiteral("OK"));
+        BDats(session, QString::fromLatin1(c.mode), c.kind, QStringLiteral("Vacio"),
+              QString::fromLatin1(c.statement));
+        if (c.status == 3078)
+            EXPECT_GT(session.codes.EngineStatus, 0);
+        else
+            EXPECT_EQ(session.codes.EngineStatus, c.status);
+        if (*c.message) {
+            ASSERT_EQ(transcript(QStringLiteral("message")).size(), 1);
+            EXPECT_TRUE(
+                transcript(QStringLiteral("message")).constFirst().contains(QString::fromUtf8(c.message)));
+        } else {
+            EXPECT_TRUE(transcript(QStringLiteral("message")).isEmpty());
+        }
+        EXPECT_TRUE(user.actions.isEmpty());
+    }
+}
+
+TEST_F(EngineTest, gridModesAreAnnouncedAsComing)
+{
+    for (const char* mode : {"TabPre", "ListaU", "ftab"}) {
+        session.transcript.mark();
+        user.answer(QStringLiteral("OK"));
+        BDats(session, QString::fromLatin1(mode), 2, QStringLiteral("T"),
+              QStringLiteral("SELECT * FROM Gastos"));
+        EXPECT_EQ(session.codes.EngineStatus, 1);
+        ASSERT_FALSE(transcript(QStringLiteral("message")).isEmpty());
+        EXPECT_TRUE(transcript(QStringLiteral("message"))
+                        .constFirst()
+                        .contains(QStringLiteral("Esta función estará disponible en una próxima versión.")));
+    }
+    EXPECT_EQ(GridCell(session, 1, 1), QStringLiteral("0"));
+}
+
+TEST_F(EngineTest, presentaShowsFormattedRecordsMovesAndEndsWithTermina)
+{
+    user.then([this](const WaitContext& context) {
+        EXPECT_EQ(context.kind, WaitKind::Screen);
+        EXPECT_EQ(context.description, QStringLiteral("panel REVISA"));
+        auto* date = qobject_cast<QLineEdit*>(field(QStringLiteral("Instalación")));
+        ASSERT_NE(date, nullptr);
+        EXPECT_FALSE(date->isEnabled());
+        EXPECT_TRUE(date->text().isEmpty() || date->text().size() == 11) << date->text().toStdString();
+        EXPECT_NE(qobject_cast<QListWidget*>(field(QStringLiteral("Clase"))), nullptr);
+        moveRecord(QStringLiteral("next"));
+        moveRecord(QStringLiteral("last"));
+        press(QStringLiteral("&Termina"));
+    });
+    session.codes.CommandCode = 1003; // left by an earlier screen: not a command for this one
+    BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("REVISA"),
+          QStringLiteral("SELECT Nombre, Contrato, Clase, Instalación, Observaciones FROM Suscriptores"));
+    const QStringList panels = transcript(QStringLiteral("panel"));
+    ASSERT_EQ(panels.size(), 3);
+    EXPECT_TRUE(panels.at(0).startsWith(QStringLiteral("[panel] REVISA | Registro 1 de 12 | Nombre = ")));
+    EXPECT_TRUE(panels.at(1).contains(QStringLiteral("| Registro 2 de 12 |")));
+    EXPECT_TRUE(panels.at(2).contains(QStringLiteral("| Registro 12 de 12 |")));
+    EXPECT_EQ(session.engine.HelpTopic, QStringLiteral("8"));
+    EXPECT_EQ(session.engine.CurrentSQL.left(13), QStringLiteral("SELECT Nombre"));
+}
+
+TEST_F(EngineTest, presentaWith1010ReturnsAtOnceAndPresFinWaits)
+{
+    session.codes.CommandCode = 1010;
+    BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("R"),
+          QStringLiteral("SELECT Nombre FROM Suscriptores"), QString(), -3000);
+    EXPECT_TRUE(user.waits.isEmpty());
+    EXPECT_FALSE(form->fixedPanel()->isVisible());
+    user.then([this](const WaitContext&) {
+        EXPECT_TRUE(form->fixedPanel()->isVisible());
+        press(QStringLiteral("&Imprime"));
+    });
+    user.answer(QStringLiteral("OK")); // the print not yet available
+    user.then([this](const WaitContext&) { press(QStringLiteral("&Termina")); });
+    BDats(session, QStringLiteral("PresFin"), 1, QStringLiteral("R"), QString());
+    EXPECT_TRUE(user.actions.isEmpty());
+}
+
+TEST_F(EngineTest, captureValidatesAsksAndSavesOnlyCorrectedRecords)
+{
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    // A negative amount fails the rule >0: the box, then the question; Retry keeps the panel to correct.
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Descripción"), QStringLiteral("Papelería"));
+        type(QStringLiteral("Monto"), QStringLiteral("-5"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("OK"));    // Revise Dato
+    user.answer(QStringLiteral("Retry")); // ¿ Desea corregir … ?
+    // An amount of 0 passes the panel's check and the database refuses it: correct it (Yes).
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Monto"), QStringLiteral("0"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("Yes"));
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Monto"), QStringLiteral("1,250.50"));
+        type(QStringLiteral("Comprobante"), QStringLiteral("F-77"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_TRUE(user.refused.isEmpty()) << user.refused.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(session.engine.SavedCount, 1);
+    const QStringList messages =
+        transcript(QStringLiteral("message")) + transcript(QStringLiteral("question"));
+    EXPECT_TRUE(messages.join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("Revise Dato: El dato: Monto debería ser mayor que 0")))
+        << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(messages.join(QLatin1Char('\n')).contains(QStringLiteral("Se presenta el error: 3317")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before + 1);
+    EXPECT_DOUBLE_EQ(scalar(QStringLiteral("SELECT Monto FROM Gastos WHERE Comprobante = 'F-77'")).toDouble(),
+                     1250.5);
+    EXPECT_FALSE(form->fixedPanel()->isVisible());
+}
+
+TEST_F(EngineTest, captureCancelledWritesNothing)
+{
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    // A missing required description: Cancel at the question discards the record.
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Monto"), QStringLiteral("30"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("OK"));
+    user.answer(QStringLiteral("Cancel"));
+    BDats(session, QStringLiteral("CaptUni"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(session.codes.EngineStatus, -10);
+    EXPECT_EQ(session.engine.SavedCount, 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before);
+}
+
+TEST_F(EngineTest, captureOtraSavesAndStartsAnotherWithFixedValues)
+{
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    session.engine.FixedValues = QStringLiteral("Gastos.Comprobante = FIJO");
+    user.then([this](const WaitContext&) {
+        EXPECT_FALSE(field(QStringLiteral("Comprobante"))->isEnabled());
+        type(QStringLiteral("Descripción"), QStringLiteral("Uno"));
+        type(QStringLiteral("Monto"), QStringLiteral("10"));
+        press(QStringLiteral("&Otra"));
+    });
+    user.then([this](const WaitContext&) {
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(field(QStringLiteral("Descripción")))->text().isEmpty());
+        type(QStringLiteral("Descripción"), QStringLiteral("Dos"));
+        type(QStringLiteral("Monto"), QStringLiteral("20"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("G"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    EXPECT_EQ(session.engine.SavedCount, 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Comprobante = 'FIJO'")).toLongLong(),
+              2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before + 2);
+    EXPECT_TRUE(session.engine.FixedValues.isEmpty());
+}
+
+TEST_F(EngineTest, editSavesChangesAndDeletesOnlyWhenConfirmed)
+{
+    const QString statement =
+        QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha, Cheque FROM Gastos ORDER BY Fecha");
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    ASSERT_GT(before, 2);
+    // Elimina refused, Elimina done, then the next record changed and written.
+    user.then([this](const WaitContext&) { press(QStringLiteral("&Elimina")); });
+    user.answer(QStringLiteral("Cancel"));
+    user.then([this](const WaitContext&) { press(QStringLiteral("&Elimina")); });
+    user.answer(QStringLiteral("OK"));
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Cheque"), QStringLiteral("CH-9"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Gastos"), statement);
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before - 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Cheque = 'CH-9'")).toLongLong(), 1);
+    const QStringList questions = transcript(QStringLiteral("question"));
+    ASSERT_FALSE(questions.isEmpty());
+    EXPECT_TRUE(questions.constFirst().contains(
+        QStringLiteral("BORRA REGISTRO:   ¿Esta seguro de borrar este Registro?")))
+        << questions.constFirst().toStdString();
+}
+
+TEST_F(EngineTest, deletionWithTheAccessKeyRuleDeletesOnlyForAGrantedKey)
+{
+    shell::BDParamLeeAcc(session);
+    ASSERT_GT(session.keys.AccessKeyCount(), 0);
+    const QString statement = QStringLiteral("SELECT Descripción, Monto FROM Gastos");
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    struct Case
+    {
+        const char* key;
+        qint64 deleted;
+    };
+    for (const Case& c : {Case{"nadie", 0}, Case{"gerencia", 1}}) {
+        SCOPED_TRACE(c.key);
+        session.transcript.mark();
+        session.codes.PresentationVariant = 1012;
+        bool pressed = false;
+        // Elimina, OK, then the key at every key wait, OK at every message, and Termina back at the panel.
+        for (int step = 0; step < 12; ++step) {
+            user.then([this, &pressed, key = QString::fromLatin1(c.key)](const WaitContext& context) {
+                if (context.kind == WaitKind::Screen) {
+                    press(pressed ? QStringLiteral("&Termina") : QStringLiteral("&Elimina"));
+                    pressed = true;
+                } else if (context.kind == WaitKind::AccessKey || context.kind == WaitKind::FooterInput) {
+                    context.respond(QStringLiteral("answer"), key);
+                } else {
+                    context.respond(QStringLiteral("answer"), QStringLiteral("OK"));
+                }
+            });
+        }
+        BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Gastos"), statement);
+        user.actions.clear();
+        EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before - c.deleted);
+        const QStringList questions = transcript(QStringLiteral("question"));
+        ASSERT_FALSE(questions.isEmpty());
+        EXPECT_TRUE(questions.constFirst().contains(QStringLiteral(
+            "Para eliminar el Registro se requiere clave de Acceso  ¿Esta seguro de borrar este Registro?")));
+    }
+}
+
+TEST_F(EngineTest, editCancelDiscardsTheChanges)
+{
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Cheque"), QStringLiteral("NO-SE-GUARDA"));
+        press(QStringLiteral("&Cancela"));
+    });
+    BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha, Cheque FROM Gastos"));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Cheque = 'NO-SE-GUARDA'")).toLongLong(), 0);
+}
+
+TEST_F(EngineTest, quitaRemovesThePanel)
+{
+    session.codes.CommandCode = 1010;
+    BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("R"),
+          QStringLiteral("SELECT Nombre FROM Suscriptores"));
+    EXPECT_TRUE(form->fixedPanel()->isVisible());
+    session.codes.PresentationVariant = 1012;
+    BDats(session, QStringLiteral("quita"), 0, QString(), QString());
+    EXPECT_FALSE(form->fixedPanel()->isVisible());
+    EXPECT_EQ(session.codes.PresentationVariant, 0);
+    EXPECT_FALSE(session.engine.PanelRecordset); // nothing holds on to the database once the panel is gone
+}
+
+} // namespace
+} // namespace quelmar::engine
