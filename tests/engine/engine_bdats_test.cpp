@@ -345,6 +345,66 @@ TEST_F(EngineTest, captureValidatesAsksAndSavesOnlyCorrectedRecords)
     EXPECT_FALSE(form->fixedPanel()->isVisible());
 }
 
+TEST_F(EngineTest, aDuplicateKeyIsTranslatedAndCorrected)
+{
+    // Vouchers made unique for this test (the demo repeats some).
+    ASSERT_FALSE(session.database.CurrentDatabase->execute(QStringLiteral("DELETE FROM Gastos")));
+    ASSERT_FALSE(session.database.CurrentDatabase->execute(
+        QStringLiteral("CREATE UNIQUE INDEX ComprobanteUnico ON Gastos (Comprobante)")));
+    ASSERT_FALSE(session.database.CurrentDatabase->execute(
+        QStringLiteral("INSERT INTO Gastos (Descripción, Monto, Comprobante) VALUES ('Luz', 10, 'F-1')")));
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Descripción"), QStringLiteral("Agua"));
+        type(QStringLiteral("Monto"), QStringLiteral("20"));
+        type(QStringLiteral("Comprobante"), QStringLiteral("F-1"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("Yes")); // Desea corregirlo?
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Comprobante"), QStringLiteral("F-2"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    const QString shown = transcript(QStringLiteral("question")).join(QLatin1Char('\n'));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Se presenta el error: 3022   ")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("La Clave de identificación ya existe, y no puede haber claves "
+                                              "duplicadas.  Cambie la Clave o Cancele")))
+        << shown.toStdString();
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before + 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Descripción FROM Gastos WHERE Comprobante = 'F-2'")).toString(),
+              QStringLiteral("Agua"));
+}
+
+TEST_F(EngineTest, aRecordLockedByAnotherProgramIsRetriedThenAskedAndNothingIsWritten)
+{
+    // Another program holds a write transaction on the same file.
+    db::DbError error;
+    auto other = db::Database::open(session.database.CurrentDatabase->path(), {}, error);
+    ASSERT_TRUE(other) << error.description.toStdString();
+    ASSERT_FALSE(other->beginTransaction());
+    ASSERT_FALSE(other->execute(QStringLiteral("UPDATE Gastos SET Comprobante = Comprobante")));
+    const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Descripción"), QStringLiteral("Renta del local"));
+        type(QStringLiteral("Monto"), QStringLiteral("900"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("No")); // ¿Desea intentar otra vez?
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_TRUE(transcript(QStringLiteral("question"))
+                    .join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("Esta bloqueado el Registro por otro Usuario.")));
+    EXPECT_TRUE(db::DbError::make(session.codes.EngineStatus).isLock()) << session.codes.EngineStatus;
+    other->rollback();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before);
+}
+
 TEST_F(EngineTest, captureCancelledWritesNothing)
 {
     const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
