@@ -121,6 +121,31 @@ TEST_F(PanelSession, aCapturedExpenseIsCorrectedAndSaved)
               QStringLiteral("Papelería de oficina"));
 }
 
+TEST_F(PanelSession, aDuplicateVoucherShowsTheTranslatedErrorAndIsCorrected)
+{
+    // The office keeps vouchers unique (the demo repeats some, so its expenses go first).
+    query(QStringLiteral("DELETE FROM Gastos"));
+    query(QStringLiteral("CREATE UNIQUE INDEX ComprobanteUnico ON Gastos (Comprobante)"));
+    query(QStringLiteral("INSERT INTO Gastos (Descripción, Monto, Comprobante) VALUES ('Luz', 10, 'F-1')"));
+    const int status = run(QStringLiteral("menu 7\nmenu 1\n"
+                                          "set Descripción Agua\n"
+                                          "set Monto 20\n"
+                                          "set Comprobante F-1\n"
+                                          "press Termina\n"
+                                          "expect La Clave de identificación ya existe\n"
+                                          "answer Yes\n"
+                                          "set Comprobante F-2\n"
+                                          "press Termina\n"
+                                          "expect [menu]\nmenu 98\n"));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_TRUE(
+        m_transcript.contains(QStringLiteral("[question] Aviso de Error: Se presenta el error: 3022   ")))
+        << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Count(*) FROM Gastos")), QStringLiteral("2"));
+    EXPECT_EQ(query(QStringLiteral("SELECT Descripción FROM Gastos WHERE Comprobante = 'F-2'")),
+              QStringLiteral("Agua"));
+}
+
 TEST_F(PanelSession, aCancelledCaptureWritesNothing)
 {
     const QString before = query(QStringLiteral("SELECT Count(*) FROM Gastos"));
