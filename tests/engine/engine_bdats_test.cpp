@@ -405,6 +405,27 @@ TEST_F(EngineTest, aRecordLockedByAnotherProgramIsRetriedThenAskedAndNothingIsWr
     EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong(), before);
 }
 
+TEST_F(EngineTest, aClassifierFieldOffersItsClassAndSavesTheChosenName)
+{
+    user.then([this](const WaitContext&) {
+        auto* list = qobject_cast<QListWidget*>(field(QStringLiteral("Tipo")));
+        ASSERT_NE(list, nullptr);
+        // The heading row of the class is not offered.
+        ASSERT_GE(list->count(), 2);
+        EXPECT_EQ(list->item(0)->text().trimmed(), QStringLiteral("Papelería"));
+        list->setCurrentRow(1);
+        type(QStringLiteral("Descripción"), QStringLiteral("Gasolina"));
+        type(QStringLiteral("Monto"), QStringLiteral("300"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("CaptUni"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Tipo, Descripción, Monto FROM Gastos"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tipo FROM Gastos WHERE Descripción = 'Gasolina'")).toString(),
+              QStringLiteral("Combustible"));
+}
+
 TEST_F(EngineTest, captureCancelledWritesNothing)
 {
     const qint64 before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toLongLong();
