@@ -1,5 +1,7 @@
 #include "engine/errorpolicy.h"
 
+#include "db/dberror.h"
+
 #include <array>
 #include <utility>
 
@@ -64,27 +66,16 @@ HandlerDecision lockConflict(LockRetries& retries)
 
 } // namespace
 
+// The lock numbers are the database layer's; the silent load handler leaves out "file already in use" (3045),
+// which only the interactive handler retries.
 bool isLoadLockError(int number)
 {
-    switch (number) {
-    case 3009:
-    case 3186:
-    case 3187:
-    case 3188:
-    case 3211:
-    case 3212:
-    case 3260:
-    case 3261:
-    case 3262:
-        return true;
-    default:
-        return false;
-    }
+    return number != db::jeterror::FileInUse && isInteractiveLockError(number);
 }
 
 bool isInteractiveLockError(int number)
 {
-    return number == 3045 || isLoadLockError(number);
+    return db::DbError{number, {}, {}}.isLock();
 }
 
 LoadDecision decideLoad(int number, LockRetries& retries)
