@@ -1,83 +1,14 @@
 // Whole scripted sessions through the record panels: presenting subscribers, capturing and editing expenses.
-#include <QFile>
-#include <QProcess>
+#include "officesession.h"
+
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
-constexpr int ProcessTimeout = 60000;
-
-class PanelSession : public testing::Test
+class PanelSession : public quelmar::automationtest::OfficeSession
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_folder.isValid());
-        QProcess admin;
-        admin.start(QStringLiteral(QUELMAR_ADMIN),
-                    {QStringLiteral("create-demo"), office(), QStringLiteral("--subscribers"),
-                     QStringLiteral("30"), QStringLiteral("--years"), QStringLiteral("1")});
-        ASSERT_TRUE(admin.waitForFinished(ProcessTimeout));
-        ASSERT_EQ(admin.exitCode(), 0) << admin.readAllStandardError().toStdString();
-    }
-
-    QString office() const { return m_folder.filePath(QStringLiteral("oficina")); }
-
-    // Runs the script on the office; the exit status, with the transcript in m_transcript.
-    int run(const QString& script)
-    {
-        const QString scriptFile = m_folder.filePath(QStringLiteral("guion.txt"));
-        const QString transcriptFile = m_folder.filePath(QStringLiteral("transcripcion.txt"));
-        QFile file(scriptFile);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(script.toUtf8());
-        file.close();
-        QFile::remove(transcriptFile);
-
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QString::fromLatin1(name));
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(m_folder.path());
-        program.start(QStringLiteral(QUELMAR_PROGRAM),
-                      {QStringLiteral("--dir"), office(), QStringLiteral("--script"), scriptFile,
-                       QStringLiteral("--transcript"), transcriptFile});
-        if (!program.waitForFinished(ProcessTimeout)) {
-            program.kill();
-            program.waitForFinished();
-            ADD_FAILURE() << "the program did not end";
-            return -1;
-        }
-        QFile output(transcriptFile);
-        m_transcript = output.open(QIODevice::ReadOnly) ? QString::fromUtf8(output.readAll()) : QString();
-        m_transcript += QString::fromUtf8(program.readAllStandardError());
-        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    }
-
-    // One value of the office database, as the companion command's query prints it.
-    QString query(const QString& statement)
-    {
-        QProcess admin;
-        admin.start(QStringLiteral(QUELMAR_ADMIN),
-                    {QStringLiteral("query"), office() + QStringLiteral("/Quelmar.mdb"), statement});
-        EXPECT_TRUE(admin.waitForFinished(ProcessTimeout));
-        const QStringList lines =
-            QString::fromUtf8(admin.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return lines.size() >= 2 ? lines.at(1).trimmed() : QString();
-    }
-
-    std::string transcript() const { return m_transcript.toStdString(); }
-
-    QString m_transcript;
-
-private:
-    QTemporaryDir m_folder;
+    PanelSession() : OfficeSession(30) {}
 };
 
 TEST_F(PanelSession, revisaSuscriptorShowsTheFirstSubscriberAndMoves)

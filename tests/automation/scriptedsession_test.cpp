@@ -1,95 +1,18 @@
 // Whole scripted sessions of the real program on a demonstration office made by the companion command.
+#include "officesession.h"
+
 #include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr int ProcessTimeout = 60000;
+using quelmar::automationtest::OfficeSession;
+using quelmar::automationtest::ProcessTimeout;
 
-class ScriptedSession : public testing::Test
+class ScriptedSession : public OfficeSession
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_folder.isValid());
-        QProcess admin;
-        admin.start(QStringLiteral(QUELMAR_ADMIN),
-                    {QStringLiteral("create-demo"), office(), QStringLiteral("--subscribers"),
-                     QStringLiteral("60"), QStringLiteral("--years"), QStringLiteral("1")});
-        ASSERT_TRUE(admin.waitForFinished(ProcessTimeout));
-        ASSERT_EQ(admin.exitCode(), 0) << admin.readAllStandardError().toStdString();
-    }
-
-    QString office() const { return m_folder.filePath(QStringLiteral("oficina")); }
-    QString path(const QString& name) const { return m_folder.filePath(name); }
-
-    // The program's environment: no display, so that a scripted session finds its own way offscreen.
-    static QProcessEnvironment withoutDisplay()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QString::fromLatin1(name));
-        return environment;
-    }
-
-    void startProgram(QProcess& program, const QStringList& arguments,
-                      const QProcessEnvironment& environment = withoutDisplay()) const
-    {
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(m_folder.path());
-        program.start(QStringLiteral(QUELMAR_PROGRAM), arguments);
-    }
-
-    // Runs the script on the office; the exit status, with the transcript in transcript.
-    int run(const QString& script, QStringList* transcript = nullptr, QStringList extra = {})
-    {
-        const QString scriptFile = path(QStringLiteral("guion.txt"));
-        const QString transcriptFile = path(QStringLiteral("transcripcion.txt"));
-        QFile file(scriptFile);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(script.toUtf8());
-        file.close();
-        QFile::remove(transcriptFile);
-
-        QProcess program;
-        startProgram(program, QStringList{QStringLiteral("--dir"), office(), QStringLiteral("--script"),
-                                          scriptFile, QStringLiteral("--transcript"), transcriptFile} +
-                                  extra);
-        if (!program.waitForFinished(ProcessTimeout)) {
-            program.kill();
-            program.waitForFinished();
-            ADD_FAILURE() << "the program did not end";
-            return -1;
-        }
-        m_errors = QString::fromUtf8(program.readAllStandardError());
-        if (transcript)
-            *transcript = lines(transcriptFile);
-        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    }
-
-    static QStringList lines(const QString& fileName)
-    {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    static bool anyStartsWith(const QStringList& lines, const QString& start)
-    {
-        return std::any_of(lines.begin(), lines.end(),
-                           [&start](const QString& line) { return line.startsWith(start); });
-    }
-
-    QString m_errors;
-
-private:
-    QTemporaryDir m_folder;
 };
 
 TEST_F(ScriptedSession, opensSubmenusAndLeavesThroughTheCentreLabel)
