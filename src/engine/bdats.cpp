@@ -23,6 +23,9 @@
 #include <QFrame>
 #include <QLabel>
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace quelmar::engine {
 
 namespace {
@@ -511,23 +514,30 @@ void cancelCapture(Session& session)
     restorePointer();
 }
 
+// Waits for the next panel command. A command that writes is validated first; a validation the user
+// cancels becomes "&Cancela" (1002).
+int nextCommand(Session& session, std::initializer_list<int> writingCommands)
+{
+    auto& codes = session.codes;
+    codes.EngineStatus = 0;
+    if (codes.CommandCode <= CommandWait) {
+        presentPanel(session);
+        waitForCommand(session);
+    }
+    const int command = codes.CommandCode;
+    if (std::find(writingCommands.begin(), writingCommands.end(), command) == writingCommands.end())
+        return command;
+    validateBeforeWrite(session);
+    return codes.EngineStatus == CancelledStatus ? 1002 : command;
+}
+
 void captureLoop(Call& call)
 {
     Session& session = call.session;
     auto& codes = session.codes;
     auto& engine = session.engine;
     for (;;) {
-        codes.EngineStatus = 0;
-        if (codes.CommandCode <= CommandWait) {
-            presentPanel(session);
-            waitForCommand(session);
-        }
-        int command = codes.CommandCode;
-        if (command == 1001 || command == 1003) {
-            validateBeforeWrite(session);
-            if (codes.EngineStatus == CancelledStatus)
-                command = 1002;
-        }
+        const int command = nextCommand(session, {1001, 1003});
         if (command == 1001) {
             if (codes.EngineStatus < 1) {
                 const WriteOutcome outcome = save(session);
@@ -623,17 +633,7 @@ void editLoop(Call& call)
     auto& codes = session.codes;
     auto& engine = session.engine;
     for (;;) {
-        codes.EngineStatus = 0;
-        if (codes.CommandCode <= CommandWait) {
-            presentPanel(session);
-            waitForCommand(session);
-        }
-        int command = codes.CommandCode;
-        if (command == 1003) {
-            validateBeforeWrite(session);
-            if (codes.EngineStatus == CancelledStatus)
-                command = 1002;
-        }
+        const int command = nextCommand(session, {1003});
         db::Recordset* rows = engine.PanelRecordset.get();
         if (command == 1001) {
             if (!deleteRecord(session)) {
