@@ -37,16 +37,6 @@ constexpr int LabelLeftTwips = 150;
 constexpr int PanelLeftTwips = 250;
 constexpr int PanelTopTwips = 400;
 
-int px(double twipsValue)
-{
-    return twips::toPixels(twipsValue);
-}
-
-bool isNumeric(int type)
-{
-    return type >= 2 && type <= 7;
-}
-
 bool isHourFormat(const QString& format)
 {
     return format.contains(QLatin1String("h:m"), Qt::CaseInsensitive);
@@ -145,7 +135,8 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
-    heading->setGeometry(px(100), px(top), px(width - 200), px(titleLines * 260));
+    heading->setGeometry(twips::toPixels(100), twips::toPixels(top), twips::toPixels(width - 200),
+                         twips::toPixels(titleLines * 260));
     m_owned.append(heading);
     top += titleLines * 260 + 80;
 
@@ -209,8 +200,10 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
         control->setProperty("fieldName", row.name);
         control->setToolTip(row.title);
         control->setEnabled(working && row.editable != 0);
-        control->setGeometry(px(controlLeft), px(top), px(controlWidth), px(height));
-        label->setGeometry(px(LabelLeftTwips), px(top), px(labelWidth), px(FieldHeightTwips));
+        control->setGeometry(twips::toPixels(controlLeft), twips::toPixels(top),
+                             twips::toPixels(controlWidth), twips::toPixels(height));
+        label->setGeometry(twips::toPixels(LabelLeftTwips), twips::toPixels(top), twips::toPixels(labelWidth),
+                           twips::toPixels(FieldHeightTwips));
         label->setBuddy(control);
         m_owned.append(control);
         m_controls.append(control);
@@ -244,7 +237,8 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
     layout->addWidget(m_position, 1);
     for (const auto& move : after)
         addMove(move);
-    bar->setGeometry(px(LabelLeftTwips), px(top + 60), px(qMin(width - 300, 4600)), px(360));
+    bar->setGeometry(twips::toPixels(LabelLeftTwips), twips::toPixels(top + 60),
+                     twips::toPixels(qMin(width - 300, 4600)), twips::toPixels(360));
     m_navigatorBar = bar;
     m_owned.append(bar);
     top += 500;
@@ -258,13 +252,16 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
         if (!digits.isEmpty())
             panelTop = digits.toInt();
     }
-    frame->setGeometry(px(PanelLeftTwips), px(panelTop), px(width), px(top + 100));
+    frame->setGeometry(twips::toPixels(PanelLeftTwips), twips::toPixels(panelTop), twips::toPixels(width),
+                       twips::toPixels(top + 100));
 
     // The command buttons `dcom`, below the panel.
     for (int index = 0; index < 4; ++index) {
         auto* button = new QPushButton(form);
         panels::markElement(button, QStringLiteral("dcom"), index);
-        button->setGeometry(px(PanelLeftTwips + index * 1500), px(panelTop + top + 200), px(1400), px(400));
+        button->setGeometry(twips::toPixels(PanelLeftTwips + index * 1500),
+                            twips::toPixels(panelTop + top + 200), twips::toPixels(1400),
+                            twips::toPixels(400));
         connect(button, &QPushButton::clicked, this,
                 [this, index] { m_session.codes.CommandCode = 1001 + index; });
         button->hide();
@@ -411,7 +408,7 @@ void PanelView::showRecord()
             if (row.type == db::jettype::Date)
                 text =
                     formatValue(value, isHourFormat(row.format) ? row.format : QStringLiteral("dd-mmm-yyyy"));
-            else if (isNumeric(row.type))
+            else if (db::jettype::isNumeric(row.type))
                 text = formatValue(value, row.format);
             else
                 text = value.toString();
@@ -500,7 +497,7 @@ QVariant PanelView::writeValue(int field) const
             m_session.engine.PanelRecordset
                 ? QString::number(m_session.engine.PanelRecordset->field(field - 1).type())
                 : QString();
-        if (isNumeric(valueType.toInt()))
+        if (db::jettype::isNumeric(valueType.toInt()))
             return chosen + 1;
         return list->item(chosen)->text();
     }
@@ -510,7 +507,7 @@ QVariant PanelView::writeValue(int field) const
     const QString text = edit->text().trimmed();
     if (text.isEmpty())
         return {};
-    if (isNumeric(row.type)) {
+    if (db::jettype::isNumeric(row.type)) {
         bool number = false;
         const double value = cleanNumberText(text).toDouble(&number);
         if (!number)
@@ -651,7 +648,7 @@ void PanelView::lostFocus(int field)
     ValidateFields(m_session, QStringLiteral("Panel"), kind, field, failed);
     QString text = checkValue(field);
     if (auto* edit = qobject_cast<QLineEdit*>(widget); edit && failed == 0 && !text.isEmpty()) {
-        if (isNumeric(row.type) && !row.format.isEmpty()) {
+        if (db::jettype::isNumeric(row.type) && !row.format.isEmpty()) {
             bool number = false;
             const double value = text.toDouble(&number);
             if (number)

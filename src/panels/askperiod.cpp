@@ -24,11 +24,6 @@ namespace {
 
 constexpr int dateFieldTwips = 1400;
 
-int px(double twipsValue)
-{
-    return twips::toPixels(twipsValue);
-}
-
 // The controls of one question, made through the pool and removed again (highest first) when it ends.
 struct PeriodControls
 {
@@ -49,7 +44,7 @@ template <typename Widget> Widget* load(Session& session, const QString& kind, i
 
 void placeField(QLineEdit* field, int left, int top, int height)
 {
-    field->setGeometry(left, top, px(dateFieldTwips), height);
+    field->setGeometry(left, top, twips::toPixels(dateFieldTwips), height);
     field->setMaxLength(20);
     field->setText(TodayText());
     showElement(field);
@@ -59,12 +54,12 @@ PeriodControls layOut(Session& session, MainForm* form, bool period, const QStri
 {
     PeriodControls controls;
     QLabel* footer = form->footer();
-    const int rowHeight = px(350);
+    const int rowHeight = twips::toPixels(350);
     if (period) {
         form->showFooterMessage(QStringLiteral("Las Fechas usan el formato: Dia-Mes-Año como 31-Ene-2001"));
         controls.prompt = load<QLabel>(session, QStringLiteral("let"));
         if (controls.prompt) {
-            const int top = std::max(0, footer->y() - rowHeight - px(100));
+            const int top = std::max(0, footer->y() - rowHeight - twips::toPixels(100));
             controls.prompt->setText(prompt);
             controls.prompt->setPalette(footer->palette());
             controls.prompt->setAutoFillBackground(true);
@@ -83,8 +78,9 @@ PeriodControls layOut(Session& session, MainForm* form, bool period, const QStri
         form->showFooterMessage(prompt, false, false);
         const QFontMetrics metrics(footer->font());
         if (auto* field = load<QLineEdit>(session, QStringLiteral("cap"))) {
-            const int left = std::min(footer->x() + px(250) + metrics.horizontalAdvance(footer->text()),
-                                      footer->geometry().right() - px(dateFieldTwips + 1300));
+            const int left =
+                std::min(footer->x() + twips::toPixels(250) + metrics.horizontalAdvance(footer->text()),
+                         footer->geometry().right() - twips::toPixels(dateFieldTwips + 1300));
             placeField(field, left, footer->y() + (footer->height() - rowHeight) / 2, rowHeight);
             field->raise();
             controls.fields.append(field);
@@ -95,7 +91,8 @@ PeriodControls layOut(Session& session, MainForm* form, bool period, const QStri
         const QWidget* last =
             controls.fields.isEmpty() ? static_cast<QWidget*>(footer) : controls.fields.constLast();
         controls.accept->setText(QStringLiteral("&Aceptar"));
-        controls.accept->setGeometry(last->geometry().right() + px(200), last->y(), px(1100), rowHeight);
+        controls.accept->setGeometry(last->geometry().right() + twips::toPixels(200), last->y(),
+                                     twips::toPixels(1100), rowHeight);
         showElement(controls.accept);
     }
     if (!controls.fields.isEmpty()) {

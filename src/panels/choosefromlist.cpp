@@ -17,11 +17,6 @@ namespace quelmar::panels {
 
 namespace {
 
-int px(double twipsValue)
-{
-    return twips::toPixels(twipsValue);
-}
-
 void fill(QListWidget* list, const QStringList& labels)
 {
     list->clear();
@@ -33,11 +28,12 @@ void fill(QListWidget* list, const QStringList& labels)
 
 void place(MainForm* form, QListWidget* list, const ListPlacement& placement)
 {
-    const int top = px(placement.topTwips >= 0 ? placement.topTwips : 600);
-    const int width = placement.widthTwips > 0 ? px(placement.widthTwips) : form->width() - px(1500);
+    const int top = twips::toPixels(placement.topTwips >= 0 ? placement.topTwips : 600);
+    const int width = placement.widthTwips > 0 ? twips::toPixels(placement.widthTwips)
+                                               : form->width() - twips::toPixels(1500);
     const int rows = std::max(1, list->count());
     const int wanted = rows * std::max(1, list->sizeHintForRow(0)) + 2 * list->frameWidth() + 4;
-    const int room = std::max(px(600), form->height() - top - px(1800));
+    const int room = std::max(twips::toPixels(600), form->height() - top - twips::toPixels(1800));
     list->setGeometry((form->width() - width) / 2, top, width, std::min(wanted, room));
 }
 

@@ -28,11 +28,6 @@ constexpr int formWidthTwips = 14400;
 constexpr int formHeightTwips = 10200;
 constexpr int footerMarginTwips = 200;
 
-int px(double twipsValue)
-{
-    return twips::toPixels(twipsValue);
-}
-
 // The top-level menu form, found by its name so that the main form needs nothing of its class.
 QWidget* menuFormWidget(const Session& session)
 {
@@ -93,7 +88,7 @@ MainForm::MainForm(Session& session, QWidget* parent)
 {
     setObjectName(QStringLiteral("k"));
     setWindowTitle(QStringLiteral("Sistema Administrativo"));
-    resize(px(formWidthTwips), px(formHeightTwips));
+    resize(twips::toPixels(formWidthTwips), twips::toPixels(formHeightTwips));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
         move(available.x() + (available.width() - width()) / 2,
@@ -263,15 +258,15 @@ int MainForm::heightTwips() const
 
 void MainForm::placeFooter()
 {
-    const int footerHeight = m_footer->isVisible() ? m_footer->height() : px(400);
-    const int margin = px(footerMarginTwips);
+    const int footerHeight = m_footer->isVisible() ? m_footer->height() : twips::toPixels(400);
+    const int margin = twips::toPixels(footerMarginTwips);
     m_footer->setGeometry(margin, height() - footerHeight - margin, width() - 2 * margin, footerHeight);
 }
 
 void MainForm::showFooterMessage(const QString& text, bool alternativeFrame, bool transcribe)
 {
     const QString caption = QLatin1Char(' ') + text + QLatin1Char(' ');
-    const int margin = px(footerMarginTwips);
+    const int margin = twips::toPixels(footerMarginTwips);
     const int widthPixels = width() - 2 * margin;
     const panels::FooterStyle style =
         panels::footerStyle(static_cast<int>(text.size()), twips::fromPixels(widthPixels));
@@ -282,7 +277,7 @@ void MainForm::showFooterMessage(const QString& text, bool alternativeFrame, boo
     m_footer->setFrameStyle(alternativeFrame ? (QFrame::Box | QFrame::Plain)
                                              : (QFrame::Panel | QFrame::Raised));
     m_footer->setText(caption);
-    const int footerHeight = px(style.heightTwips);
+    const int footerHeight = twips::toPixels(style.heightTwips);
     m_footer->setGeometry(margin, height() - footerHeight - margin, widthPixels, footerHeight);
     panels::showElement(m_footer);
     m_footer->setFocus(Qt::OtherFocusReason);
@@ -299,7 +294,7 @@ void MainForm::showNotice(const QString& text, int topTwips, int leftTwips)
 {
     m_notice->setText(text);
     m_notice->adjustSize();
-    m_notice->move(px(leftTwips), px(topTwips));
+    m_notice->move(twips::toPixels(leftTwips), twips::toPixels(topTwips));
     panels::showElement(m_notice);
     m_session.transcript.write(QStringLiteral("notice"), text);
 }
@@ -311,7 +306,8 @@ void MainForm::hideNotice()
 
 void MainForm::printText(const QString& text, int topTwips, int leftTwips, double pointSize)
 {
-    m_printed->append(PrintedText{text, QPoint(px(leftTwips), px(topTwips)), pointSize});
+    m_printed->append(
+        PrintedText{text, QPoint(twips::toPixels(leftTwips), twips::toPixels(topTwips)), pointSize});
     update();
 }
 

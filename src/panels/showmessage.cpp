@@ -26,11 +26,6 @@ namespace quelmar::panels {
 
 namespace {
 
-int px(double twipsValue)
-{
-    return twips::toPixels(twipsValue);
-}
-
 // Every call starts from a clean state: the inputs of the dialog are emptied once it has been shown.
 void emptyInputs(DialogState& dialog)
 {
@@ -68,9 +63,9 @@ void captureInFooter(Session& session, const QString& message)
     palette.setColor(QPalette::Base, Qt::white);
     palette.setColor(QPalette::Text, Qt::black);
     field->setPalette(palette);
-    const int fieldWidth = px(inputFieldWidthTwips(length));
+    const int fieldWidth = twips::toPixels(inputFieldWidthTwips(length));
     const QFontMetrics metrics(footer->font());
-    int left = footer->x() + px(250) + metrics.horizontalAdvance(footer->text());
+    int left = footer->x() + twips::toPixels(250) + metrics.horizontalAdvance(footer->text());
     left = std::min(left, footer->geometry().right() - fieldWidth);
     const int fieldHeight = std::min(footer->height(), field->sizeHint().height());
     field->setGeometry(left, footer->y() + (footer->height() - fieldHeight) / 2, fieldWidth, fieldHeight);
@@ -296,7 +291,8 @@ ButtonRow ShowButtonRow(Session& session, const QString& message)
     for (int i = 0; i < row.count; ++i) {
         QWidget* button = element(session, QStringLiteral("tcom"), row.first + i);
         const QRect rect = layout.buttons.value(i);
-        button->setGeometry(px(rect.x()), px(rect.y()), px(rect.width()), px(rect.height()));
+        button->setGeometry(twips::toPixels(rect.x()), twips::toPixels(rect.y()),
+                            twips::toPixels(rect.width()), twips::toPixels(rect.height()));
         showElement(button);
     }
 
@@ -306,7 +302,7 @@ ButtonRow ShowButtonRow(Session& session, const QString& message)
         if (messageRow > 0 && !layout.buttons.isEmpty()) {
             QLabel* footer = form->footer();
             const int top = layout.buttons.constFirst().y() - 50 - twips::fromPixels(footer->height());
-            footer->move(footer->x(), std::max(0, px(top)));
+            footer->move(footer->x(), std::max(0, twips::toPixels(top)));
         }
     }
     session.transcript.write(QStringLiteral("buttons"), (drag ? QString() : message) + QStringLiteral(" | ") +

@@ -30,19 +30,15 @@ constexpr QRgb Black = 0xFF000000;
 constexpr QRgb Red = 0xFFFF0000;
 const QSize MaxLogoTwips(3600, 2400);
 
-int px(double twipsValue)
-{
-    return twips::toPixels(twipsValue);
-}
-
 QRect pixels(const QRect& twipsRect)
 {
-    return QRect(px(twipsRect.left()), px(twipsRect.top()), px(twipsRect.width()), px(twipsRect.height()));
+    return QRect(twips::toPixels(twipsRect.left()), twips::toPixels(twipsRect.top()),
+                 twips::toPixels(twipsRect.width()), twips::toPixels(twipsRect.height()));
 }
 
 QPoint pixels(const QPoint& twipsPoint)
 {
-    return QPoint(px(twipsPoint.x()), px(twipsPoint.y()));
+    return QPoint(twips::toPixels(twipsPoint.x()), twips::toPixels(twipsPoint.y()));
 }
 
 int tw(int pixelsValue)
@@ -204,7 +200,7 @@ void MenuForm::loadLogo(const QString& path)
     if (size.width() > MaxLogoTwips.width() || size.height() > MaxLogoTwips.height())
         size.scale(MaxLogoTwips, Qt::KeepAspectRatio);
     m_logo->setPixmap(picture);
-    m_logo->resize(px(size.width()), px(size.height()));
+    m_logo->resize(twips::toPixels(size.width()), twips::toPixels(size.height()));
     m_logo->show();
 }
 
@@ -214,14 +210,15 @@ void MenuForm::placeFixedParts()
     const int height = tw(this->height());
     const int titleWidth = tw(m_title->width());
     const int titleHeight = tw(m_title->height());
-    m_title->move(px((width - titleWidth) / 2.0), px(TitleTop));
+    m_title->move(twips::toPixels((width - titleWidth) / 2.0), twips::toPixels(TitleTop));
     const int helpTop = TitleTop + titleHeight + 200;
     m_help->setGeometry(pixels(QRect(100, helpTop, 900, 350)));
     const int companyTop = helpTop + 350 + 200;
     m_companyName->setGeometry(
         pixels(QRect(200, companyTop, static_cast<int>(0.3 * height), CompanyNameHeight)));
     const int logoWidth = tw(m_logo->width());
-    m_logo->move(px(2000 - logoWidth / 2.0), px(companyTop + CompanyNameHeight + 100));
+    m_logo->move(twips::toPixels(2000 - logoWidth / 2.0),
+                 twips::toPixels(companyTop + CompanyNameHeight + 100));
     m_explanation->setGeometry(pixels(QRect(0, height - ExplanationHeight, width, ExplanationHeight)));
     m_template->setGeometry(
         pixels(QRect(100, height - ExplanationHeight - 2 * OptionHeight, 1000, OptionHeight)));
@@ -233,7 +230,7 @@ QLabel* MenuForm::makeOption(int k, const shell::MenuOptionEntry& entry)
     name(label, QStringLiteral("Mnu"), k);
     label->setProperty("row", entry.row);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setIndent(px(60));
+    label->setIndent(twips::toPixels(60));
     label->setFrameShape(QFrame::Box);
     label->setCursor(Qt::PointingHandCursor);
     label->setGeometry(m_template->geometry());
@@ -302,7 +299,7 @@ void MenuForm::layoutOptions()
             label->setGeometry(pixels(placed.label));
         } else {
             line->hide();
-            label->resize(px(m_optionWidth), px(OptionHeight));
+            label->resize(twips::toPixels(m_optionWidth), twips::toPixels(OptionHeight));
         }
         label->raise();
     }
