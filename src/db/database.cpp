@@ -288,10 +288,9 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
         const QString name = unbracket(jetSql);
         if (type == RecordsetType::Table)
             return openTable(name, QString(), error);
-        if (!storedQuerySql(name).isEmpty() && !hasTable(name))
-            jetSql = storedQuerySql(name);
-        else
-            jetSql = QStringLiteral("SELECT * FROM [%1]").arg(name);
+        // A bare name is a table, or else a stored query.
+        const QString stored = hasTable(name) ? QString() : storedQuerySql(name);
+        jetSql = stored.isEmpty() ? QStringLiteral("SELECT * FROM [%1]").arg(name) : stored;
     }
     if (type == RecordsetType::Table) {
         error = DbError::make(jeterror::InvalidOperation, {}, source);
