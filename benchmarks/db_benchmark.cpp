@@ -2,59 +2,22 @@
 // payments (made once and kept in the cache folder). QUELMAR_BENCH_SUBSCRIBERS and QUELMAR_BENCH_PAYMENTS
 // size a smaller office, QUELMAR_BENCH_DIR chooses where it is kept.
 
+#include "largeoffice.h"
+
 #include "db/database.h"
 #include "db/recordset.h"
 #include "db/sqlitestatement.h"
-#include "subscribers/demooffice.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 #include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 using namespace quelmar;
 
 namespace {
 
-qint64 setting(const char* name, qint64 fallback)
-{
-    const QByteArray value = qgetenv(name);
-    return value.isEmpty() ? fallback : value.toLongLong();
-}
-
-// The cached office's database, made on first use.
-QString largeDatabase()
-{
-    static const QString path = [] {
-        const qint64 subscribers = setting("QUELMAR_BENCH_SUBSCRIBERS", 100000);
-        const qint64 payments = setting("QUELMAR_BENCH_PAYMENTS", 2000000);
-        QString base = qEnvironmentVariable("QUELMAR_BENCH_DIR");
-        if (base.isEmpty())
-            base = QDir::tempPath() + QStringLiteral("/quelmar-bench");
-        const QString folder = QStringLiteral("%1/office-%2-%3").arg(base).arg(subscribers).arg(payments);
-        const QString file = folder + QLatin1Char('/') + subscribers::demoDatabaseFileName();
-        if (!QFileInfo::exists(file)) {
-            std::fprintf(stderr, "Creating %s ...\n", qPrintable(folder));
-            const db::DbError error =
-                subscribers::createLargeOffice(folder, static_cast<int>(subscribers), payments, 1, nullptr);
-            if (!error.ok()) {
-                std::fprintf(stderr, "%d %s\n", error.number, qPrintable(error.description));
-                std::exit(1);
-            }
-        }
-        return file;
-    }();
-    return path;
-}
-
 std::unique_ptr<db::Database> openDatabase(benchmark::State& state)
 {
     db::DbError error;
-    auto database = db::Database::open(largeDatabase(), {}, error);
+    auto database = db::Database::open(bench::largeDatabase(), {}, error);
     if (!database)
         state.SkipWithError(qPrintable(error.description));
     return database;
@@ -117,11 +80,12 @@ void BM_SubscriberPanelToLastRecord(benchmark::State& state)
 {
     auto database = openDatabase(state);
     for (auto _ : state) {
-        auto rows = openRows(state, *database,
-                             QStringLiteral("SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, "
-                                            "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
-                                            "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
-                                            "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
+        auto rows =
+            openRows(state, *database,
+                     QStringLiteral("SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, "
+                                    "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
+                                    "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
+                                    "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
         benchmark::DoNotOptimize(rows->recordCount());
         rows->moveLast();
         benchmark::DoNotOptimize(rows->value(0));

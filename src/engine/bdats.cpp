@@ -6,6 +6,8 @@
 #include "engine/errorpolicy.h"
 #include "engine/fieldrules.h"
 #include "engine/fieldtable.h"
+#include "engine/gridmodes.h"
+#include "engine/loading.h"
 #include "engine/panelview.h"
 #include "engine/validatefields.h"
 #include "maintenance/reporterror.h"
@@ -30,6 +32,10 @@ namespace quelmar::engine {
 
 namespace {
 
+using loading::hourglass;
+using loading::openSilently;
+using loading::restorePointer;
+
 constexpr int CommandWait = 1000;
 constexpr int ReturnAtOnce = 1010;
 constexpr int CancelledStatus = -10;
@@ -53,18 +59,6 @@ enum class WriteOutcome
     Correcting, // not written; the panel stays for the user to correct
     Ended,      // not written; the call ends with EngineStatus = the error number
 };
-
-void restorePointer()
-{
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
-}
-
-void hourglass()
-{
-    if (!QApplication::overrideCursor())
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-}
 
 QString applicationDirectory(const Session& session)
 {
@@ -93,31 +87,6 @@ void notYetAvailable(Session& session)
 PanelView* panelOf(Session& session)
 {
     return session.engine.panel.get();
-}
-
-// Opens a recordset under the silent load handler: lock conflicts are retried after a pause, any other
-// error is left in EngineStatus.
-std::unique_ptr<db::Recordset> openSilently(Session& session, const QString& statement,
-                                            db::RecordsetType type)
-{
-    auto& engine = session.engine;
-    for (;;) {
-        db::DbError error;
-        auto rows = session.database.CurrentDatabase->openRecordset(statement, type, error);
-        if (!error && rows) {
-            engine.Retries.succeeded();
-            return rows;
-        }
-        const LoadDecision decision =
-            decideLoad(error ? error.number : db::jeterror::TooFewParameters, engine.Retries);
-        if (decision.repeat) {
-            panels::Pause(session, decision.pauseMs);
-            continue;
-        }
-        session.codes.EngineStatus =
-            decision.engineStatus != 0 ? decision.engineStatus : db::jeterror::TooFewParameters;
-        return nullptr;
-    }
 }
 
 void computeCaptureKinds(Session& session)
@@ -782,17 +751,6 @@ void edita(Call& call)
     editLoop(call);
 }
 
-bool isGridMode(const QString& lower)
-{
-    static const QStringList grids{
-        QStringLiteral("tabpre"),   QStringLiteral("tabsel"),    QStringLiteral("tabrel"),
-        QStringLiteral("tabedi"),   QStringLiteral("tabnue"),    QStringLiteral("tabcap"),
-        QStringLiteral("tabfin"),   QStringLiteral("tabcont"),   QStringLiteral("tabcont2"),
-        QStringLiteral("tselcont"), QStringLiteral("tabpondef"), QStringLiteral("listau"),
-        QStringLiteral("listam"),   QStringLiteral("ftab")};
-    return grids.contains(lower);
-}
-
 void commonEnding(Call& call)
 {
     call.options.clear();
@@ -823,12 +781,6 @@ void ShowBusy(Session& session, int on)
         if (session.k)
             session.k->hideNotice();
     }
-}
-
-QString GridCell(Session& session, int, int)
-{
-    session.errors.RoutineName = QStringLiteral("GridCell");
-    return QStringLiteral("0");
 }
 
 void BDats(Session& session, QString& mode, int& sourceKind, QString& title, QString& statement,
@@ -900,7 +852,7 @@ void BDats(Session& session, QString& mode, int& sourceKind, QString& title, QSt
         engine.PanelRecordset.reset();
         restorePointer();
     } else if (isGridMode(lower)) {
-        notYetAvailable(session);
+        GridMode(session, mode, sourceKind, title, statement, options);
     }
     commonEnding(call);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/gridmodes.h"
+
 #include <QString>
 
 namespace quelmar {
@@ -21,7 +23,7 @@ namespace quelmar::engine {
 //   "Captura", "CaptUni"  adds records through the panel (CaptUni: one record);
 //   "Edita"      changes or deletes the records of the statement;   "IrCap", "IrEdi"  back to them;
 //   "Quita"      ends a presentation and removes the panel;
-//   grid and list modes are announced as not yet available (EngineStatus 1).
+//   the grid and list modes are engine/gridmodes.h.
 // width: panel width in twips (0: the form's width less 500; negative: built hidden). EngineStatus tells the
 // outcome: 0 good, 1 nothing to show or chosen, -10 cancelled after a failed check, or a database error
 // number. options is cleared on return.
@@ -34,8 +36,5 @@ void BDats(Session& session, const QString& mode, int sourceKind, const QString&
 
 // on -1: hourglass and the notice label `Aviso` at 100, 100 twips; 0: default pointer and `Aviso` hidden.
 void ShowBusy(Session& session, int on);
-
-// The text of a grid cell; "0" while no grid is shown.
-QString GridCell(Session& session, int row, int column);
 
 } // namespace quelmar::engine

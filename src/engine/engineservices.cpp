@@ -30,6 +30,11 @@ void EngineServices::FormRTF(Session& session, const QString& request)
         notYetAvailable(session);
 }
 
+void EngineServices::GrafEst(Session& session, const QString&, const QString&, const QString&)
+{
+    notYetAvailable(session);
+}
+
 void EngineServices::Tips(Session&, const QString&, const QString&) {}
 
 void EngineServices::Relation(Session&, const QString&, int) {}

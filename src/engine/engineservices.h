@@ -28,6 +28,9 @@ public:
     virtual void FormRTF(Session& session, const QString& request);
     // The tips of a screen ("PRev", "Tab", "TEdi", "PCap", "PEdi").
     virtual void Tips(Session& session, const QString& request, const QString& screen);
+    // The statistics graph of a grid: request "Graf", the grid's caption and the options of the grid.
+    virtual void GrafEst(Session& session, const QString& request, const QString& caption,
+                         const QString& options);
     // Relation fields: "Capt", "Edi", "Quita", "Pon"; field is the 1-based field number, 0 for all.
     virtual void Relation(Session& session, const QString& request, int field);
 

@@ -15,6 +15,7 @@ class Recordset;
 
 namespace quelmar::engine {
 class EngineServices;
+class GridView;
 class PanelView;
 } // namespace quelmar::engine
 
@@ -39,8 +40,13 @@ struct EngineState
     engine::LockRetries Retries; // shared by the silent load handler and the interactive handler
     bool printOpen = false;      // RepImp("Ini") ran and RepImp("Fin") has not
 
-    std::unique_ptr<db::Recordset> PanelRecordset;    // the recordset of the panel data control `dato`
-    std::shared_ptr<engine::PanelView> panel;         // the panel on `dfija`, when one is built
+    std::unique_ptr<db::Recordset> PanelRecordset; // the recordset of the panel data control `dato`
+    std::shared_ptr<engine::PanelView> panel;      // the panel on `dfija`, when one is built
+    std::shared_ptr<engine::GridView> grid;        // the grid `TabSec` and its data control, once used
+    int SelectedRow = 0;    // a grid or list selection: 1-based row chosen, 0 none, -1 all
+    QString SelectedValue;  // the chosen key cell's text; "Todos" when all were chosen
+    QList<int> CheckedRows; // the check table: the rows (0-based) marked when the user carried them out
+    int GridKey = 0; // the flexible grid `Tabla`: 1 Enter, 2 Esc, otherwise the key code or mouse button
     std::shared_ptr<engine::EngineServices> services; // the wizard, printing, tips and relations
 };
 

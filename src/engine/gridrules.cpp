@@ -1,5 +1,6 @@
 #include "engine/gridrules.h"
 
+#include "db/fielddef.h"
 #include "engine/fieldrules.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ GridOptions parseGridOptions(const QString& options)
     result.statistics = options.startsWith(u'E') && !options.startsWith(QLatin1String("Edi"));
     result.totals = options.startsWith(QLatin1String("ET"));
     if (result.totals)
-        result.totalsSpec = options.mid(2);
+        result.totalsRequest = options.mid(2);
     result.graphButton = result.statistics && !options.contains(QLatin1String("NoG"));
     result.selectionWait = options.contains(QLatin1String("Sel"));
     result.allButton = options.contains(QLatin1String("Todos"));
@@ -153,6 +154,17 @@ int gridColumnWidth(const QString& caption, int jetType, int fieldSize)
 {
     const int size = jetType == 10 ? std::min(fieldSize, 25) : fieldSize;
     return 100 * std::max(int(caption.size()), size) + 150;
+}
+
+QString gridColumnFormat(int jetType, const QString& fieldFormat, bool readOnly)
+{
+    if (db::jettype::isNumeric(jetType))
+        return readOnly ? fieldFormat : QString();
+    if (jetType == db::jettype::Boolean)
+        return QStringLiteral("Yes/No");
+    if (jetType == db::jettype::Date)
+        return QStringLiteral("dd-mmm-yyyy");
+    return {};
 }
 
 QRect gridGeometry(int formWidth, int formHeight, int columnsRight, const QString& title)

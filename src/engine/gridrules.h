@@ -16,8 +16,8 @@ struct GridOptions
     bool updatable = false;     // "ST" anywhere: the grid keeps an updatable recordset
     bool subtotals = false;     // "ST" as the first two letters: run the subtotals with the options text
     bool statistics = false;    // "E" as the first letter (but not the word "Edi"): statistics variant
-    bool totals = false;        // "ET" as the first two letters: run the totals with totalsSpec
-    QString totalsSpec;         // the options text after "ET"
+    bool totals = false;        // "ET" as the first two letters: run the totals with totalsRequest
+    QString totalsRequest;      // the options text after "ET"
     bool graphButton = false;   // statistics without "NoG"
     bool selectionWait = false; // "Sel": Enter or double click chooses the current row
     bool allButton = false;     // "Todos": the selection offers "&Todos"
@@ -93,6 +93,11 @@ QString editByRowCaption(const QString& caption);
 // The width of a grid column in twips: 100 for each character of the larger of its caption and its field
 // size (Text fields, type 10, counted as at most 25 characters), and 150 more.
 int gridColumnWidth(const QString& caption, int jetType, int fieldSize);
+
+// The display format of a grid column: numeric types (Byte to Double) the field's own number format when the
+// grid is read-only (none while it may be edited, so that the typed text shows as typed), Boolean "Yes/No",
+// Date "dd-mmm-yyyy", others none.
+QString gridColumnFormat(int jetType, const QString& fieldFormat, bool readOnly);
 
 // Where the grid goes on a form of that size (twips): at left 200 and top 400, the form's width less 600 and
 // its height less 1500. When the columns (their right edge, columnsRight, measured from the grid's left,

@@ -2,6 +2,8 @@
 
 #include "db/recordset.h"
 #include "engine/fieldrules.h"
+#include "engine/gridmodel.h"
+#include "engine/gridview.h"
 #include "engine/panelview.h"
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
@@ -38,11 +40,21 @@ void ValidateFields(Session& session, const QString& mode, int& kind, int index,
 {
     session.errors.RoutineName = QStringLiteral("ValidateFields");
     failed = 0;
+    const QString which = mode.toLower();
+    if (which == QLatin1String("tab") || which == QLatin1String("tabcol")) {
+        GridView* view = session.engine.grid.get();
+        if (!view || !view->model() || view->currentRow() < 0)
+            return;
+        kind = capturekind::GridColumn;
+        failed = which == QLatin1String("tab")
+                     ? view->validateRow(view->currentRow())
+                     : view->validateColumn(index, view->cellText(view->currentRow(), index));
+        return;
+    }
     PanelView* panel = session.engine.panel.get();
     if (!panel)
         return;
     QWidget* frame = session.k ? session.k->fixedPanel() : nullptr;
-    const QString which = mode.toLower();
     if (which == QLatin1String("panel")) {
         if (!checkOne(session, *panel, kind, index)) {
             failed = 1;

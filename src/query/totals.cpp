@@ -59,10 +59,10 @@ double leadingNumber(const QString& text)
     return ok ? value : 0;
 }
 
-TotalsSpec parseTotalsSpec(const QString& spec, int columnCount)
+TotalsRequest parseTotalsRequest(const QString& request, int columnCount)
 {
-    const QString list = cutAt(cutAt(spec, QLatin1String("Gin")), QLatin1String("NoG"));
-    TotalsSpec result;
+    const QString list = cutAt(cutAt(request, QLatin1String("Gin")), QLatin1String("NoG"));
+    TotalsRequest result;
     if (list.contains(u'-')) {
         const double first = leadingNumber(list.trimmed()) - 1;
         for (int column = std::max(0, qRound(first)); column < columnCount; ++column)
@@ -84,10 +84,10 @@ TotalsSpec parseTotalsSpec(const QString& spec, int columnCount)
     return result;
 }
 
-QList<bool> selectedColumns(const QString& spec, int columnCount)
+QList<bool> selectedColumns(const QString& request, int columnCount)
 {
     QList<bool> flags(std::max(0, columnCount), false);
-    for (int column : parseTotalsSpec(spec, columnCount).columns)
+    for (int column : parseTotalsRequest(request, columnCount).columns)
         flags[column] = true;
     return flags;
 }

@@ -20,11 +20,11 @@ inline constexpr int SubtotalsGridGrowth = 200;
 double leadingNumber(const QString& text);
 
 // The columns a totals request chooses, in ascending order, each at most once.
-struct TotalsSpec
+struct TotalsRequest
 {
     QList<int> columns;
 
-    bool operator==(const TotalsSpec&) const = default;
+    bool operator==(const TotalsRequest&) const = default;
 };
 
 // Reads a totals request (the options text after "ET", such as " 6 NoG" or " 1, 3") for a grid of
@@ -32,10 +32,10 @@ struct TotalsSpec
 // With a "-" the request is a range: its numeric value n chooses every column from zero-based position
 // n - 1 to the last. Otherwise each comma-separated piece that is not blank chooses the column at its numeric
 // value. Positions outside the grid choose nothing; a range that starts before the first column starts at it.
-TotalsSpec parseTotalsSpec(const QString& spec, int columnCount);
+TotalsRequest parseTotalsRequest(const QString& request, int columnCount);
 
 // One flag per grid column: true for the columns the request chooses.
-QList<bool> selectedColumns(const QString& spec, int columnCount);
+QList<bool> selectedColumns(const QString& request, int columnCount);
 
 // The amount a cell shows: every "," and "$" removed, then its numeric value ("$1,234.50" -> 1234.5; empty
 // -> 0).

@@ -1,21 +1,28 @@
 #include "shell/menuloop.h"
 
 #include "engine/bdats.h"
+#include "maintenance/errortrap.h"
 #include "panels/askperiod.h"
 #include "panels/controlpool.h"
 #include "panels/showmessage.h"
 #include "shell/accesskeys.h"
+#include "shell/choosesubscriber.h"
+#include "shell/listings.h"
 #include "shell/session.h"
 #include "shell/showmenu.h"
 #include "shell/startup.h"
 
 #include <QStringList>
 
+#include <optional>
+
 namespace quelmar::shell {
 
 namespace {
 
 constexpr int CentreLabel = 98;
+// Preset before a load, it keeps the engine from announcing an empty result itself.
+constexpr int ReturnAtOnce = 1010;
 
 bool hasDeeperMenu(const QString& code)
 {
@@ -24,28 +31,20 @@ bool hasDeeperMenu(const QString& code)
     return deeper.contains(code);
 }
 
-// The options that begin by asking a period ("Per") or one day ("Uni") before their listing.
-QString dateQuestion(const QString& option)
-{
-    static const QStringList periods{QStringLiteral("152"), QStringLiteral("163"), QStringLiteral("164"),
-                                     QStringLiteral("232"), QStringLiteral("233"), QStringLiteral("234"),
-                                     QStringLiteral("235"), QStringLiteral("241"), QStringLiteral("242"),
-                                     QStringLiteral("243"), QStringLiteral("33"),  QStringLiteral("64"),
-                                     QStringLiteral("73"),  QStringLiteral("74"),  QStringLiteral("75"),
-                                     QStringLiteral("76"),  QStringLiteral("77")};
-    static const QStringList days{QStringLiteral("231"), QStringLiteral("244")};
-    if (periods.contains(option))
-        return QStringLiteral("Per");
-    if (days.contains(option))
-        return QStringLiteral("Uni");
-    return {};
-}
-
 void notYetAvailable(Session& session)
 {
     session.dialog.ValidationMessage =
         QStringLiteral("Esta opción estará disponible en una próxima versión.");
     panels::ShowMessage(session, QStringLiteral("tec"));
+}
+
+// The end of a pass: the grid and the elements made at run time go, and the engine ends its presentation.
+void clearScreen(Session& session)
+{
+    engine::BDats(session, QStringLiteral("TabFin"), 0, QString(), QString());
+    panels::ClearElements(session);
+    engine::BDats(session, QStringLiteral("Quita"), 0, QString(), QString());
+    session.codes.EngineStatus = 0;
 }
 
 // The options the presentation engine already serves; false for the others.
@@ -66,9 +65,147 @@ bool presentation(Session& session, const QString& option)
     } else {
         return false;
     }
-    panels::ClearElements(session);
-    engine::BDats(session, QStringLiteral("Quita"), 0, QString(), QString());
+    clearScreen(session);
     return true;
+}
+
+// The options that work on one chosen subscriber; false for the others.
+bool withSubscriber(Session& session, const QString& option)
+{
+    static const QStringList options{QStringLiteral("25"), QStringLiteral("34"), QStringLiteral("61"),
+                                     QStringLiteral("62")};
+    if (!options.contains(option))
+        return false;
+    QString key;
+    QString name;
+    ChooseSubscriber(session, key, name);
+    if (session.codes.EngineStatus != 0 || key.isEmpty()) {
+        clearScreen(session);
+        return true;
+    }
+    auto& engine = session.engine;
+    if (option == QLatin1String("25")) {
+        engine::BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Pagos de ") + name,
+                      QStringLiteral("SELECT Pagos.Cantidad, Pagos.Fecha, Pagos.Ticket, Pagos.Concepto, "
+                                     "Pagos.Observaciones FROM Pagos WHERE Pagos.Suscriptor = ") +
+                          key);
+    } else if (option == QLatin1String("34")) {
+        engine::BDats(
+            session, QStringLiteral("Presenta"), 1, QStringLiteral("Cambios de Situación"),
+            QStringLiteral("SELECT Suscriptores.Nombre, [Situación Anterior],Situación.Vencimiento, "
+                           "Situación.Clase,Situación.Unidades,[Cambiado por],Situación.Fecha, "
+                           "Situación.Nota FROM Situación, Suscriptores WHERE Suscriptores.Clave = "
+                           "Situación.Suscriptor AND Situación.Suscriptor = ") +
+                key);
+    } else if (option == QLatin1String("61")) {
+        engine.FixedValues = QStringLiteral("Cliente = ") + key;
+        engine::BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Quejas de ") + name,
+                      QStringLiteral("SELECT Cliente, Descripción, Recibida FROM Quejas"));
+    } else {
+        engine.FixedValues = QStringLiteral("Cliente = ") + key;
+        engine.ProtectedFields = QStringLiteral("Recibida");
+        engine::BDats(
+            session, QStringLiteral("Edita"), 1, QStringLiteral("Actualiza Queja de ") + name,
+            QStringLiteral("SELECT Cliente,Descripción,Recibida, Origen, Solución, Fecha FROM Quejas "
+                           "WHERE Cliente = ") +
+                key);
+    }
+    clearScreen(session);
+    return true;
+}
+
+// Asks the dates a listing needs; false when the question gave none (the listing is then not shown).
+bool askDates(Session& session, DateQuestion question, ListingDates& dates)
+{
+    if (question == DateQuestion::None)
+        return true;
+    QString description;
+    QString from;
+    QString to;
+    if (question == DateQuestion::Period) {
+        panels::AskPeriod(session, QStringLiteral("Per"), description, from, to);
+        if (from.isEmpty() || to.isEmpty())
+            return false;
+        dates.periodText = description;
+        dates.from = from;
+        dates.to = to;
+        return true;
+    }
+    panels::AskPeriod(session, QStringLiteral("Uni"), description, from, to);
+    if (from.isEmpty())
+        return false;
+    dates.dayText = description;
+    dates.dayLiteral = from;
+    return true;
+}
+
+ListingDates today()
+{
+    ListingDates dates;
+    dates.todayText = panels::TodayText();
+    dates.todayLiteral = panels::TodayLiteral();
+    return dates;
+}
+
+// One engine call with the statement in QuerySQL, where the engine leaves the statement in effect.
+void present(Session& session, const ListingCall& call)
+{
+    QString mode = call.mode;
+    int sourceKind = call.sourceKind;
+    QString title = call.title;
+    QString options = call.options;
+    int width = 0;
+    session.engine.QuerySQL = call.statement;
+    engine::BDats(session, mode, sourceKind, title, session.engine.QuerySQL, options, width);
+}
+
+// The options that are one listing of the engine; false for the others.
+bool listing(Session& session, const QString& option)
+{
+    const std::optional<Listing> found = listingFor(option);
+    if (!found)
+        return false;
+    ErrorTrap trap(session, QStringLiteral("G"));
+    ListingDates dates = today();
+    bool asked = false;
+    trap.step([&] { asked = askDates(session, found->question, dates); });
+    if (asked) {
+        trap.step([&] { present(session, found->call(dates)); });
+        trap.step([&] { clearScreen(session); });
+    }
+    return true;
+}
+
+// The day's income by payment concept: amounts, then number of payments, or a message when there are none.
+void dailyIncome(Session& session)
+{
+    ErrorTrap trap(session, QStringLiteral("G"));
+    ListingDates dates = today();
+    bool asked = false;
+    trap.step([&] { asked = askDates(session, DateQuestion::Day, dates); });
+    if (!asked)
+        return;
+    trap.step([&] {
+        session.engine.QuerySQL = dailyIncomeStatement(dates);
+        session.codes.CommandCode = ReturnAtOnce;
+        engine::BDats(session, QStringLiteral("Datos"), 0, QString(), session.engine.QuerySQL);
+        session.codes.CommandCode = 0;
+    });
+    // A load that failed leaves the count of an earlier one: nothing is shown for it.
+    if (session.codes.EngineStatus != 0) {
+        trap.step([&] { clearScreen(session); });
+        return;
+    }
+    const qint64 count = session.engine.RecordCount;
+    if (count == 0) {
+        session.dialog.ValidationMessage = QStringLiteral("No hay Pagos registrados en ") + dates.dayText;
+        trap.step([&] { panels::ShowMessage(session, QStringLiteral("tec")); });
+        trap.step([&] { clearScreen(session); });
+        return;
+    }
+    trap.step([&] { present(session, dailyIncomeAmounts(count, dates)); });
+    trap.step([&] { present(session, dailyIncomeTickets(count, dates)); });
+    trap.step([&] { clearScreen(session); });
 }
 
 void submenu(Session& session, const QString& code)
@@ -83,8 +220,12 @@ void submenu(Session& session, const QString& code)
             return;
         option += QString::number(session.menu.MenuOption);
     }
-    if (presentation(session, option))
+    if (presentation(session, option) || withSubscriber(session, option) || listing(session, option))
         return;
+    if (option == DailyIncomeOption) {
+        dailyIncome(session);
+        return;
+    }
     // The days of expiry are guarded by a level-3 access key; the editing itself comes with the payments.
     if (option == QLatin1String("57")) {
         int granted = 0;
@@ -92,14 +233,6 @@ void submenu(Session& session, const QString& code)
         AskAccessKey(session, 3, granted, name);
         if (granted != -1)
             return;
-    }
-    // The listings themselves come with the presentation engine; their date questions are asked already.
-    const QString question = dateQuestion(option);
-    if (!question.isEmpty()) {
-        QString description;
-        QString from;
-        QString to;
-        panels::AskPeriod(session, question, description, from, to);
     }
     notYetAvailable(session);
 }

@@ -11,8 +11,9 @@ namespace {
 // An action as text: "Verb|arg|arg" with a "quoted" mark, for whole-text comparisons.
 QString render(const ScriptAction& action)
 {
-    static const char* const names[] = {"menu", "press", "answer", "choose",   "set",   "pick",   "record",
-                                        "row",  "cell",  "key",    "dblclick", "click", "expect", "dump"};
+    static const char* const names[] = {"menu",     "press",  "answer", "choose", "set",
+                                        "pick",     "record", "row",    "cell",   "key",
+                                        "dblclick", "click",  "expect", "dump",   "pause"};
     QString text = QString::fromLatin1(names[static_cast<int>(action.verb)]);
     for (const QString& argument : action.arguments)
         text += QLatin1Char('|') + argument;
@@ -56,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                     GoodLine{"set \"Fecha de pago\" 01-Ene-2024", "set|Fecha de pago|01-Ene-2024", false},
                     GoodLine{"pick Situación 2", "pick|Situación|2", false},
                     GoodLine{"record Last", "record|last", false}, GoodLine{"row 12", "row|12", false},
+                    GoodLine{"row 2 Cheque", "row|2|Cheque", false},
+                    GoodLine{"pause 250", "pause|250", false},
                     GoodLine{"cell 3 Cuota 120.50", "cell|3|Cuota|120.50", false},
                     GoodLine{"key esc", "key|Esc", true}, GoodLine{"key ENTER", "key|Enter", true},
                     GoodLine{"dblclick", "dblclick", true}, GoodLine{"click PCan 2", "click|PCan|2", false},
@@ -82,21 +85,20 @@ TEST_P(BadLines, areRefusedNamingTheLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Script, BadLines,
-    testing::Values(BadLine{"menu 1\nfly away", "línea 2: verbo desconocido «fly»"},
-                    BadLine{"menu", "línea 1: «menu» no es una acción válida; se espera: menu N"},
-                    BadLine{"menu tres", "línea 1: «menu tres»"}, BadLine{"menu 0", "línea 1:"},
-                    BadLine{"menu 2 3", "línea 1:"}, BadLine{"press", "línea 1:"},
-                    BadLine{"choose", "línea 1:"}, BadLine{"choose 0", "línea 1:"},
-                    BadLine{"choose 1 dos", "línea 1:"}, BadLine{"choose \"sin cerrar", "línea 1:"},
-                    BadLine{"choose \"\"", "línea 1:"}, BadLine{"choose \"a\" 2", "línea 1:"},
-                    BadLine{"set", "línea 1:"}, BadLine{"pick Situación", "línea 1:"},
-                    BadLine{"pick Situación x", "línea 1:"}, BadLine{"record up", "línea 1:"},
-                    BadLine{"row -1", "línea 1:"}, BadLine{"cell 2", "línea 1:"},
-                    BadLine{"key Space", "línea 1:"}, BadLine{"key", "línea 1:"},
-                    BadLine{"dblclick 2", "línea 1:"}, BadLine{"click PCan", "línea 1:"},
-                    BadLine{"click PCan 2 left", "línea 1:"}, BadLine{"expect", "línea 1:"},
-                    BadLine{"dump all", "línea 1:"},
-                    BadLine{"# heading\n\nmenu 1\r\n\r\npress\r\n", "línea 5:"}));
+    testing::Values(
+        BadLine{"menu 1\nfly away", "línea 2: verbo desconocido «fly»"},
+        BadLine{"menu", "línea 1: «menu» no es una acción válida; se espera: menu N"},
+        BadLine{"menu tres", "línea 1: «menu tres»"}, BadLine{"menu 0", "línea 1:"},
+        BadLine{"menu 2 3", "línea 1:"}, BadLine{"press", "línea 1:"}, BadLine{"choose", "línea 1:"},
+        BadLine{"choose 0", "línea 1:"}, BadLine{"choose 1 dos", "línea 1:"},
+        BadLine{"choose \"sin cerrar", "línea 1:"}, BadLine{"choose \"\"", "línea 1:"},
+        BadLine{"choose \"a\" 2", "línea 1:"}, BadLine{"set", "línea 1:"},
+        BadLine{"pick Situación", "línea 1:"}, BadLine{"pick Situación x", "línea 1:"},
+        BadLine{"record up", "línea 1:"}, BadLine{"row -1", "línea 1:"}, BadLine{"pause", "línea 1:"},
+        BadLine{"pause -3", "línea 1:"}, BadLine{"cell 2", "línea 1:"}, BadLine{"key Space", "línea 1:"},
+        BadLine{"key", "línea 1:"}, BadLine{"dblclick 2", "línea 1:"}, BadLine{"click PCan", "línea 1:"},
+        BadLine{"click PCan 2 left", "línea 1:"}, BadLine{"expect", "línea 1:"},
+        BadLine{"dump all", "línea 1:"}, BadLine{"# heading\n\nmenu 1\r\n\r\npress\r\n", "línea 5:"}));
 
 TEST(Script, skipsCommentsAndBlankLinesAndKeepsLineNumbers)
 {

@@ -24,8 +24,8 @@ std::string describe(const GridOptions& options)
         if (on)
             words.append(QString::fromUtf8(word));
     }
-    if (!options.totalsSpec.isEmpty())
-        words.append(QStringLiteral("list<") + options.totalsSpec + u'>');
+    if (!options.totalsRequest.isEmpty())
+        words.append(QStringLiteral("list<") + options.totalsRequest + u'>');
     if (!options.editKeyField.isEmpty())
         words.append(QStringLiteral("key<") + options.editKeyField + u'>');
     return words.join(u' ').toStdString();

@@ -5,16 +5,16 @@
 namespace quelmar::query {
 namespace {
 
-QList<int> chosen(const char* spec, int columnCount)
+QList<int> chosen(const char* request, int columnCount)
 {
-    return parseTotalsSpec(QString::fromUtf8(spec), columnCount).columns;
+    return parseTotalsRequest(QString::fromUtf8(request), columnCount).columns;
 }
 
-TEST(TotalsSpecTest, ChoosesTheListedColumnsAfterCuttingTheWords)
+TEST(TotalsRequestTest, ChoosesTheListedColumnsAfterCuttingTheWords)
 {
     struct Case
     {
-        const char* spec;
+        const char* request;
         int columnCount;
         QList<int> columns;
     };
@@ -26,14 +26,14 @@ TEST(TotalsSpecTest, ChoosesTheListedColumnsAfterCuttingTheWords)
         {" 12, 2", 4, {2}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(chosen(c.spec, c.columnCount), c.columns) << "\"" << c.spec << "\"";
+        EXPECT_EQ(chosen(c.request, c.columnCount), c.columns) << "\"" << c.request << "\"";
 }
 
-TEST(TotalsSpecTest, ADashChoosesFromTheNumberToTheLastColumn)
+TEST(TotalsRequestTest, ADashChoosesFromTheNumberToTheLastColumn)
 {
     struct Case
     {
-        const char* spec;
+        const char* request;
         int columnCount;
         QList<int> columns;
     };
@@ -42,10 +42,10 @@ TEST(TotalsSpecTest, ADashChoosesFromTheNumberToTheLastColumn)
         {" 4- NoG", 5, {3, 4}}, {" 7-", 5, {}},         {" -", 3, {0, 1, 2}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(chosen(c.spec, c.columnCount), c.columns) << "\"" << c.spec << "\"";
+        EXPECT_EQ(chosen(c.request, c.columnCount), c.columns) << "\"" << c.request << "\"";
 }
 
-TEST(TotalsSpecTest, FlagsOneEntryPerColumn)
+TEST(TotalsRequestTest, FlagsOneEntryPerColumn)
 {
     EXPECT_EQ(selectedColumns(QStringLiteral(" 6 NoG"), 9),
               QList<bool>({false, false, false, false, false, false, true, false, false}));

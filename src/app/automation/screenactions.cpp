@@ -269,12 +269,14 @@ QString record(const QString& move)
     return QStringLiteral("no hay ningún navegador de registros en pantalla");
 }
 
-QString row(int row)
+QString row(int row, const QString& field)
 {
     QTableView* grid = shownGrid();
     if (!grid || !grid->model())
         return noGrid();
-    const int column = qMax(grid->currentIndex().column(), 0);
+    const int column = field.isEmpty() ? qMax(grid->currentIndex().column(), 0) : columnOf(grid, field);
+    if (column < 0)
+        return QStringLiteral("la tabla %1 no tiene la columna %2").arg(grid->objectName(), quoted(field));
     const QModelIndex index = grid->model()->index(row - 1, column);
     if (!index.isValid())
         return noRow(grid, row);

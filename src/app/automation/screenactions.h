@@ -29,7 +29,8 @@ QString key(const QString& name);
 QString set(const QString& field, const QString& text);
 QString pick(const QString& field, int entry);
 QString record(const QString& move);
-QString row(int row);
+// Row N of the grid shown becomes the current one; with a field, the cell of that column.
+QString row(int row, const QString& field = QString());
 QString cell(int row, const QString& field, const QString& text);
 QString doubleClick();
 QString click(const QString& name, int index, bool right);

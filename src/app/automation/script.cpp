@@ -23,13 +23,14 @@ constexpr VerbInfo verbs[] = {
     {QLatin1String("set"), Verb::Set, QLatin1String("set FIELD [TEXT]")},
     {QLatin1String("pick"), Verb::Pick, QLatin1String("pick FIELD N")},
     {QLatin1String("record"), Verb::Record, QLatin1String("record first|next|previous|last")},
-    {QLatin1String("row"), Verb::Row, QLatin1String("row N")},
+    {QLatin1String("row"), Verb::Row, QLatin1String("row N [FIELD]")},
     {QLatin1String("cell"), Verb::Cell, QLatin1String("cell N FIELD [TEXT]")},
     {QLatin1String("key"), Verb::Key, QLatin1String("key Enter|Esc|Tab")},
     {QLatin1String("dblclick"), Verb::DblClick, QLatin1String("dblclick")},
     {QLatin1String("click"), Verb::Click, QLatin1String("click NAME INDEX [right]")},
     {QLatin1String("expect"), Verb::Expect, QLatin1String("expect TEXT")},
     {QLatin1String("dump"), Verb::Dump, QLatin1String("dump")},
+    {QLatin1String("pause"), Verb::Pause, QLatin1String("pause MS")},
 };
 
 // Reads the words of an action's arguments: a word ends at a blank; a word that begins with a double quote
@@ -145,6 +146,12 @@ bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
         if (!row)
             return false;
         out << QString::number(*row);
+        if (!in.atEnd()) {
+            const auto field = in.word();
+            if (!field || field->isEmpty())
+                return false;
+            out << *field;
+        }
         return in.atEnd();
     }
     case Verb::Cell: {
@@ -179,6 +186,13 @@ bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
                 return false;
             out << QStringLiteral("right");
         }
+        return in.atEnd();
+    }
+    case Verb::Pause: {
+        const auto milliseconds = in.number(0);
+        if (!milliseconds)
+            return false;
+        out << QString::number(*milliseconds);
         return in.atEnd();
     }
     case Verb::DblClick:

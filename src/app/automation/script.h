@@ -18,20 +18,22 @@ enum class Verb
     Set,      // set FIELD [TEXT]
     Pick,     // pick FIELD N
     Record,   // record first|next|previous|last
-    Row,      // row N
+    Row,      // row N [FIELD]
     Cell,     // cell N FIELD [TEXT]
     Key,      // key Enter|Esc|Tab
     DblClick, // dblclick
     Click,    // click NAME INDEX [right]
     Expect,   // expect TEXT
     Dump,     // dump
+    Pause,    // pause MS
 };
 
 // One action of a script. The arguments are already checked and normalised:
 //   menu: the option number; press, expect: the text; answer: the text (possibly empty);
 //   choose: the entry numbers, or one quoted text (quoted == true); set: field, text; pick: field, number;
-//   record: "first", "next", "previous" or "last"; row: number; cell: number, field, text;
-//   key: "Enter", "Esc" or "Tab"; click: name, index and, for a right click, "right".
+//   record: "first", "next", "previous" or "last"; row: number and an optional field; pause: milliseconds;
+//   cell: number, field, text; key: "Enter", "Esc" or "Tab"; click: name, index and, for a right click,
+//   "right".
 struct ScriptAction
 {
     Verb verb = Verb::Dump;

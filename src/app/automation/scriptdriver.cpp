@@ -2,6 +2,7 @@
 
 #include "app/automation/screenactions.h"
 #include "app/automation/screendump.h"
+#include "panels/showmessage.h"
 #include "shell/session.h"
 
 namespace quelmar::automation {
@@ -107,7 +108,7 @@ bool ScriptDriver::apply(const ScriptAction& action, const WaitContext& context)
     case Verb::Record:
         return screenResult(action, screen::record(a.value(0)));
     case Verb::Row:
-        return screenResult(action, screen::row(a.value(0).toInt()));
+        return screenResult(action, screen::row(a.value(0).toInt(), a.value(1)));
     case Verb::Cell:
         return screenResult(action, screen::cell(a.value(0).toInt(), a.value(1), a.value(2)));
     case Verb::Click:
@@ -119,6 +120,10 @@ bool ScriptDriver::apply(const ScriptAction& action, const WaitContext& context)
             return false;
         }
         m_session.transcript.mark();
+        return true;
+    case Verb::Pause:
+        // A demonstration lets the screen stand for a while, the program's events running.
+        panels::Pause(m_session, a.value(0).toInt());
         return true;
     case Verb::Dump: {
         const QStringList lines = screen::dump();

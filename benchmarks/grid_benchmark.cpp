@@ -1,0 +1,132 @@
+// Measures the report grid on the office of a large company: how soon a grid over every payment shows its
+// exact count and its first screen of rows, against the database's own count and first page of the same
+// statement, and what scrolling through every row to the end holds in memory.
+
+#include "largeoffice.h"
+
+#include "db/database.h"
+#include "db/jetsql.h"
+#include "db/recordset.h"
+#include "db/sqlitestatement.h"
+#include "engine/fieldtable.h"
+#include "engine/gridmodel.h"
+#include "engine/gridrules.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+using namespace quelmar;
+
+namespace {
+
+constexpr int ScreenRows = 40;
+
+// All payments, and the daily payments report's join over every day.
+const QString allPayments = QStringLiteral("SELECT * FROM Pagos");
+const QString paymentsReport = QStringLiteral(
+    "SELECT Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Vencimiento, Suscriptores.Situación, "
+    "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad, Pagos.Ticket,Pagos.Observaciones FROM Suscriptores INNER "
+    "JOIN "
+    "Pagos ON Suscriptores.Clave = Pagos.Suscriptor");
+
+const QString& statementOf(const benchmark::State& state)
+{
+    return state.range(0) == 0 ? allPayments : paymentsReport;
+}
+
+std::unique_ptr<db::Database> openDatabase(benchmark::State& state)
+{
+    db::DbError error;
+    auto database = db::Database::open(bench::largeDatabase(), {}, error);
+    if (!database)
+        state.SkipWithError(qPrintable(error.description));
+    return database;
+}
+
+// The database itself: the exact count and the first screen of rows of the statement, in SQLite's own SQL.
+void BM_SqliteCountAndFirstScreen(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    if (!database)
+        return;
+    const QString sql = db::jetsql::translate(statementOf(state)).sql;
+    for (auto _ : state) {
+        db::SqliteStatement count(database->handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(sql));
+        count.step();
+        benchmark::DoNotOptimize(count.int64(0));
+        db::SqliteStatement page(database->handle(), QStringLiteral("%1 LIMIT %2").arg(sql).arg(ScreenRows));
+        while (page.step()) {
+            for (int column = 0; column < page.columnCount(); ++column)
+                benchmark::DoNotOptimize(page.value(column));
+        }
+    }
+}
+BENCHMARK(BM_SqliteCountAndFirstScreen)->Arg(0)->Arg(1)->ArgNames({"join"})->Unit(benchmark::kMillisecond);
+
+// A presentation grid over the same statement: opened read-only, its caption's exact count and the cells of
+// its first screen as the grid shows them (formatted).
+void BM_GridCountAndFirstScreen(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    if (!database)
+        return;
+    for (auto _ : state) {
+        db::DbError error;
+        auto rows = database->openRecordset(statementOf(state), db::RecordsetType::Snapshot, error);
+        if (!rows) {
+            state.SkipWithError(qPrintable(error.description));
+            return;
+        }
+        const QList<engine::FieldRow> fields = engine::buildFieldTable(*rows, {});
+        QStringList formats;
+        for (const engine::FieldRow& field : fields)
+            formats.append(engine::gridColumnFormat(field.type, field.format, true));
+        engine::GridModel model;
+        model.setSource(rows.get(), fields, formats);
+        benchmark::DoNotOptimize(
+            engine::gridCaption(QStringLiteral("Pagos"), static_cast<int>(model.recordCount())));
+        for (int row = 0; row < ScreenRows; ++row) {
+            for (int column = 0; column < model.columnCount(); ++column)
+                benchmark::DoNotOptimize(model.data(model.index(row, column)));
+        }
+    }
+}
+BENCHMARK(BM_GridCountAndFirstScreen)->Arg(0)->Arg(1)->ArgNames({"join"})->Unit(benchmark::kMillisecond);
+
+long maxResidentKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Scrolling a grid over every payment from the first screen to the last: the growth of the process's memory
+// while every row is read once.
+void BM_GridScrollToTheEnd(benchmark::State& state)
+{
+    auto database = openDatabase(state);
+    if (!database)
+        return;
+    for (auto _ : state) {
+        db::DbError error;
+        auto rows = database->openRecordset(allPayments, db::RecordsetType::Snapshot, error);
+        if (!rows) {
+            state.SkipWithError(qPrintable(error.description));
+            return;
+        }
+        const QList<engine::FieldRow> fields = engine::buildFieldTable(*rows, {});
+        engine::GridModel model;
+        model.setSource(rows.get(), fields, {});
+        const long before = maxResidentKilobytes();
+        for (int row = 0; row < model.rowCount(); row += ScreenRows / 2)
+            benchmark::DoNotOptimize(model.data(model.index(row, 1)));
+        state.counters["rows"] = static_cast<double>(model.rowCount());
+        state.counters["grownKB"] = static_cast<double>(maxResidentKilobytes() - before);
+    }
+}
+BENCHMARK(BM_GridScrollToTheEnd)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

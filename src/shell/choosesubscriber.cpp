@@ -1,0 +1,75 @@
+#include "shell/choosesubscriber.h"
+
+#include "engine/bdats.h"
+#include "maintenance/errortrap.h"
+#include "panels/showmessage.h"
+#include "shell/session.h"
+
+namespace quelmar::shell {
+
+namespace {
+
+// The number a person typed: its leading digits (and sign); 0 for none.
+qint64 typedNumber(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    qsizetype end = 0;
+    if (end < text.size() && (text.at(end) == u'-' || text.at(end) == u'+'))
+        ++end;
+    while (end < text.size() && text.at(end).isDigit() && end < 12)
+        ++end;
+    return text.left(end).toLongLong();
+}
+
+} // namespace
+
+QString contractRangeStatement(const QString& typed)
+{
+    qint64 first = typedNumber(typed);
+    const qint64 last = first + 30;
+    if (first < 1)
+        first = 1;
+    return QStringLiteral(
+               "SELECT Contrato, Nombre,Clave, Clase, Situación,Vencimiento FROM Suscriptores WHERE "
+               "Contrato >= %1 AND Contrato <= %2")
+        .arg(first)
+        .arg(last);
+}
+
+void ChooseSubscriber(Session& session, QString& chosenKey, QString& chosenName)
+{
+    ErrorTrap trap(session, QStringLiteral("ChooseSubscriber"));
+    chosenKey.clear();
+    chosenName.clear();
+    auto& dialog = session.dialog;
+    dialog.ValidationMessage = QStringLiteral("Como busca al Suscriptor");
+    dialog.AnswerText = QStringLiteral("&Nombre, &Contrato,");
+    dialog.ButtonExplanations =
+        QStringLiteral("Busca con algunas letras del Nombre/Busca los 25 contratos siguientes/");
+    panels::ShowMessage(session, QStringLiteral("RCa"));
+    const QString answer = dialog.AnswerText.trimmed().left(1).toUpper();
+    session.codes.EngineStatus = 0;
+    if (answer == u'N') {
+        // The search by name comes with the search by identifier.
+        dialog.ValidationMessage = QStringLiteral("Esta opción estará disponible en una próxima versión.");
+        panels::ShowMessage(session, QStringLiteral("tec"));
+        session.codes.EngineStatus = 1;
+    } else if (answer == u'C') {
+        dialog.ValidationMessage = QStringLiteral("Numero inicial del Contrato buscado");
+        dialog.AnswerText.clear();
+        panels::ShowMessage(session, QStringLiteral("Cap"));
+        engine::BDats(session, QStringLiteral("TabSel"), 3, QStringLiteral("Elija el Contrato"),
+                      contractRangeStatement(dialog.AnswerText), QStringLiteral("2"));
+        if (session.engine.SelectedRow != 0) {
+            chosenKey = session.engine.SelectedValue;
+            chosenName = engine::GridCell(session, session.engine.SelectedRow, 2);
+        } else {
+            session.codes.EngineStatus = 1;
+        }
+    } else {
+        session.codes.EngineStatus = 1;
+    }
+    dialog.AnswerText.clear();
+}
+
+} // namespace quelmar::shell
