@@ -850,6 +850,8 @@ void BDats(Session& session, QString& mode, int& sourceKind, QString& title, QSt
         session.codes.PresentationVariant = 0;
         removePanel(session);
         engine.PanelRecordset.reset();
+        if (engine.grid)
+            GridMode(session, QStringLiteral("TabFin"), sourceKind, title, statement, options);
         restorePointer();
     } else if (isGridMode(lower)) {
         GridMode(session, mode, sourceKind, title, statement, options);

@@ -52,6 +52,22 @@ void GridModel::setEditing(bool update, bool add, bool remove)
     m_remove = remove;
 }
 
+void GridModel::setAppendOnly(bool on)
+{
+    beginResetModel();
+    m_appendOnly = on;
+    m_appended.clear();
+    clearPending();
+    dropCache();
+    m_count = on || !m_rows ? 0 : std::max<qint64>(0, m_rows->recordCount());
+    endResetModel();
+}
+
+qint64 GridModel::positionOf(int row) const
+{
+    return m_appendOnly ? m_appended.value(row, -1) : row;
+}
+
 void GridModel::setLockedColumns(const QList<bool>& locked)
 {
     m_locked = locked;
@@ -85,6 +101,15 @@ const QVariantList* GridModel::rowValues(int row) const
 {
     if (!m_rows || row < 0 || row >= m_count)
         return nullptr;
+    if (m_appendOnly) {
+        // Rows added through the grid are few: each is read where the recordset put it.
+        m_appendedValues.clear();
+        if (m_rows->setAbsolutePosition(positionOf(row))) {
+            for (int column = 0; column < m_rows->fieldCount(); ++column)
+                m_appendedValues.append(m_rows->value(column));
+        }
+        return &m_appendedValues;
+    }
     const qint64 page = row / PageRows;
     auto found = m_pages.find(page);
     if (found == m_pages.end()) {
@@ -144,7 +169,8 @@ int GridModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return static_cast<int>(std::min<qint64>(m_count + (m_add ? 1 : 0), std::numeric_limits<int>::max()));
+    const qint64 rows = m_count + (m_add ? 1 : 0) + (m_add && m_pendingRow == m_count ? 1 : 0);
+    return static_cast<int>(std::min<qint64>(rows, std::numeric_limits<int>::max()));
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const
@@ -212,8 +238,16 @@ bool GridModel::startPending(int row)
         return true;
     if (m_pendingRow >= 0 && writePendingRow() == RowWrite::Kept)
         return false;
-    m_pendingRow = row;
     m_typed.clear();
+    if (isNewRow(row)) {
+        // A new row being typed makes room for the next one below it.
+        row = static_cast<int>(m_count);
+        beginInsertRows(QModelIndex(), row + 1, row + 1);
+        m_pendingRow = row;
+        endInsertRows();
+    } else {
+        m_pendingRow = row;
+    }
     if (isNewRow(row)) {
         // A new row takes its fixed values as soon as it is started.
         for (auto fixed = m_fixed.cbegin(); fixed != m_fixed.cend(); ++fixed) {
@@ -221,7 +255,7 @@ bool GridModel::startPending(int row)
             if (fixed.key() >= 0 && fixed.key() < m_fields.size())
                 db::jetvalue::toStorage(fixed.value(), m_rows->field(fixed.key()).type(), error);
             if (fixed.key() < 0 || fixed.key() >= m_fields.size() || error) {
-                clearPending();
+                undoPendingRow();
                 if (fixedValuesFailed)
                     fixedValuesFailed();
                 return false;
@@ -258,7 +292,7 @@ db::DbError GridModel::writeRow()
         if (const db::DbError error = m_rows->addNew())
             return error;
     } else {
-        if (!m_rows->setAbsolutePosition(m_pendingRow))
+        if (!m_rows->setAbsolutePosition(positionOf(m_pendingRow)))
             return m_rows->lastError();
         if (const db::DbError error = m_rows->edit())
             return error;
@@ -284,8 +318,7 @@ RowWrite GridModel::writePendingRow()
         return RowWrite::Nothing;
     const int row = m_pendingRow;
     if (m_typed.isEmpty()) {
-        clearPending();
-        emitRowChanged(row);
+        undoPendingRow();
         return RowWrite::Nothing;
     }
     const RowDecision decision = beforeRowWrite ? beforeRowWrite(row) : RowDecision::Write;
@@ -304,12 +337,14 @@ RowWrite GridModel::writePendingRow()
     }
     const bool added = isNewRow(row);
     clearPending();
+    if (added && m_appendOnly)
+        m_appended.append(m_rows->absolutePosition());
     if (added) {
-        beginInsertRows(QModelIndex(), rowCount(), rowCount());
+        // The row written joins the data; the row made for the next one is the new row now.
         ++m_count;
         dropCache();
-        endInsertRows();
-        Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
+        emitRowChanged(row);
+        emitRowChanged(row + 1);
     } else {
         dropCache();
         emitRowChanged(row);
@@ -320,7 +355,13 @@ RowWrite GridModel::writePendingRow()
 void GridModel::undoPendingRow()
 {
     const int row = m_pendingRow;
-    clearPending();
+    if (row >= 0 && isNewRow(row)) {
+        beginRemoveRows(QModelIndex(), row + 1, row + 1);
+        clearPending();
+        endRemoveRows();
+    } else {
+        clearPending();
+    }
     if (row >= 0)
         emitRowChanged(row);
 }
@@ -331,11 +372,19 @@ db::DbError GridModel::removeRecord(int row)
         return db::DbError::make(db::jeterror::NoCurrentRecord);
     if (row == m_pendingRow)
         clearPending();
-    if (!m_rows->setAbsolutePosition(row))
+    const qint64 position = positionOf(row);
+    if (!m_rows->setAbsolutePosition(position))
         return m_rows->lastError();
     if (const db::DbError error = m_rows->remove())
         return error;
     beginRemoveRows(QModelIndex(), row, row);
+    if (m_appendOnly) {
+        m_appended.removeAt(row);
+        for (qint64& later : m_appended) {
+            if (later > position)
+                --later;
+        }
+    }
     --m_count;
     dropCache();
     m_shown.clear();
@@ -349,7 +398,7 @@ void GridModel::refresh()
     clearPending();
     dropCache();
     m_shown.clear();
-    if (m_rows) {
+    if (m_rows && !m_appendOnly) {
         m_rows->requery();
         m_count = std::max<qint64>(0, m_rows->recordCount());
     }

@@ -58,6 +58,8 @@ public:
     bool allowsUpdates() const { return m_update; }
     bool allowsAdding() const { return m_add; }
     bool allowsDeleting() const { return m_remove; }
+    // Append-only: the grid shows none of the rows already there, only those added through it.
+    void setAppendOnly(bool on);
     void setLockedColumns(const QList<bool>& locked);
     bool isLocked(int column) const { return m_locked.value(column); }
     // The values a new row takes as soon as it is started, by column; their columns are locked on it.
@@ -75,9 +77,10 @@ public:
     // Shows a text in a cell without touching the data (subtotals); cleared by refresh().
     void setShownText(int row, int column, const QString& text);
 
-    // The row being edited (-1 when none) and whether it is the new row.
+    // The row being edited (-1 when none), and whether a row is beyond the data: the new row (and, while the
+    // new row is typed, the one below it for the next).
     int pendingRow() const { return m_pendingRow; }
-    bool isNewRow(int row) const { return m_add && row == m_count; }
+    bool isNewRow(int row) const { return m_add && row >= m_count; }
     // Writes the row being edited, asking beforeRowWrite first and dataError on a failure.
     RowWrite writePendingRow();
     void undoPendingRow();
@@ -107,6 +110,7 @@ private:
     static constexpr std::size_t MaxPages = 32;
 
     const QVariantList* rowValues(int row) const;
+    qint64 positionOf(int row) const; // the recordset position of a grid row
     QString formatted(int row, int column) const;
     bool startPending(int row);
     db::DbError writeRow();
@@ -124,6 +128,9 @@ private:
     bool m_update = false;
     bool m_add = false;
     bool m_remove = false;
+    bool m_appendOnly = false;
+    QList<qint64> m_appended; // append-only: the recordset position of each row added
+    mutable QVariantList m_appendedValues;
     qint64 m_count = 0;
 
     mutable std::map<qint64, QList<QVariantList>> m_pages; // page number -> its rows

@@ -160,6 +160,8 @@ void commandLoop(GridCall& call, GridVariant variant)
             break;
         }
     }
+    // The grid stays to be seen beside what comes next; its buttons are done.
+    view.hideButtons();
     call.sourceKind = 2;
     codes.EngineStatus = 0;
 }
@@ -290,20 +292,20 @@ void editByRowLoop(GridCall& call, const QString& keyField)
         const int column = columnOfField(fields, keyField);
         if (column < 0)
             continue;
+        // The panel takes the row; the grid's own buttons wait until it is done.
         view.setEnabled(false);
+        view.hideButtons();
         view.setCurrent(row, column);
         const QString key = view.cellText(row, column);
-        const bool hasCondition = call.statement.contains(QLatin1String(" WHERE "), Qt::CaseInsensitive);
-        const QString rowStatement = call.statement +
-                                     (hasCondition ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
-                                     keyField + QStringLiteral(" = ") + keyLiteral(fields.at(column), key);
+        const QString statement = rowStatement(call.statement, keyField, keyLiteral(fields.at(column), key));
         BDats(session, QStringLiteral("Edita"), 1,
-              QStringLiteral("Modifica ") + call.title + QStringLiteral(" para ") + key, rowStatement);
+              QStringLiteral("Modifica ") + call.title + QStringLiteral(" para ") + key, statement);
         BDats(session, QStringLiteral("Quita"), 0, QString(), QString());
         session.engine.FieldTable = fields;
         view.setEnabled(true);
         view.refresh();
         view.show();
+        view.showButtons(gridButtons(GridVariant::Presentation, call.options));
     }
     view.hideButtons();
     call.sourceKind = 2;
@@ -387,6 +389,10 @@ void tabEdit(GridCall& call)
         return;
     }
     view.setEditing(true, adding, true);
+    // "TabNue" opens the data append-only: only the rows added now are shown.
+    view.model()->setAppendOnly(is(call, QLatin1String("tabnue")));
+    if (is(call, QLatin1String("tabnue")))
+        engine.RecordCount = 0;
     view.classifierRequested = [&session](int column) { query::TabClasi(session, column); };
     present(call, gridCaption(call.title, static_cast<int>(engine.RecordCount)));
     view.focus();

@@ -150,6 +150,17 @@ QString editByRowCaption(const QString& caption)
     return caption + QStringLiteral("    Modifica con INTRO, Termina con ESC");
 }
 
+QString rowStatement(const QString& statement, const QString& keyField, const QString& keyLiteral)
+{
+    qsizetype orderBy = statement.lastIndexOf(QLatin1String(" ORDER BY "), -1, Qt::CaseInsensitive);
+    if (orderBy < 0)
+        orderBy = statement.size();
+    const QString selection = statement.left(orderBy);
+    const bool hasCondition = selection.contains(QLatin1String(" WHERE "), Qt::CaseInsensitive);
+    return selection + (hasCondition ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) + keyField +
+           QStringLiteral(" = ") + keyLiteral + statement.mid(orderBy);
+}
+
 int gridColumnWidth(const QString& caption, int jetType, int fieldSize)
 {
     const int size = jetType == 10 ? std::min(fieldSize, 25) : fieldSize;

@@ -90,6 +90,11 @@ QString selectionCaption(const QString& title);
 // unless it already holds "con ESC".
 QString editByRowCaption(const QString& caption);
 
+// The statement of one row of an edit-by-row grid: the grid's statement with the condition "key = value"
+// joined by " AND " when it already has a WHERE, else by " WHERE ", placed before its ORDER BY when it has
+// one.
+QString rowStatement(const QString& statement, const QString& keyField, const QString& keyLiteral);
+
 // The width of a grid column in twips: 100 for each character of the larger of its caption and its field
 // size (Text fields, type 10, counted as at most 25 characters), and 150 more.
 int gridColumnWidth(const QString& caption, int jetType, int fieldSize);

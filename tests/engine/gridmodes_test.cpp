@@ -214,6 +214,29 @@ TEST_F(GridModesTest, aNewRowTakesTheFixedValuesAndLocksTheirColumns)
               3);
 }
 
+TEST_F(GridModesTest, anAppendOnlyGridShowsOnlyTheRowsAddedThroughIt)
+{
+    const int before = scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toInt();
+    ASSERT_GT(before, 0);
+    onGrid([this] {
+        EXPECT_EQ(model().rowCount(), 1); // the new row alone
+        EXPECT_TRUE(typeInto(0, QStringLiteral("Descripción"), QStringLiteral("Cinta aislante")));
+        EXPECT_TRUE(typeInto(0, QStringLiteral("Monto"), QStringLiteral("35.5")));
+        view().setCurrent(1, 0);
+        EXPECT_EQ(model().recordCount(), 1);
+        EXPECT_EQ(model().cellText(0, 0), QStringLiteral("Cinta aislante"));
+        EXPECT_TRUE(typeInto(1, QStringLiteral("Descripción"), QStringLiteral("Grapas")));
+        EXPECT_TRUE(typeInto(1, QStringLiteral("Monto"), QStringLiteral("12")));
+        termina();
+    });
+    BDats(session, QStringLiteral("TabNue"), 2, QStringLiteral("Nuevos gastos"),
+          QStringLiteral("SELECT Descripción, Monto FROM Gastos"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos")).toInt(), before + 2);
+    EXPECT_DOUBLE_EQ(
+        scalar(QStringLiteral("SELECT Monto FROM Gastos WHERE Descripción = 'Cinta aislante'")).toDouble(),
+        35.5);
+}
+
 TEST_F(GridModesTest, aFixedValueThatCannotBeSetUndoesTheNewRow)
 {
     session.engine.FixedValues = QStringLiteral("Cliente = veinte");
@@ -231,6 +254,35 @@ TEST_F(GridModesTest, aFixedValueThatCannotBeSetUndoesTheNewRow)
                     .contains(QStringLiteral("No pudo registrarse el nuevo Dato")));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Quejas WHERE Descripción = 'Sin señal'")).toInt(),
               0);
+}
+
+TEST_F(GridModesTest, editByRowOpensTheChosenRowInAPanelAndReloads)
+{
+    const QString first = scalar(QStringLiteral("SELECT Clave FROM Suscriptores ORDER BY Nombre")).toString();
+    onGrid([this] {
+        EXPECT_TRUE(view().caption().endsWith(QStringLiteral("    Modifica con INTRO, Termina con ESC")));
+        view().setCurrent(0, 1);
+        key(Qt::Key_Return);
+    });
+    user.then([this](const WaitContext&) {
+        EXPECT_TRUE(form->fixedPanel()->isVisible());
+        type(QStringLiteral("Teléfono"), QStringLiteral("555-00-01"));
+        press(QStringLiteral("&Termina"));
+    });
+    onGrid([this] {
+        EXPECT_FALSE(form->fixedPanel()->isVisible());
+        EXPECT_EQ(model().cellText(0, 2), QStringLiteral("555-00-01"));
+        key(Qt::Key_Escape);
+    });
+    BDats(session, QStringLiteral("TabPre"), 2, QStringLiteral("Teléfonos"),
+          QStringLiteral("SELECT Clave, Nombre, Teléfono FROM Suscriptores ORDER BY Nombre"),
+          QStringLiteral("Edi Clave"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_TRUE(transcript(QStringLiteral("panel"))
+                    .join(u'\n')
+                    .contains(QStringLiteral("Modifica Teléfonos para ") + first));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Teléfono FROM Suscriptores WHERE Clave = ") + first).toString(),
+              QStringLiteral("555-00-01"));
 }
 
 TEST_F(GridModesTest, aSingleChoiceListPositionsTheChosenRecord)

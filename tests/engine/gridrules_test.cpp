@@ -165,6 +165,26 @@ TEST(GridCaptionTest, CaptionsOfTheGridModes)
     EXPECT_EQ(editByRowCaption(once), once);
 }
 
+TEST(RowStatementTest, TheKeyConditionGoesBeforeTheOrdering)
+{
+    struct Case
+    {
+        const char* statement;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{"SELECT Clave, Nombre FROM Suscriptores",
+               "SELECT Clave, Nombre FROM Suscriptores WHERE Clave = 5"},
+          Case{"SELECT Clave FROM Suscriptores WHERE Situación = 'Baja'",
+               "SELECT Clave FROM Suscriptores WHERE Situación = 'Baja' AND Clave = 5"},
+          Case{"SELECT Clave FROM Suscriptores order by Nombre",
+               "SELECT Clave FROM Suscriptores WHERE Clave = 5 order by Nombre"},
+          Case{"SELECT Clave FROM Suscriptores WHERE Calle = 'Norte' ORDER BY Nombre DESC",
+               "SELECT Clave FROM Suscriptores WHERE Calle = 'Norte' AND Clave = 5 ORDER BY Nombre DESC"}})
+        EXPECT_EQ(rowStatement(QString::fromUtf8(c.statement), QStringLiteral("Clave"), QStringLiteral("5")),
+                  QString::fromUtf8(c.expected));
+}
+
 TEST(GridColumnWidthTest, LargerOfCaptionAndSize)
 {
     struct Case
