@@ -14,14 +14,7 @@ using namespace quelmar;
 
 namespace {
 
-std::unique_ptr<db::Database> openDatabase(benchmark::State& state)
-{
-    db::DbError error;
-    auto database = db::Database::open(bench::largeDatabase(), {}, error);
-    if (!database)
-        state.SkipWithError(qPrintable(error.description));
-    return database;
-}
+using bench::openLargeDatabase;
 
 std::unique_ptr<db::Recordset> openRows(benchmark::State& state, db::Database& database, const QString& sql,
                                         db::RecordsetType type = db::RecordsetType::Dynaset)
@@ -38,7 +31,7 @@ const QString allPayments = QStringLiteral("SELECT * FROM Pagos");
 // The database's own work, for comparison: count the payments and read the first 100 rows.
 void BM_SqliteCountAndFirstPage(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     for (auto _ : state) {
         db::SqliteStatement count(database->handle(), QStringLiteral("SELECT count(*) FROM \"Pagos\""));
         count.step();
@@ -53,7 +46,7 @@ BENCHMARK(BM_SqliteCountAndFirstPage)->Unit(benchmark::kMillisecond);
 void BM_OpenDynasetAndCountAllPayments(benchmark::State& state)
 {
     for (auto _ : state) {
-        auto database = openDatabase(state);
+        auto database = openLargeDatabase(state);
         auto rows = openRows(state, *database, allPayments);
         benchmark::DoNotOptimize(rows->recordCount());
     }
@@ -62,7 +55,7 @@ BENCHMARK(BM_OpenDynasetAndCountAllPayments)->Unit(benchmark::kMillisecond);
 
 void BM_FirstHundredPaymentRows(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     for (auto _ : state) {
         auto rows = openRows(state, *database, allPayments);
         benchmark::DoNotOptimize(rows->recordCount());
@@ -78,7 +71,7 @@ BENCHMARK(BM_FirstHundredPaymentRows)->Unit(benchmark::kMillisecond);
 // A panel over every subscriber: open with the exact count, then go to the last record.
 void BM_SubscriberPanelToLastRecord(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     for (auto _ : state) {
         auto rows =
             openRows(state, *database,
@@ -95,7 +88,7 @@ BENCHMARK(BM_SubscriberPanelToLastRecord)->Unit(benchmark::kMillisecond);
 
 void BM_DistrictStatisticsCrosstab(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     for (auto _ : state) {
         auto rows = openRows(
             state, *database,
@@ -110,7 +103,7 @@ BENCHMARK(BM_DistrictStatisticsCrosstab)->Unit(benchmark::kMillisecond);
 
 void BM_FindNamesContaining(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     for (auto _ : state) {
         auto rows = openRows(state, *database, QStringLiteral("SELECT Nombre, Clave FROM Suscriptores"));
         // The last match is the worst case: every key up to it is read.

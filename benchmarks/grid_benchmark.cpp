@@ -35,19 +35,12 @@ const QString& statementOf(const benchmark::State& state)
     return state.range(0) == 0 ? allPayments : paymentsReport;
 }
 
-std::unique_ptr<db::Database> openDatabase(benchmark::State& state)
-{
-    db::DbError error;
-    auto database = db::Database::open(bench::largeDatabase(), {}, error);
-    if (!database)
-        state.SkipWithError(qPrintable(error.description));
-    return database;
-}
+using bench::openLargeDatabase;
 
 // The database itself: the exact count and the first screen of rows of the statement, in SQLite's own SQL.
 void BM_SqliteCountAndFirstScreen(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     if (!database)
         return;
     const QString sql = db::jetsql::translate(statementOf(state)).sql;
@@ -68,7 +61,7 @@ BENCHMARK(BM_SqliteCountAndFirstScreen)->Arg(0)->Arg(1)->ArgNames({"join"})->Uni
 // its first screen as the grid shows them (formatted).
 void BM_GridCountAndFirstScreen(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     if (!database)
         return;
     for (auto _ : state) {
@@ -105,7 +98,7 @@ long maxResidentKilobytes()
 // while every row is read once.
 void BM_GridScrollToTheEnd(benchmark::State& state)
 {
-    auto database = openDatabase(state);
+    auto database = openLargeDatabase(state);
     if (!database)
         return;
     for (auto _ : state) {

@@ -1,6 +1,9 @@
 #include "largeoffice.h"
 
+#include "db/database.h"
 #include "subscribers/demooffice.h"
+
+#include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +45,15 @@ QString largeDatabase()
         return file;
     }();
     return path;
+}
+
+std::unique_ptr<db::Database> openLargeDatabase(benchmark::State& state)
+{
+    db::DbError error;
+    auto database = db::Database::open(largeDatabase(), {}, error);
+    if (!database)
+        state.SkipWithError(qPrintable(error.description));
+    return database;
 }
 
 } // namespace quelmar::bench

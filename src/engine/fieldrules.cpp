@@ -220,6 +220,13 @@ QString keystrokeMessage(int typeCode)
     }
 }
 
+QString classifierClass(const QString& defaultValue)
+{
+    QString text = defaultValue.trimmed();
+    text.remove(u'"');
+    return text.trimmed();
+}
+
 QList<FixedValue> parseFixedValues(const QString& fixedValues)
 {
     QList<FixedValue> items;

@@ -84,6 +84,10 @@ FieldCheck checkGridColumn(const db::FieldDef& def, const QString& fieldName, co
 // captured by a list.
 QString keystrokeMessage(int typeCode);
 
+// The class of a classifier field, as the `Clase` of its rows in `Parametros` holds it: the field's default
+// value ("\"!CGas\"") trimmed and without its double quotes ("!CGas").
+QString classifierClass(const QString& defaultValue);
+
 // One item of `FixedValues`: a field of new records and the value it takes.
 struct FixedValue
 {

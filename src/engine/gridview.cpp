@@ -30,6 +30,8 @@ namespace {
 constexpr int ButtonWidth = 1200;
 constexpr int ButtonHeight = 400;
 constexpr int MaxTranscribedRows = 50;
+// The rows a column's width is measured on when the grid is laid out.
+constexpr int FirstScreenRows = 40;
 
 QString unbracketed(QString name)
 {
@@ -225,22 +227,30 @@ void GridView::layout(const QString& caption, const QString& title)
     const bool readOnly = !allowsUpdates();
     QStringList formats;
     QStringList names;
-    int right = 0;
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const FieldRow& row = m_model->field(column);
         formats.append(gridColumnFormat(row.type, row.format, readOnly));
         names.append(row.name);
+    }
+    m_model->setFormats(formats);
+    const QFontMetrics cells = m_table->fontMetrics();
+    int right = 0;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const FieldRow& row = m_model->field(column);
         if (row.type == db::jettype::Boolean)
             m_model->setAlignment(column, Qt::AlignCenter);
-        // Dates show eleven characters ("10-Dic-2026"), whatever they take to store; no heading is cut.
+        // Dates show eleven characters ("10-Dic-2026"), whatever they take to store; neither the heading nor
+        // the cells of the first screen are cut (a long text up to 30 characters).
         const int size = row.type == db::jettype::Date ? std::max(row.size, 11) : row.size;
-        const int headingWidth = twips::fromPixels(
-            m_table->horizontalHeader()->fontMetrics().horizontalAdvance(m_model->caption(column)) + 12);
-        const int width = std::max(gridColumnWidth(m_model->caption(column), row.type, size), headingWidth);
+        int shown = m_table->horizontalHeader()->fontMetrics().horizontalAdvance(m_model->caption(column));
+        for (int r = 0; r < std::min(m_model->rowCount(), FirstScreenRows); ++r)
+            shown = std::max(shown, std::min(cells.horizontalAdvance(m_model->cellText(r, column)),
+                                             cells.averageCharWidth() * 30));
+        const int width = std::max(gridColumnWidth(m_model->caption(column), row.type, size),
+                                   twips::fromPixels(shown + 12));
         m_table->setColumnWidth(column, twips::toPixels(width));
         right += width;
     }
-    m_model->setFormats(formats);
     m_model->setLockedColumns(lockedColumns(names, engine.ProtectedFields, QString(), !readOnly));
     QMap<int, QString> fixedByColumn;
     if (!readOnly) {

@@ -73,15 +73,6 @@ void paint(QWidget* widget, const QColor& colour)
     widget->setPalette(palette);
 }
 
-// The class of a classifier field: its default value without the enclosing quotation marks, trimmed.
-QString classifierClass(const QString& defaultValue)
-{
-    QString text = defaultValue.trimmed();
-    if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
-        text = text.mid(1, text.size() - 2);
-    return text.trimmed();
-}
-
 } // namespace
 
 PanelView::PanelView(Session& session) : m_session(session) {}

@@ -1,6 +1,7 @@
 #include "query/tabclasi.h"
 
 #include "db/recordset.h"
+#include "engine/fieldrules.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
 #include "maintenance/errortrap.h"
@@ -27,15 +28,6 @@ constexpr int ListWidthMargin = 250;
 constexpr int TwipsPerEntry = 220;
 // The list ends at least this far above the bottom of the form.
 constexpr int FormBottomMargin = 400;
-
-// The class of a classifier column: the field's default value, trimmed, without its double quotes. The
-// "!C" marker stays, as the Clase of the class's rows in Parametros carries it.
-QString classOf(const QString& defaultValue)
-{
-    QString text = defaultValue.trimmed();
-    text.remove(u'"');
-    return text.trimmed();
-}
 
 [[noreturn]] void fail(const db::DbError& error)
 {
@@ -148,7 +140,9 @@ void chooseIntoCell(Session& session, ErrorTrap& trap, engine::GridView& view, Q
     list->clear();
     QStringList names;
     if (db::Recordset* table = session.database.ParamTable.get())
-        trap.step([&] { names = namesOfClass(*table, classOf(model->field(column).defaultValue)); });
+        trap.step([&] {
+            names = namesOfClass(*table, engine::classifierClass(model->field(column).defaultValue));
+        });
     if (names.isEmpty())
         return;
     list->addItems(names);

@@ -4,11 +4,14 @@
 #include "db/fielddef.h"
 #include "engine/bdats.h"
 #include "engine/checktable.h"
+
+#include "actinguser.h"
 #include "engine/gridrules.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
 #include "shell/session.h"
 #include "shell/twips.h"
+#include "testtables.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -26,37 +29,11 @@ namespace quelmar::engine {
 namespace {
 
 namespace jettype = db::jettype;
+using testsupport::field;
 
 const QString Title = QStringLiteral("Equipos");
 const QString Statement = QStringLiteral(
     "SELECT Nombre, [Fecha de Alta], Activo, Precio, Cantidad, Peso FROM Equipos ORDER BY Clave");
-
-db::FieldDef field(const QString& name, int type, int size)
-{
-    db::FieldDef def;
-    def.name = name;
-    def.type = type;
-    def.size = size;
-    return def;
-}
-
-// Acts at each wait with the next of its actions; a wait with none left throws, so that a test never hangs.
-class ActingUser : public UserStandIn
-{
-public:
-    using Action = std::function<void(const WaitContext&)>;
-
-    void act(const WaitContext& context) override
-    {
-        waits.append(context.description);
-        if (actions.isEmpty())
-            throw std::runtime_error("the program still waits: " + context.description.toStdString());
-        actions.takeFirst()(context);
-    }
-
-    QList<Action> actions;
-    QStringList waits;
-};
 
 class CheckTableScreen : public ::testing::Test
 {
@@ -185,7 +162,7 @@ protected:
     }
 
     Session session;
-    ActingUser user;
+    testsupport::ActingUser user;
     std::unique_ptr<MainForm> form;
 
 private:

@@ -1,5 +1,7 @@
 #include "contractsdatabase.h"
 
+#include "testtables.h"
+
 #include <gtest/gtest.h>
 
 namespace quelmar::engine::testing {
@@ -7,16 +9,7 @@ namespace quelmar::engine::testing {
 namespace {
 
 namespace jettype = db::jettype;
-
-db::FieldDef field(const QString& name, int type, int size = 0, const QString& defaultValue = {})
-{
-    db::FieldDef def;
-    def.name = name;
-    def.type = type;
-    def.size = size;
-    def.defaultValue = defaultValue;
-    return def;
-}
+using testsupport::field;
 
 db::TableDef contracts()
 {

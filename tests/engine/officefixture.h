@@ -2,6 +2,7 @@
 
 // A demonstration office for engine tests: a session with the main form shown and the office database open,
 // and a stand-in user that acts at each wait with the actions the test gives it.
+#include "actinguser.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "panels/mainform.h"
@@ -23,35 +24,7 @@
 
 namespace quelmar::engine::testing {
 
-// Acts at each wait of the program with the next of its actions; a wait with none left throws, so that a
-// test never hangs.
-class ActingUser : public UserStandIn
-{
-public:
-    using Action = std::function<void(const WaitContext&)>;
-
-    void act(const WaitContext& context) override
-    {
-        waits.append(context.description);
-        if (actions.isEmpty())
-            throw std::runtime_error("the program still waits: " + context.description.toStdString());
-        actions.takeFirst()(context);
-    }
-
-    // Answers a message box (a role such as "OK", "Retry", "Cancel", "Yes").
-    void answer(const QString& role)
-    {
-        actions.append([this, role](const WaitContext& context) {
-            if (!context.respond || !context.respond(QStringLiteral("answer"), role))
-                refused.append(role);
-        });
-    }
-    void then(Action action) { actions.append(std::move(action)); }
-
-    QList<Action> actions;
-    QStringList waits;
-    QStringList refused;
-};
+using testsupport::ActingUser;
 
 class EngineTest : public ::testing::Test
 {

@@ -1,6 +1,9 @@
 // The classifier list of the cells of an editing grid, on a small complaints database.
 #include "query/tabclasi.h"
 
+#include "actinguser.h"
+#include "testtables.h"
+
 #include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
@@ -28,35 +31,7 @@ namespace quelmar::query {
 namespace {
 
 namespace jettype = db::jettype;
-
-// Acts at each wait of the program with the next of its actions; a wait with none left throws, so that a
-// test never hangs.
-class ScriptedUser : public UserStandIn
-{
-public:
-    using Action = std::function<void(const WaitContext&)>;
-
-    void act(const WaitContext& context) override
-    {
-        waits.append(context.kind);
-        if (actions.isEmpty())
-            throw std::runtime_error("the program still waits: " + context.description.toStdString());
-        actions.takeFirst()(context);
-    }
-
-    QList<Action> actions;
-    QList<WaitKind> waits;
-};
-
-db::FieldDef field(const QString& name, int type, int size = 0, const QString& defaultValue = {})
-{
-    db::FieldDef def;
-    def.name = name;
-    def.type = type;
-    def.size = size;
-    def.defaultValue = defaultValue;
-    return def;
-}
+using testsupport::field;
 
 QList<db::TableDef> schema()
 {
@@ -70,15 +45,7 @@ QList<db::TableDef> schema()
                      field(QStringLiteral("Zona"), jettype::Text, 30, QStringLiteral(" \"!CZon\" ")),
                      field(QStringLiteral("Motivo"), jettype::Text, 30, QStringLiteral("\"!CVac\"")),
                      field(QStringLiteral("Causa"), jettype::Text, 30, QStringLiteral("\"!CNin\""))};
-    db::TableDef parametros;
-    parametros.name = QStringLiteral("Parametros");
-    parametros.fields = {
-        field(QStringLiteral("Clase"), jettype::Text, 20), field(QStringLiteral("Secuen"), jettype::Long),
-        field(QStringLiteral("Nombre"), jettype::Text, 50), field(QStringLiteral("Clave"), jettype::Text, 20),
-        field(QStringLiteral("Contenido"), jettype::Text, 255)};
-    parametros.indexes = {
-        {QStringLiteral("Clase"), {QStringLiteral("Clase"), QStringLiteral("Secuen")}, false, false}};
-    return {quejas, parametros};
+    return {quejas, testsupport::parametersTable()};
 }
 
 const QString complaints =
@@ -206,7 +173,7 @@ protected:
 
     Session session;
     std::unique_ptr<MainForm> form;
-    ScriptedUser user;
+    testsupport::ActingUser user;
 
 private:
     QTemporaryDir m_folder;

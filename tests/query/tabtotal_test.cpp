@@ -1,6 +1,9 @@
 // Totals and subtotals of report grids, on a small payments database shown in the grid of the main form.
 #include "query/tabtotal.h"
 
+#include "actinguser.h"
+#include "testtables.h"
+
 #include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
@@ -26,32 +29,7 @@ namespace quelmar::query {
 namespace {
 
 namespace jettype = db::jettype;
-
-// Acts at each wait of the program with the next of its actions; a wait with none left throws, so that a
-// test never hangs.
-class ScriptedUser : public UserStandIn
-{
-public:
-    using Action = std::function<void(const WaitContext&)>;
-
-    void act(const WaitContext& context) override
-    {
-        if (actions.isEmpty())
-            throw std::runtime_error("the program still waits: " + context.description.toStdString());
-        actions.takeFirst()(context);
-    }
-
-    QList<Action> actions;
-};
-
-db::FieldDef field(const QString& name, int type, int size = 0)
-{
-    db::FieldDef def;
-    def.name = name;
-    def.type = type;
-    def.size = size;
-    return def;
-}
+using testsupport::field;
 
 QList<db::TableDef> schema()
 {
@@ -70,15 +48,7 @@ QList<db::TableDef> schema()
     partidas.name = QStringLiteral("Partidas");
     partidas.fields = {field(QStringLiteral("Grupo"), jettype::Text, 10),
                        field(QStringLiteral("Importe"), jettype::Long)};
-    db::TableDef parametros;
-    parametros.name = QStringLiteral("Parametros");
-    parametros.fields = {
-        field(QStringLiteral("Clase"), jettype::Text, 20), field(QStringLiteral("Secuen"), jettype::Long),
-        field(QStringLiteral("Nombre"), jettype::Text, 50), field(QStringLiteral("Clave"), jettype::Text, 20),
-        field(QStringLiteral("Contenido"), jettype::Text, 255)};
-    parametros.indexes = {
-        {QStringLiteral("Clase"), {QStringLiteral("Clase"), QStringLiteral("Secuen")}, false, false}};
-    return {cobros, partidas, parametros};
+    return {cobros, partidas, testsupport::parametersTable()};
 }
 
 // The daily payments list of the office, nine columns as the report shows them.
@@ -214,7 +184,7 @@ protected:
 
     Session session;
     std::unique_ptr<MainForm> form;
-    ScriptedUser user;
+    testsupport::ActingUser user;
 
 private:
     QTemporaryDir m_folder;
