@@ -8,6 +8,7 @@
 #include "engine/fieldtable.h"
 #include "engine/gridmodes.h"
 #include "engine/loading.h"
+#include "engine/masterdetail.h"
 #include "engine/panelview.h"
 #include "engine/validatefields.h"
 #include "maintenance/reporterror.h"
@@ -220,6 +221,9 @@ void load(Call& call)
         if (call.options.contains(QLatin1String("Fmt="), Qt::CaseInsensitive))
             services(session).FormRTF(session, QStringLiteral("Eje"));
         engine.panel->showRecord();
+        // The panel's data are refreshed: a detail grid below it follows its record.
+        if (engine.MasterDetail > 0)
+            MDSinc(session);
         if (!call.hidden)
             engine.panel->showPanel();
     }
@@ -725,7 +729,7 @@ void captura(Call& call, bool single)
         return;
     engine.CurrentSQL = call.statement;
     startRecord(session);
-    engine.HelpTopic = QStringLiteral("2");
+    engine.HelpTopic = engine.MasterDetail > 0 ? QStringLiteral("17") : QStringLiteral("2");
     services(session).Tips(session, QStringLiteral("Tip"), QStringLiteral("PCap"));
     captureButtons(session, single);
     captureLoop(call);

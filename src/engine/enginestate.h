@@ -48,6 +48,14 @@ struct EngineState
     QList<int> CheckedRows; // the check table: the rows (0-based) marked when the user carried them out
     int GridKey = 0; // the flexible grid `Tabla`: 1 Enter, 2 Esc, otherwise the key code or mouse button
     std::shared_ptr<engine::EngineServices> services; // the wizard, printing, tips and relations
+
+    // The master-detail pair (MtroDet, MDSinc): a grid of detail records below the panel of master records.
+    // The restricted choice of a relation field ("Rel-Sel") borrows DetailSQL and MasterKeyField while no
+    // pair is active.
+    int MasterDetail = 0;   // 0 none; 1 the detail follows the panel's record; 2 the detail has a fixed key
+    QString DetailSQL;      // "SELECT fields FROM table WHERE key = ", the key value still to come
+    QString MasterKeyField; // the master key's field in the panel's recordset, without "table."
+    QString DetailOrder;    // the detail's order clause followed by one blank
 };
 
 } // namespace quelmar

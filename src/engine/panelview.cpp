@@ -5,6 +5,7 @@
 #include "db/recordset.h"
 #include "engine/engineservices.h"
 #include "engine/fieldrules.h"
+#include "engine/masterdetail.h"
 #include "engine/validatefields.h"
 #include "engine/valueformat.h"
 #include "panels/controlpool.h"
@@ -585,6 +586,9 @@ bool PanelView::moveTo(const QString& where)
     showRecord();
     services(m_session).Relation(m_session, QStringLiteral("Pon"), 0);
     transcribe();
+    // A detail grid below the panel follows its record.
+    if (m_session.engine.MasterDetail > 0)
+        MDSinc(m_session);
     return true;
 }
 

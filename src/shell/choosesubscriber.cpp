@@ -3,6 +3,7 @@
 #include "engine/bdats.h"
 #include "maintenance/errortrap.h"
 #include "panels/showmessage.h"
+#include "query/buscaind.h"
 #include "shell/session.h"
 
 namespace quelmar::shell {
@@ -19,6 +20,31 @@ qint64 typedNumber(const QString& typed)
     while (end < text.size() && text.at(end).isDigit() && end < 12)
         ++end;
     return text.left(end).toLongLong();
+}
+
+// The search by letters of the name: the subscriber's name comes first and its key second.
+void chooseByName(Session& session, QString& chosenKey, QString& chosenName)
+{
+    QString table = QStringLiteral("Suscriptores");
+    QString statement = QStringLiteral(
+        "SELECT Suscriptores.Nombre,Suscriptores.Clave, Suscriptores.Calle,Suscriptores.Contrato, "
+        "Suscriptores.Colonia, Suscriptores.Clase, Suscriptores.Situación, Suscriptores.Vencimiento FROM "
+        "Suscriptores");
+    QString prompt;
+    QString notFoundText;
+    QString prefix;
+    QString suffix;
+    int result = 0;
+    QString name;
+    QString key;
+    query::BuscaInd(session, table, statement, prompt, notFoundText, prefix, suffix, result, name, key);
+    if (result == -1) {
+        chosenKey = key;
+        chosenName = name;
+        session.codes.EngineStatus = 0;
+    } else {
+        session.codes.EngineStatus = 1;
+    }
 }
 
 } // namespace
@@ -50,10 +76,7 @@ void ChooseSubscriber(Session& session, QString& chosenKey, QString& chosenName)
     const QString answer = dialog.AnswerText.trimmed().left(1).toUpper();
     session.codes.EngineStatus = 0;
     if (answer == u'N') {
-        // The search by name comes with the search by identifier.
-        dialog.ValidationMessage = QStringLiteral("Esta opción estará disponible en una próxima versión.");
-        panels::ShowMessage(session, QStringLiteral("tec"));
-        session.codes.EngineStatus = 1;
+        chooseByName(session, chosenKey, chosenName);
     } else if (answer == u'C') {
         dialog.ValidationMessage = QStringLiteral("Numero inicial del Contrato buscado");
         dialog.AnswerText.clear();

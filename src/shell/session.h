@@ -27,6 +27,10 @@ class Recordset;
 class MainForm;
 class MenuForm;
 
+namespace shell {
+class OfficeServices;
+}
+
 // The program-wide state of the office program, grouped by the part of the program that owns it. One Session
 // lives for the whole run; every routine reaches it by reference. The names of the shared values are the
 // names the office program has always used for them.
@@ -89,6 +93,7 @@ struct MenuState
     QString MenuHelpTopic;
     int OptionCount = 0;
     int HighlightedOption = 0;
+    std::shared_ptr<shell::OfficeServices> services; // the office's operations the menu loop calls
 };
 
 // The shared texts of the message and choice dialogs.

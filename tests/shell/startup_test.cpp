@@ -234,8 +234,8 @@ TEST_F(StartupTest, TheMenuLoopWalksSubmenusBackToTheMainMenu)
     user.menu(1);  // Suscriptores
     user.menu(4);  // Listas: a menu of its own
     user.menu(98); // back from Listas
-    user.menu(1);  // Suscriptores
-    user.menu(1);  // Alta de suscriptor
+    user.menu(8);  // Órdenes de trabajo
+    user.menu(1);  // not in the program yet
     user.answer(u"OK"_s);
     user.menu(5);  // Suscriptores
     user.menu(98); // back from Administración
@@ -250,7 +250,7 @@ TEST_F(StartupTest, TheMenuLoopWalksSubmenusBackToTheMainMenu)
     EXPECT_TRUE(shown.at(1).startsWith(u"[menu] - Suscriptores | 1 "_s));
     EXPECT_TRUE(shown.at(2).startsWith(u"[menu] - Suscriptores - Listas | 1 "_s));
     EXPECT_TRUE(shown.at(3).startsWith(u"[menu] QUELMAR"_s));
-    EXPECT_TRUE(shown.at(4).startsWith(u"[menu] - Suscriptores | 1 "_s));
+    EXPECT_TRUE(shown.at(4).startsWith(u"[menu] - Órdenes de trabajo | 1 "_s));
     EXPECT_EQ(shown.at(5), notYet);
     EXPECT_TRUE(shown.at(6).startsWith(u"[menu] QUELMAR"_s));
     EXPECT_TRUE(shown.at(7).startsWith(u"[menu] - Administración | 1 Respaldo"_s));

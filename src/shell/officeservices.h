@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+namespace quelmar {
+class Session;
+}
+
+namespace quelmar::shell {
+
+// What the menu loop asks of the office's own operations that live in other parts of the program: payments
+// and receipts, the parameters edited one by one, database maintenance, the network mode, work
+// orders and notices. The loop reaches them through session.menu.services; until a part plugs in its own,
+// this default stands in for it and says that the operation is not yet available.
+class OfficeServices
+{
+public:
+    OfficeServices() = default;
+    virtual ~OfficeServices() = default;
+    OfficeServices(const OfficeServices&) = delete;
+    OfficeServices& operator=(const OfficeServices&) = delete;
+
+    // Payments (menu "2"): a payment of the chosen subscriber with its receipt; the reprint of a receipt.
+    virtual void RegisterPayment(Session& session, const QString& key, const QString& name);
+    virtual void ReprintReceipt(Session& session, const QString& key, const QString& name);
+    // One parameter of class parameterClass edited with the prompt ("Edi": ticket counter, days of expiry).
+    virtual void EditParameter(Session& session, const QString& mode, const QString& parameterClass,
+                               const QString& prompt);
+    // Database maintenance: "Resp" (backup), "Repa" (repair).
+    virtual void Maintenance(Session& session, const QString& request);
+    // The network mode: "Cambia".
+    virtual void ChangeNetworkMode(Session& session);
+    // Work orders (menu "8"), notices (menu "9") and the pending complaints with their repair orders.
+    virtual void WorkOrders(Session& session, int option);
+    virtual void Notices(Session& session, int option);
+    virtual void PendingComplaints(Session& session);
+
+protected:
+    // "Esta opción estará disponible en una próxima versión."
+    static void notYetAvailable(Session& session);
+};
+
+// The services in use: session.menu.services, made the default ones when none is set.
+OfficeServices& officeServices(Session& session);
+
+} // namespace quelmar::shell
