@@ -424,19 +424,10 @@ void presentationLoop(Call& call)
                                       engine.CurrentSQL);
             break;
         case 1003:
-            if (!engine.printOpen) {
-                services(session).RepImp(session, QStringLiteral("Ini"));
-                engine.printOpen = true;
-            }
-            services(session).RepImp(session, QStringLiteral("Panel"));
-            services(session).RepImp(session, QStringLiteral("Top"));
-            services(session).RepImp(session, QStringLiteral("Tab"));
+            PrintScreen(session, {QStringLiteral("Panel"), QStringLiteral("Top"), QStringLiteral("Tab")});
             break;
         case 1004:
-            if (engine.printOpen) {
-                services(session).RepImp(session, QStringLiteral("Fin"));
-                engine.printOpen = false;
-            }
+            FinishPrint(session);
             services(session).Relation(session, QStringLiteral("Quita"), 0);
             restorePointer();
             return;

@@ -46,4 +46,23 @@ EngineServices& services(Session& session)
     return *session.engine.services;
 }
 
+void PrintScreen(Session& session, const QStringList& steps)
+{
+    auto& engine = session.engine;
+    if (!engine.printOpen) {
+        services(session).RepImp(session, QStringLiteral("Ini"));
+        engine.printOpen = true;
+    }
+    for (const QString& step : steps)
+        services(session).RepImp(session, step);
+}
+
+void FinishPrint(Session& session)
+{
+    if (!session.engine.printOpen)
+        return;
+    services(session).RepImp(session, QStringLiteral("Fin"));
+    session.engine.printOpen = false;
+}
+
 } // namespace quelmar::engine

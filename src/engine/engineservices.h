@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace quelmar {
 class Session;
@@ -41,5 +42,11 @@ protected:
 
 // The services in use: session.engine.services, made the default ones when none is set.
 EngineServices& services(Session& session);
+
+// Printing through the services: a print job is begun once ("Ini") and goes on until it is finished ("Fin").
+// PrintScreen adds the steps given ("Panel", "Top", "Tab") to the job, beginning it when none is open;
+// FinishPrint ends the job when one is open.
+void PrintScreen(Session& session, const QStringList& steps);
+void FinishPrint(Session& session);
 
 } // namespace quelmar::engine

@@ -120,19 +120,12 @@ void commandLoop(GridCall& call, GridVariant variant)
         if (codes.CommandCode == -1) {
             if (!view.finishEditing())
                 continue;
-            if (session.engine.printOpen) {
-                services(session).RepImp(session, QStringLiteral("Fin"));
-                session.engine.printOpen = false;
-            }
+            FinishPrint(session);
             break;
         }
         switch (gridAction(variant, call.options, codes.TableCommand)) {
         case GridAction::Print:
-            if (!session.engine.printOpen) {
-                services(session).RepImp(session, QStringLiteral("Ini"));
-                session.engine.printOpen = true;
-            }
-            services(session).RepImp(session, QStringLiteral("Tab"));
+            PrintScreen(session, {QStringLiteral("Tab")});
             break;
         case GridAction::Select:
             services(session).PresAut(session, QStringLiteral("Seleccion"), QStringLiteral("Tab"), call.title,

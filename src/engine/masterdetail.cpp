@@ -278,7 +278,6 @@ void fixedKey(Session& session, ErrorTrap& trap, const QString& detailTable, con
 void finish(Session& session)
 {
     auto& codes = session.codes;
-    auto& engine = session.engine;
     GridView& view = grid(session);
     view.showButtons(gridButtons(GridVariant::Presentation, QString()).mid(0, 1));
     for (;;) {
@@ -297,20 +296,11 @@ void finish(Session& session)
             break;
         }
         if (codes.TableCommand == FirstGridCommand) {
-            if (!engine.printOpen) {
-                services(session).RepImp(session, QStringLiteral("Ini"));
-                engine.printOpen = true;
-            }
-            services(session).RepImp(session, QStringLiteral("Panel"));
-            services(session).RepImp(session, QStringLiteral("Top"));
-            services(session).RepImp(session, QStringLiteral("Tab"));
+            PrintScreen(session, {QStringLiteral("Panel"), QStringLiteral("Top"), QStringLiteral("Tab")});
         }
     }
     // A sheet begun here is finished, so that it reaches the printer.
-    if (engine.printOpen) {
-        services(session).RepImp(session, QStringLiteral("Fin"));
-        engine.printOpen = false;
-    }
+    FinishPrint(session);
     EndMasterDetail(session);
 }
 

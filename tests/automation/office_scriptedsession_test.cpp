@@ -12,16 +12,7 @@ class OfficeRun : public quelmar::automationtest::OfficeSession
 protected:
     OfficeRun() : OfficeSession(60) {}
 
-    // A stored date ("2026-06-27") as the date questions take it ("27-Jun-2026"), and as a literal.
-    static QString shownDate(const QDate& date)
-    {
-        static const char* const months[] = {"Ene", "Feb", "Mar", "Abr", "May", "Jun",
-                                             "Jul", "Ago", "Sep", "Oct", "Nov", "Dic"};
-        return QStringLiteral("%1-%2-%3")
-            .arg(date.day(), 2, 10, QLatin1Char('0'))
-            .arg(QString::fromLatin1(months[date.month() - 1]))
-            .arg(date.year());
-    }
+    // A date as a literal of the program's SQL.
     static QString literal(const QDate& date)
     {
         return QStringLiteral("#%1/%2/%3#").arg(date.month()).arg(date.day()).arg(date.year());

@@ -1,6 +1,7 @@
 #pragma once
 
 // A demonstration office made by the companion command, and the real program run on it with a script.
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -89,6 +90,17 @@ protected:
         const QStringList found =
             QString::fromUtf8(admin.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         return found.size() >= 2 ? found.at(1).trimmed() : QString();
+    }
+
+    // A date as the program's date questions take it ("27-Jun-2026").
+    static QString shownDate(const QDate& date)
+    {
+        static const char* const months[] = {"Ene", "Feb", "Mar", "Abr", "May", "Jun",
+                                             "Jul", "Ago", "Sep", "Oct", "Nov", "Dic"};
+        return QStringLiteral("%1-%2-%3")
+            .arg(date.day(), 2, 10, QLatin1Char('0'))
+            .arg(QString::fromLatin1(months[date.month() - 1]))
+            .arg(date.year());
     }
 
     static QStringList lines(const QString& fileName)
