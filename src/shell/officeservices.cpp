@@ -1,6 +1,8 @@
 #include "shell/officeservices.h"
 
 #include "panels/showmessage.h"
+#include "shell/payments.h"
+#include "shell/receiptprinter.h"
 #include "shell/session.h"
 
 namespace quelmar::shell {
@@ -12,19 +14,20 @@ void OfficeServices::notYetAvailable(Session& session)
     panels::ShowMessage(session, QStringLiteral("tec"));
 }
 
-void OfficeServices::RegisterPayment(Session& session, const QString&, const QString&)
+void OfficeServices::RegisterPayment(Session& session, const QString& key, const QString& name)
 {
-    notYetAvailable(session);
+    shell::RegisterPayment(session, key, name);
 }
 
-void OfficeServices::ReprintReceipt(Session& session, const QString&, const QString&)
+void OfficeServices::ReprintReceipt(Session& session, const QString& key, const QString& name)
 {
-    notYetAvailable(session);
+    shell::ReprintReceipt(session, key, name);
 }
 
-void OfficeServices::EditParameter(Session& session, const QString&, const QString&, const QString&)
+void OfficeServices::EditParameter(Session& session, const QString& mode, const QString& parameterClass,
+                                   const QString& prompt)
 {
-    notYetAvailable(session);
+    shell::EditParameter(session, mode, parameterClass, prompt);
 }
 
 void OfficeServices::Maintenance(Session& session, const QString&)

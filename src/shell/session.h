@@ -26,6 +26,7 @@ class Recordset;
 
 class MainForm;
 class MenuForm;
+class PaymentForm;
 
 namespace shell {
 class OfficeServices;
@@ -157,6 +158,17 @@ struct PoolState
     QWidget* lastLoaded = nullptr;
 };
 
+// The payment form's tariff lines and the last payment accepted on it.
+struct PaymentState
+{
+    int TariffLines = 0; // the number of lines N of the payment form
+    QString BaseRent;    // the price text of the line whose name contains "Renta (1-2"
+    // One entry per line (PaidLines[0] is line 1): "line/quantity/concept/line total/" for a line paid in the
+    // last accepted payment, empty otherwise.
+    QStringList PaidLines;
+    QStringList LastReceipt; // the receipt lines of the last payment recorded since the program started
+};
+
 class Session
 {
 public:
@@ -175,6 +187,7 @@ public:
     AccessKeyState keys;
     PoolState pool;
     EngineState engine;
+    PaymentState payments;
 
     Wait wait;             // the one way to wait for the user, a code or a time
     Transcript transcript; // what a person would have seen, for scripted sessions
@@ -183,8 +196,9 @@ public:
     // session replaces it to settle its own exit status.
     std::function<void(int)> exitProcess;
 
-    MainForm* k = nullptr;  // the main form
-    MenuForm* Mn = nullptr; // the menu form
+    MainForm* k = nullptr;        // the main form
+    MenuForm* Mn = nullptr;       // the menu form
+    PaymentForm* Pagos = nullptr; // the payment form, made by LoadTariffs
     bool started() const { return !shell.DebugSwitches.isEmpty(); }
     // Production behaviour: errors are trapped and the routine goes on (debug switch position 2 is "s").
     bool trapsErrors() const { return shell.DebugSwitches.mid(1, 1) == QLatin1String("s"); }

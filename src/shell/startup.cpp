@@ -12,6 +12,7 @@
 #include "shell/menuform.h"
 #include "shell/menuloop.h"
 #include "shell/networkmode.h"
+#include "shell/paymentform.h"
 #include "shell/session.h"
 #include "shell/showmenu.h"
 
@@ -190,6 +191,9 @@ void applyColourSchemeForDepth(Session& session, int bitsPerPixel)
     }
 }
 
-void preparePaymentForm(Session&) {}
+void preparePaymentForm(Session& session)
+{
+    shell::LoadTariffs(session, QStringLiteral("P"));
+}
 
 } // namespace quelmar::startup

@@ -31,8 +31,7 @@ void ApplyColourScheme(Session& session);
 // fallback colours, FieldColour becomes white and the menu form keeps its colour.
 void applyColourSchemeForDepth(Session& session, int bitsPerPixel);
 
-// Prepares the payment form (start-up step 12). The payment form and its tariffs come with the payments;
-// until then there is nothing to prepare.
+// Prepares the payment form (start-up step 12): LoadTariffs with the tariff class "P" builds its lines.
 void preparePaymentForm(Session& session);
 
 } // namespace quelmar::startup

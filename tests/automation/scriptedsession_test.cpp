@@ -65,10 +65,11 @@ TEST_F(ScriptedSession, anAccessKeyOfTooLowALevelIsRefusedAndTheRightOneGranted)
                        "expect Clave de Acceso equivocada. Corrija, por favor.\n"
                        "answer OK\n"
                        "answer gerencia\n"
-                       "expect Esta opción estará disponible en una próxima versión.\n"
-                       "answer OK\nmenu 98\n"),
+                       "expect [input] Modifica los dias de vencimiento = \n"
+                       "answer 7\nmenu 98\n"),
         &transcript);
     EXPECT_EQ(status, 0) << transcript.join(QLatin1Char('\n')).toStdString() << m_errors.toStdString();
+    EXPECT_EQ(query(QStringLiteral("SELECT Contenido FROM Parametros WHERE Clase = 'DV'")), QStringLiteral("7"));
 }
 
 TEST_F(ScriptedSession, threeWrongAccessKeysAreNotAuthorised)

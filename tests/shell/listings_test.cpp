@@ -221,7 +221,8 @@ protected:
     {
         ASSERT_TRUE(QFile::copy(repositoryData(u"Quelmar.men"_s), path(u"Quelmar.men"_s)));
         writeLines(u"Quelmar.emp"_s, {u"Cablevisión del Valle"_s, u"Sucursal Centro"_s, u""_s, u"Quelmar"_s});
-        createDatabase(u"Quelmar.mdb"_s, {{u"LA"_s, u"Gerente"_s, u"3"_s, u"gerencia"_s}});
+        createDatabase(u"Quelmar.mdb"_s, {{u"LA"_s, u"Gerente"_s, u"3"_s, u"gerencia"_s},
+                                          {u"P"_s, u"Renta (1-2 TV)"_s, u"mensual"_s, u"180"_s}});
         if (!withPayments)
             return;
         db::DbError error;
