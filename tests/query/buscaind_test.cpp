@@ -3,6 +3,7 @@
 #include "query/buscaind.h"
 
 #include "actinguser.h"
+#include "screenoffice.h"
 #include "testtables.h"
 
 #include "db/database.h"
@@ -127,55 +128,33 @@ TEST(SearchCriterionTest, putsTheValueIntoTheStatementSafely)
 }
 
 // Six subscribers; "mart" is in the names of the 2nd, 4th and 5th.
-class BuscaIndTest : public ::testing::Test
+class BuscaIndTest : public testsupport::ScreenOfficeTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        const QString path = m_folder.filePath(QStringLiteral("Oficina.mdb"));
-        {
-            db::DbError error;
-            auto database = db::Database::create(path, error);
-            ASSERT_TRUE(database) << error.description.toStdString();
-            db::TableDef subscribers;
-            subscribers.name = QStringLiteral("Suscriptores");
-            subscribers.fields = {field(QStringLiteral("Clave"), jettype::Long),
-                                  field(QStringLiteral("Nombre"), jettype::Text, 50),
-                                  field(QStringLiteral("Contrato"), jettype::Long),
-                                  field(QStringLiteral("Alta"), jettype::Date)};
-            ASSERT_FALSE(database->createTables({subscribers, testsupport::parametersTable()}));
-            const QVariantList rows[] = {
-                {1, QStringLiteral("Diego Ruiz"), 101, QDate(2023, 1, 10)},
-                {2, QStringLiteral("Ana Martínez"), 102, QDate(2023, 3, 15)},
-                {3, QStringLiteral("Bruno O'Farrill"), 103, QDate(2023, 3, 15)},
-                {4, QStringLiteral("Carmen Martín"), 104, QDate(2023, 6, 1)},
-                {5, QStringLiteral("Martina Sosa"), 105, QDate(2023, 7, 2)},
-                {6, QStringLiteral("Elena Paz"), 106, QVariant()},
-            };
-            for (const QVariantList& row : rows)
-                ASSERT_FALSE(database->execute(
-                    QStringLiteral(
-                        "INSERT INTO Suscriptores (Clave, Nombre, Contrato, Alta) VALUES (?, ?, ?, ?)"),
-                    row));
-        }
-        session.shell.WorkingFolder = QDir(m_folder.path());
-        ASSERT_TRUE(session.transcript.open(m_folder.filePath(QStringLiteral("transcript.txt"))));
-        form = std::make_unique<MainForm>(session);
-        session.k = form.get();
-        form->resize(1000, 700);
-        form->show();
-        ASSERT_FALSE(startup::openSessionDatabase(session, path, false, false));
-        session.wait.setStandIn(&user);
+        db::TableDef subscribers;
+        subscribers.name = QStringLiteral("Suscriptores");
+        subscribers.fields = {
+            field(QStringLiteral("Clave"), jettype::Long), field(QStringLiteral("Nombre"), jettype::Text, 50),
+            field(QStringLiteral("Contrato"), jettype::Long), field(QStringLiteral("Alta"), jettype::Date)};
+        ASSERT_NO_FATAL_FAILURE(
+            openOffice({subscribers, testsupport::parametersTable()}, [](db::Database& office) {
+                const QVariantList rows[] = {
+                    {1, QStringLiteral("Diego Ruiz"), 101, QDate(2023, 1, 10)},
+                    {2, QStringLiteral("Ana Martínez"), 102, QDate(2023, 3, 15)},
+                    {3, QStringLiteral("Bruno O'Farrill"), 103, QDate(2023, 3, 15)},
+                    {4, QStringLiteral("Carmen Martín"), 104, QDate(2023, 6, 1)},
+                    {5, QStringLiteral("Martina Sosa"), 105, QDate(2023, 7, 2)},
+                    {6, QStringLiteral("Elena Paz"), 106, QVariant()},
+                };
+                for (const QVariantList& row : rows)
+                    EXPECT_FALSE(office.execute(
+                        QStringLiteral(
+                            "INSERT INTO Suscriptores (Clave, Nombre, Contrato, Alta) VALUES (?, ?, ?, ?)"),
+                        row));
+            }));
         session.transcript.mark();
-    }
-
-    void TearDown() override
-    {
-        session.wait.setStandIn(nullptr);
-        session.engine.panel.reset();
-        session.k = nullptr;
-        form.reset();
     }
 
     // Searches with these answers at the waits, one per wait.
@@ -211,9 +190,6 @@ protected:
     static inline const QString names =
         QStringLiteral("SELECT Nombre, Clave, Contrato FROM Suscriptores ORDER BY Clave");
 
-    Session session;
-    std::unique_ptr<MainForm> form;
-    testsupport::ActingUser user;
     QString prompt;
     QString notFoundText;
     QString prefix;
@@ -221,9 +197,6 @@ protected:
     int result = 0;
     QString firstValue = QStringLiteral("stale");
     QString secondValue = QStringLiteral("stale");
-
-private:
-    QTemporaryDir m_folder;
 };
 
 const QString noMore = QStringLiteral("[message] AVISO: No hay mas");

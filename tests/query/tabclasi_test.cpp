@@ -2,6 +2,7 @@
 #include "query/tabclasi.h"
 
 #include "actinguser.h"
+#include "screenoffice.h"
 #include "testtables.h"
 
 #include "db/database.h"
@@ -68,18 +69,12 @@ void doubleClick(QListWidget* list, int entry)
     }
 }
 
-class TabClasiTest : public ::testing::Test
+class TabClasiTest : public testsupport::ScreenOfficeTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        const QString path = m_folder.filePath(QStringLiteral("Oficina.mdb"));
-        {
-            db::DbError error;
-            auto database = db::Database::create(path, error);
-            ASSERT_TRUE(database) << error.description.toStdString();
-            ASSERT_FALSE(database->createTables(schema()));
+        ASSERT_NO_FATAL_FAILURE(openOffice(schema(), [](db::Database& office) {
             const QString insert = QStringLiteral(
                 "INSERT INTO Parametros (Clase, Secuen, Nombre, Clave, Contenido) VALUES (?, ?, ?, ?, '')");
             // The class's heading row and a reserved row carry "@"; a Null Clave is offered.
@@ -94,27 +89,16 @@ protected:
                 {QStringLiteral("!CZon"), 0, QStringLiteral("Zonas"), QStringLiteral("@")},
             };
             for (const QVariantList& row : rows)
-                ASSERT_FALSE(database->execute(insert, row));
+                EXPECT_FALSE(office.execute(insert, row));
             for (int zone = 1; zone <= 60; ++zone)
-                ASSERT_FALSE(database->execute(
-                    insert, {QStringLiteral("!CZon"), zone,
-                             QStringLiteral("Zona %1").arg(zone, 2, 10, QChar(u'0')), QString()}));
-            ASSERT_FALSE(
-                database->execute(QStringLiteral("INSERT INTO Quejas (Descripción, Tipo, Zona) VALUES "
-                                                 "('Sin imagen en la sala', 'Sin señal', 'Zona 01')")));
-            ASSERT_FALSE(
-                database->execute(QStringLiteral("INSERT INTO Quejas (Descripción, Tipo, Zona) VALUES "
-                                                 "('Cobro doble', 'Cobro indebido', 'Zona 02')")));
-        }
-        session.shell.WorkingFolder = QDir(m_folder.path());
-        ASSERT_TRUE(session.transcript.open(m_folder.filePath(QStringLiteral("transcript.txt"))));
-        form = std::make_unique<MainForm>(session);
-        session.k = form.get();
-        form->resize(1000, 700);
-        form->show();
-        form->activateWindow();
-        ASSERT_FALSE(startup::openSessionDatabase(session, path, false, false));
-        session.wait.setStandIn(&user);
+                EXPECT_FALSE(office.execute(insert, {QStringLiteral("!CZon"), zone,
+                                                     QStringLiteral("Zona %1").arg(zone, 2, 10, QChar(u'0')),
+                                                     QString()}));
+            EXPECT_FALSE(office.execute(QStringLiteral("INSERT INTO Quejas (Descripción, Tipo, Zona) VALUES "
+                                                       "('Sin imagen en la sala', 'Sin señal', 'Zona 01')")));
+            EXPECT_FALSE(office.execute(QStringLiteral("INSERT INTO Quejas (Descripción, Tipo, Zona) VALUES "
+                                                       "('Cobro doble', 'Cobro indebido', 'Zona 02')")));
+        }));
 
         // The editing grid, returning at once instead of waiting for its commands.
         session.codes.CommandCode = 1010;
@@ -123,14 +107,6 @@ protected:
         session.codes.CommandCode = 0;
         session.wait.letEventsRun();
         session.transcript.mark();
-    }
-
-    void TearDown() override
-    {
-        session.wait.setStandIn(nullptr);
-        session.engine.grid.reset();
-        session.k = nullptr;
-        form.reset();
     }
 
     engine::GridView& grid() { return engine::grid(session); }
@@ -170,13 +146,6 @@ protected:
         EXPECT_EQ(QApplication::focusWidget(), grid().table());
         EXPECT_EQ(session.codes.CommandCode, 0);
     }
-
-    Session session;
-    std::unique_ptr<MainForm> form;
-    testsupport::ActingUser user;
-
-private:
-    QTemporaryDir m_folder;
 };
 
 TEST_F(TabClasiTest, offersTheClassWithoutItsRowsMarkedWithAnAtAndWritesTheChosenName)

@@ -2,6 +2,7 @@
 #include "query/tabtotal.h"
 
 #include "actinguser.h"
+#include "screenoffice.h"
 #include "testtables.h"
 
 #include "db/database.h"
@@ -56,18 +57,12 @@ const QString dailyPayments =
     QStringLiteral("SELECT Nombre, Contrato, Vencimiento, Situación, Fecha, Concepto, Cantidad, Ticket, "
                    "Observaciones FROM Cobros ORDER BY Ticket");
 
-class TabTotalTest : public ::testing::Test
+class TabTotalTest : public testsupport::ScreenOfficeTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        const QString path = m_folder.filePath(QStringLiteral("Oficina.mdb"));
-        {
-            db::DbError error;
-            auto database = db::Database::create(path, error);
-            ASSERT_TRUE(database) << error.description.toStdString();
-            ASSERT_FALSE(database->createTables(schema()));
+        ASSERT_NO_FATAL_FAILURE(openOffice(schema(), [](db::Database& office) {
             struct Payment
             {
                 const char* name;
@@ -81,7 +76,7 @@ protected:
                                         {"José Pérez", "Conectado", "Reconexión", 150.25, 2, ""},
                                         {"Eva Ruiz", "Cortado", "Instalación", 1000000.141, 3, "$10"}};
             for (const Payment& p : payments) {
-                ASSERT_FALSE(database->execute(
+                EXPECT_FALSE(office.execute(
                     QStringLiteral(
                         "INSERT INTO Cobros (Nombre, Contrato, Vencimiento, Situación, Fecha, Concepto, "
                         "Cantidad, Ticket, Observaciones) VALUES (?, ?, #01-10-2027#, ?, #12-10-2026#, "
@@ -90,23 +85,7 @@ protected:
                      QString::fromUtf8(p.status), QString::fromUtf8(p.item), p.amount, p.ticket,
                      QString::fromUtf8(p.remarks)}));
             }
-        }
-        session.shell.WorkingFolder = QDir(m_folder.path());
-        ASSERT_TRUE(session.transcript.open(m_folder.filePath(QStringLiteral("transcript.txt"))));
-        form = std::make_unique<MainForm>(session);
-        session.k = form.get();
-        form->resize(1000, 700);
-        form->show();
-        ASSERT_FALSE(startup::openSessionDatabase(session, path, false, false));
-        session.wait.setStandIn(&user);
-    }
-
-    void TearDown() override
-    {
-        session.wait.setStandIn(nullptr);
-        session.engine.grid.reset();
-        session.k = nullptr;
-        form.reset();
+        }));
     }
 
     db::Database& database() { return *session.database.CurrentDatabase; }
@@ -181,13 +160,6 @@ protected:
             EXPECT_TRUE(context.respond && context.respond(QStringLiteral("answer"), QStringLiteral("OK")));
         });
     }
-
-    Session session;
-    std::unique_ptr<MainForm> form;
-    testsupport::ActingUser user;
-
-private:
-    QTemporaryDir m_folder;
 };
 
 TEST_F(TabTotalTest, writesTheTotalsOfTheChosenColumnsUnderTheirHeadings)
