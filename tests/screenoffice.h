@@ -1,7 +1,7 @@
 #pragma once
 
-// A small office of a test's own on screen: a database made from the test's tables and rows, the main form
-// shown, the session's database open, and a stand-in user acting at the waits.
+// An office on screen for tests: a database (made from the test's tables and rows, or one the test brings),
+// the main form shown, the session's database open, and a stand-in user acting at the waits.
 #include "actinguser.h"
 #include "db/database.h"
 #include "panels/mainform.h"
@@ -35,6 +35,13 @@ protected:
             fill(*database);
         }
         session.shell.WorkingFolder = QDir(m_folder.path());
+        showOffice(path);
+    }
+
+    // Shows the main form and opens the database at that path for the session, the transcript written to the
+    // test's folder. Call it from SetUp under ASSERT_NO_FATAL_FAILURE.
+    void showOffice(const QString& path)
+    {
         ASSERT_TRUE(session.transcript.open(m_folder.filePath(QStringLiteral("transcript.txt"))));
         form = std::make_unique<MainForm>(session);
         session.k = form.get();
@@ -55,6 +62,7 @@ protected:
     }
 
     QString folderPath(const QString& name) const { return m_folder.filePath(name); }
+    bool folderIsValid() const { return m_folder.isValid(); }
 
     Session session;
     ActingUser user;

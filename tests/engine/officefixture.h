@@ -6,6 +6,7 @@
 #include "db/database.h"
 #include "db/recordset.h"
 #include "panels/mainform.h"
+#include "screenoffice.h"
 #include "shell/session.h"
 #include "shell/sessiondatabase.h"
 #include "subscribers/demooffice.h"
@@ -26,7 +27,7 @@ namespace quelmar::engine::testing {
 
 using testsupport::ActingUser;
 
-class EngineTest : public ::testing::Test
+class EngineTest : public testsupport::ScreenOfficeTest
 {
 protected:
     static void SetUpTestSuite()
@@ -47,25 +48,10 @@ protected:
     {
         ASSERT_TRUE(s_ready);
         // Each test works on its own copy of the office database.
-        ASSERT_TRUE(m_folder.isValid());
-        const QString copy = m_folder.filePath(subscribers::demoDatabaseFileName());
+        ASSERT_TRUE(folderIsValid());
+        const QString copy = folderPath(subscribers::demoDatabaseFileName());
         ASSERT_TRUE(QFile::copy(s_office->filePath(subscribers::demoDatabaseFileName()), copy));
-        ASSERT_TRUE(session.transcript.open(m_folder.filePath(QStringLiteral("transcript.txt"))));
-        form = std::make_unique<MainForm>(session);
-        session.k = form.get();
-        form->resize(1000, 700);
-        form->show();
-        ASSERT_FALSE(startup::openSessionDatabase(session, copy, false, false));
-        session.wait.setStandIn(&user);
-    }
-
-    void TearDown() override
-    {
-        session.wait.setStandIn(nullptr);
-        session.engine.panel.reset();
-        session.engine.grid.reset();
-        session.k = nullptr;
-        form.reset();
+        ASSERT_NO_FATAL_FAILURE(showOffice(copy));
     }
 
     QStringList transcript(const QString& tag)
@@ -131,12 +117,6 @@ protected:
 
     static inline QTemporaryDir* s_office = nullptr;
     static inline bool s_ready = false;
-    Session session;
-    ActingUser user;
-    std::unique_ptr<MainForm> form;
-
-private:
-    QTemporaryDir m_folder;
 };
 
 } // namespace quelmar::engine::testing
