@@ -8,9 +8,9 @@
 #include "db/jetsql.h"
 #include "db/recordset.h"
 #include "db/sqlitestatement.h"
-#include "engine/fieldtable.h"
 #include "engine/gridmodel.h"
 #include "engine/gridrules.h"
+#include "session/fieldtable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // A stand-in for the person at the keyboard in tests of screens that wait: at each wait of the program it
 // carries out the next of the actions the test gave it. A wait with no action left throws, so that a test
 // never hangs.
-#include "shell/wait.h"
+#include "session/wait.h"
 
 #include <QList>
 #include <QString>

@@ -5,8 +5,8 @@
 #include "actinguser.h"
 #include "db/database.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
 
 #include <QDir>
 #include <QTemporaryDir>

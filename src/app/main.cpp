@@ -1,8 +1,9 @@
 // The office program: quelmar [--dir FOLDER] [--script FILE] [--transcript FILE] [--print-to DIR]
 #include "app/automation/script.h"
 #include "app/automation/scriptdriver.h"
+#include "office/office.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -137,6 +138,7 @@ int main(int argc, char** argv)
     installSpanish(application, translator);
 
     quelmar::Session session;
+    quelmar::office::install(session);
     const QString folder = QDir(options->folder).absolutePath();
     session.shell.WorkingFolder = QDir(folder);
     QDir::setCurrent(folder);

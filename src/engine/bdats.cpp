@@ -5,21 +5,20 @@
 #include "engine/engineservices.h"
 #include "engine/errorpolicy.h"
 #include "engine/fieldrules.h"
-#include "engine/fieldtable.h"
 #include "engine/gridmodes.h"
 #include "engine/loading.h"
 #include "engine/masterdetail.h"
 #include "engine/panelview.h"
 #include "engine/validatefields.h"
-#include "maintenance/reporterror.h"
 #include "panels/controlpool.h"
 #include "panels/mainform.h"
+#include "panels/reporterror.h"
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
-#include "shell/accesskeys.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
-#include "shell/twips.h"
+#include "session/fieldtable.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
+#include "session/twips.h"
 
 #include <QApplication>
 #include <QDir>
@@ -563,7 +562,7 @@ bool deleteRecord(Session& session)
         int granted = 0;
         QString name;
         const int command = codes.CommandCode;
-        shell::AskAccessKey(session, 3, granted, name);
+        services(session).AskAccessKey(session, 3, granted, name);
         codes.CommandCode = command;
         if (granted == 0)
             return true;

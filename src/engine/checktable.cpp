@@ -5,12 +5,12 @@
 #include "engine/gridrules.h"
 #include "engine/gridview.h"
 #include "engine/valueformat.h"
-#include "maintenance/errortrap.h"
+#include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QBrush>
 #include <QHeaderView>

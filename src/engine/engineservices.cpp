@@ -1,7 +1,7 @@
 #include "engine/engineservices.h"
 
 #include "panels/showmessage.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace quelmar::engine {
 
@@ -38,6 +38,21 @@ void EngineServices::GrafEst(Session& session, const QString&, const QString&, c
 void EngineServices::Tips(Session&, const QString&, const QString&) {}
 
 void EngineServices::Relation(Session&, const QString&, int) {}
+
+void EngineServices::TabTotal(Session&, const QString&) {}
+
+void EngineServices::TabSTot(Session&, const QString&) {}
+
+void EngineServices::TabClasi(Session& session, int)
+{
+    notYetAvailable(session);
+}
+
+void EngineServices::AskAccessKey(Session&, int, int& granted, QString& name)
+{
+    granted = 0;
+    name.clear();
+}
 
 EngineServices& services(Session& session)
 {

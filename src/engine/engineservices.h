@@ -9,9 +9,12 @@ class Session;
 
 namespace quelmar::engine {
 
-// What the engine asks of the other parts of the program from its command loops: the selection and ordering
-// wizard, printing, stored panel formats, the screen tips and the relation fields. The engine reaches them
-// through session.engine.services; until a part plugs in its own, this default stands in for it.
+// What the engine asks of the parts of the program above it from its command loops: the selection and
+// ordering wizard, the totals and classifier lists of grids, printing, stored panel formats, the screen tips,
+// the relation fields and the access keys. The engine reaches them through session.engine.services; each part
+// above the engine extends the services of the part below it, and the program plugs in the top one at
+// start-up. Until then this default stands in: it says that an operation is not yet available, shows no
+// totals and grants no access key.
 class EngineServices
 {
 public:
@@ -34,6 +37,14 @@ public:
                          const QString& options);
     // Relation fields: "Capt", "Edi", "Quita", "Pon"; field is the 1-based field number, 0 for all.
     virtual void Relation(Session& session, const QString& request, int field);
+    // The totals line of a grid just loaded ("TabTotal" with the request of its options) and its subtotals
+    // ("TabSTot" with the grid's options).
+    virtual void TabTotal(Session& session, const QString& request);
+    virtual void TabSTot(Session& session, const QString& options);
+    // The classifier list of a grid cell: column is the grid's column whose list was asked for.
+    virtual void TabClasi(Session& session, int column);
+    // The access key of at least the level: granted -1 with the key's name when it was given, 0 otherwise.
+    virtual void AskAccessKey(Session& session, int level, int& granted, QString& name);
 
 protected:
     // "Esta función estará disponible en una próxima versión." as a warning.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/lockretries.h"
+#include "session/lockretries.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/dberror.h"
-#include "engine/fieldtable.h"
+#include "session/fieldtable.h"
 
 #include <QAbstractTableModel>
 #include <QList>

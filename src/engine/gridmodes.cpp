@@ -5,7 +5,6 @@
 #include "engine/bdats.h"
 #include "engine/checktable.h"
 #include "engine/engineservices.h"
-#include "engine/fieldtable.h"
 #include "engine/gridmodel.h"
 #include "engine/gridrules.h"
 #include "engine/gridview.h"
@@ -13,9 +12,8 @@
 #include "engine/valueformat.h"
 #include "panels/choosefromlist.h"
 #include "panels/standardbox.h"
-#include "query/tabclasi.h"
-#include "query/tabtotal.h"
-#include "shell/session.h"
+#include "session/fieldtable.h"
+#include "session/session.h"
 
 #include <QTableView>
 
@@ -222,9 +220,9 @@ void fromButtons(GridCall& call, bool justLoaded)
     GridView& view = grid(session);
     view.showButtons(gridButtons(variant, call.options));
     if (justLoaded && options.subtotals)
-        query::TabSTot(session, call.options);
+        services(session).TabSTot(session, call.options);
     else if (justLoaded && options.totals)
-        query::TabTotal(session, options.totalsRequest);
+        services(session).TabTotal(session, options.totalsRequest);
     services(session).Tips(session, QStringLiteral("Tip"), QStringLiteral("Tab"));
     commandLoop(call, variant);
 }
@@ -386,7 +384,7 @@ void tabEdit(GridCall& call)
     view.model()->setAppendOnly(is(call, QLatin1String("tabnue")));
     if (is(call, QLatin1String("tabnue")))
         engine.RecordCount = 0;
-    view.classifierRequested = [&session](int column) { query::TabClasi(session, column); };
+    view.classifierRequested = [&session](int column) { services(session).TabClasi(session, column); };
     present(call, gridCaption(call.title, static_cast<int>(engine.RecordCount)));
     view.focus();
     if (session.codes.CommandCode == ReturnAtOnce)

@@ -8,8 +8,8 @@
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QApplication>
 #include <QHeaderView>

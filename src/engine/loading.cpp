@@ -4,7 +4,7 @@
 #include "db/recordset.h"
 #include "engine/errorpolicy.h"
 #include "panels/showmessage.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QApplication>
 

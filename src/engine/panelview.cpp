@@ -10,8 +10,8 @@
 #include "engine/valueformat.h"
 #include "panels/controlpool.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -7,7 +7,7 @@
 #include "engine/panelview.h"
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -4,10 +4,10 @@
 #include "engine/bdats.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
-#include "maintenance/errortrap.h"
+#include "panels/errortrap.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QPushButton>
 #include <QRect>

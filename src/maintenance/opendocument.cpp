@@ -1,7 +1,7 @@
 #include "maintenance/opendocument.h"
 
 #include "panels/standardbox.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QDesktopServices>
 #include <QDir>

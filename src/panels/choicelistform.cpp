@@ -1,7 +1,7 @@
 #include "panels/choicelistform.h"
 
 #include "panels/showmessage.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

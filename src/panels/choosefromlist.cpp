@@ -1,11 +1,11 @@
 #include "panels/choosefromlist.h"
 
-#include "maintenance/errortrap.h"
 #include "panels/controlpool.h"
+#include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QLabel>
 #include <QListWidget>

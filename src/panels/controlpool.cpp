@@ -1,10 +1,10 @@
 #include "panels/controlpool.h"
 
-#include "maintenance/errortrap.h"
 #include "panels/elementevents.h"
+#include "panels/errortrap.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QCheckBox>
 #include <QLabel>

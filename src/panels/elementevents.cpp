@@ -1,6 +1,6 @@
 #include "panels/elementevents.h"
 
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

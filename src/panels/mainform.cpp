@@ -2,8 +2,8 @@
 
 #include "panels/controlpool.h"
 #include "panels/dialogrules.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

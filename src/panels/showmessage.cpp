@@ -2,14 +2,14 @@
 
 #include "core/clock.h"
 #include "core/datetext.h"
-#include "maintenance/errortrap.h"
 #include "panels/controlpool.h"
 #include "panels/dialogrules.h"
+#include "panels/errortrap.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 #include "panels/dialogrules.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QAbstractButton>
 #include <QInputDialog>

@@ -5,11 +5,11 @@
 #include "db/recordset.h"
 #include "engine/bdats.h"
 #include "engine/panelview.h"
-#include "maintenance/errortrap.h"
 #include "panels/askperiod.h"
+#include "panels/errortrap.h"
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QRegularExpression>
 

@@ -4,11 +4,11 @@
 #include "engine/fieldrules.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
-#include "maintenance/errortrap.h"
 #include "panels/controlpool.h"
+#include "panels/errortrap.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -3,9 +3,9 @@
 #include "db/recordset.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
-#include "maintenance/errortrap.h"
+#include "panels/errortrap.h"
 #include "query/totals.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QRect>
 

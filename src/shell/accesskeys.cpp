@@ -1,14 +1,14 @@
 #include "shell/accesskeys.h"
 
 #include "db/recordset.h"
-#include "maintenance/errortrap.h"
+#include "panels/errortrap.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
+#include "session/session.h"
+#include "session/twips.h"
 #include "shell/accesskeyrules.h"
-#include "shell/session.h"
-#include "shell/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

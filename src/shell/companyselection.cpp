@@ -2,9 +2,9 @@
 
 #include "panels/choosefromlist.h"
 #include "panels/mainform.h"
+#include "session/session.h"
 #include "shell/companyfile.h"
 #include "shell/disco.h"
-#include "shell/session.h"
 #include "shell/startup.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "shell/disco.h"
 
-#include "maintenance/errortrap.h"
+#include "panels/errortrap.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/textlines.h"
 
 #include <QDialogButtonBox>

@@ -2,9 +2,9 @@
 
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
+#include "session/session.h"
+#include "session/twips.h"
 #include "shell/menuline.h"
-#include "shell/session.h"
-#include "shell/twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

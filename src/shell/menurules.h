@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QColor>
 #include <QList>

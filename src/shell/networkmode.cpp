@@ -1,8 +1,8 @@
 #include "shell/networkmode.h"
 
 #include "panels/standardbox.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
 #include "shell/startup.h"
 #include "shell/textlines.h"
 

@@ -1,9 +1,8 @@
 #include "shell/officeservices.h"
 
 #include "panels/showmessage.h"
-#include "shell/payments.h"
-#include "shell/receiptprinter.h"
-#include "shell/session.h"
+#include "session/session.h"
+#include "shell/startup.h"
 
 namespace quelmar::shell {
 
@@ -14,20 +13,26 @@ void OfficeServices::notYetAvailable(Session& session)
     panels::ShowMessage(session, QStringLiteral("tec"));
 }
 
-void OfficeServices::RegisterPayment(Session& session, const QString& key, const QString& name)
+void OfficeServices::MenuLoop(Session& session)
 {
-    shell::RegisterPayment(session, key, name);
+    startup::EndProgram(session, QString());
 }
 
-void OfficeServices::ReprintReceipt(Session& session, const QString& key, const QString& name)
+void OfficeServices::LoadTariffs(Session&, const QString&) {}
+
+void OfficeServices::RegisterPayment(Session& session, const QString&, const QString&)
 {
-    shell::ReprintReceipt(session, key, name);
+    notYetAvailable(session);
 }
 
-void OfficeServices::EditParameter(Session& session, const QString& mode, const QString& parameterClass,
-                                   const QString& prompt)
+void OfficeServices::ReprintReceipt(Session& session, const QString&, const QString&)
 {
-    shell::EditParameter(session, mode, parameterClass, prompt);
+    notYetAvailable(session);
+}
+
+void OfficeServices::EditParameter(Session& session, const QString&, const QString&, const QString&)
+{
+    notYetAvailable(session);
 }
 
 void OfficeServices::Maintenance(Session& session, const QString&)

@@ -8,10 +8,11 @@ class Session;
 
 namespace quelmar::shell {
 
-// What the menu loop asks of the office's own operations that live in other parts of the program: payments
-// and receipts, the parameters edited one by one, database maintenance, the network mode, work
-// orders and notices. The loop reaches them through session.menu.services; until a part plugs in its own,
-// this default stands in for it and says that the operation is not yet available.
+// What the start-up and the menu loop ask of the office's own operations: the menu loop itself and the
+// payment form it needs, payments and receipts, the parameters edited one by one, database maintenance, the
+// network mode, work orders and notices. They are reached through session.menu.services; the office plugs in
+// its own at start-up. Until then this default stands in: it says that an operation is not yet available, and
+// without an office there is no menu loop to run, so the program ends.
 class OfficeServices
 {
 public:
@@ -20,6 +21,9 @@ public:
     OfficeServices(const OfficeServices&) = delete;
     OfficeServices& operator=(const OfficeServices&) = delete;
 
+    // The application's menu loop, and the payment form prepared with the tariffs of the class before it.
+    virtual void MenuLoop(Session& session);
+    virtual void LoadTariffs(Session& session, const QString& tariffClass);
     // Payments (menu "2"): a payment of the chosen subscriber with its receipt; the reprint of a receipt.
     virtual void RegisterPayment(Session& session, const QString& key, const QString& name);
     virtual void ReprintReceipt(Session& session, const QString& key, const QString& name);

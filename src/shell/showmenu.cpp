@@ -2,9 +2,9 @@
 
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
+#include "session/session.h"
 #include "shell/menuform.h"
 #include "shell/menurules.h"
-#include "shell/session.h"
 #include "shell/textlines.h"
 
 #include <QFile>

@@ -2,18 +2,17 @@
 
 #include "db/database.h"
 #include "db/recordset.h"
-#include "maintenance/errortrap.h"
 #include "panels/controlpool.h"
+#include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
+#include "session/session.h"
 #include "shell/accesskeys.h"
 #include "shell/companyfile.h"
 #include "shell/companyselection.h"
 #include "shell/menuform.h"
-#include "shell/menuloop.h"
 #include "shell/networkmode.h"
-#include "shell/paymentform.h"
-#include "shell/session.h"
+#include "shell/officeservices.h"
 #include "shell/showmenu.h"
 
 #include <QCoreApplication>
@@ -119,7 +118,7 @@ void ProgramStart(Session& session)
     for (;;) {
         QString description;
         try {
-            shell::MenuLoop(session);
+            shell::officeServices(session).MenuLoop(session);
             description = QStringLiteral("El menú terminó sin terminar el Programa");
         } catch (const RuntimeError& error) {
             description = error.description;
@@ -193,7 +192,7 @@ void applyColourSchemeForDepth(Session& session, int bitsPerPixel)
 
 void preparePaymentForm(Session& session)
 {
-    shell::LoadTariffs(session, QStringLiteral("P"));
+    shell::officeServices(session).LoadTariffs(session, QStringLiteral("P"));
 }
 
 } // namespace quelmar::startup

@@ -1,6 +1,6 @@
 #include "shell/texsubs.h"
 
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <algorithm>
 

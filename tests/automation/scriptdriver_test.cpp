@@ -1,5 +1,5 @@
 #include "app/automation/scriptdriver.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QComboBox>

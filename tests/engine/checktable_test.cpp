@@ -9,8 +9,8 @@
 #include "engine/gridrules.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/twips.h"
+#include "session/session.h"
+#include "session/twips.h"
 #include "testtables.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "engine/fieldtable.h"
+#include "session/fieldtable.h"
 
 #include "contractsdatabase.h"
 #include "db/fielddef.h"

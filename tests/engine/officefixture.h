@@ -7,8 +7,8 @@
 #include "db/recordset.h"
 #include "panels/mainform.h"
 #include "screenoffice.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
 #include "subscribers/demooffice.h"
 
 #include <QAbstractButton>

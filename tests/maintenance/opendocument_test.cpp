@@ -1,7 +1,7 @@
 #include "maintenance/opendocument.h"
 
-#include "answeringstandin.h"
-#include "shell/session.h"
+#include "panels/answeringstandin.h"
+#include "session/session.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "panels/mainform.h"
 #include "qtprinters.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -9,8 +9,8 @@
 #include "db/database.h"
 #include "db/fielddef.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
 
 #include <QDate>
 #include <QFrame>

@@ -11,9 +11,10 @@
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
-#include "shell/twips.h"
+#include "query/queryservices.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
+#include "session/twips.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -24,6 +25,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include <functional>
 #include <stdexcept>
@@ -74,6 +77,8 @@ class TabClasiTest : public testsupport::ScreenOfficeTest
 protected:
     void SetUp() override
     {
+        // The engine asks the query part for totals and classifier lists through its services.
+        session.engine.services = std::make_shared<QueryServices>();
         ASSERT_NO_FATAL_FAILURE(openOffice(schema(), [](db::Database& office) {
             const QString insert = QStringLiteral(
                 "INSERT INTO Parametros (Clase, Secuen, Nombre, Clave, Contenido) VALUES (?, ?, ?, ?, '')");

@@ -8,12 +8,13 @@
 #include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
-#include "engine/fieldtable.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
 #include "panels/mainform.h"
-#include "shell/session.h"
-#include "shell/sessiondatabase.h"
+#include "query/queryservices.h"
+#include "session/fieldtable.h"
+#include "session/session.h"
+#include "session/sessiondatabase.h"
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -21,6 +22,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include <functional>
 #include <map>
@@ -62,6 +65,8 @@ class TabTotalTest : public testsupport::ScreenOfficeTest
 protected:
     void SetUp() override
     {
+        // The engine asks the query part for totals and classifier lists through its services.
+        session.engine.services = std::make_shared<QueryServices>();
         ASSERT_NO_FATAL_FAILURE(openOffice(schema(), [](db::Database& office) {
             struct Payment
             {

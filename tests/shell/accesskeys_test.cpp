@@ -1,7 +1,7 @@
 #include "shellfixture.h"
 
+#include "session/sessiondatabase.h"
 #include "shell/accesskeys.h"
-#include "shell/sessiondatabase.h"
 
 #include <QLineEdit>
 

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/recordset.h"
+#include "office/office.h"
 #include "shell/menuform.h"
 
 #include <QDir>
@@ -51,6 +52,7 @@ void ShellUser::inspect(std::function<void(const WaitContext&)> look)
 void ShellTest::SetUp()
 {
     ASSERT_TRUE(folder.isValid());
+    office::install(session);
     session.shell.WorkingFolder = QDir(folder.path());
     session.shell.DebugSwitches = QStringLiteral("1s3456s8901234567890");
     ASSERT_TRUE(session.transcript.open(path(QStringLiteral("transcript.txt"))));

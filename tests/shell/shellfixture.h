@@ -1,7 +1,7 @@
 #pragma once
 
 #include "panels/mainform.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "shellfixture.h"
 
+#include "session/twips.h"
 #include "shell/menuform.h"
 #include "shell/menuline.h"
 #include "shell/showmenu.h"
-#include "shell/twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

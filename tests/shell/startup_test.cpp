@@ -2,9 +2,9 @@
 
 #include "db/database.h"
 #include "db/recordset.h"
+#include "session/sessiondatabase.h"
 #include "shell/menuform.h"
 #include "shell/networkmode.h"
-#include "shell/sessiondatabase.h"
 #include "shell/startup.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/texsubs.h"
 
 #include <gtest/gtest.h>

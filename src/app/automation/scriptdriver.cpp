@@ -3,7 +3,7 @@
 #include "app/automation/screenactions.h"
 #include "app/automation/screendump.h"
 #include "panels/showmessage.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace quelmar::automation {
 

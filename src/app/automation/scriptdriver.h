@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/automation/script.h"
-#include "shell/wait.h"
+#include "session/wait.h"
 
 #include <functional>
 

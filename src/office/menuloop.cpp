@@ -1,0 +1,404 @@
+#include "office/menuloop.h"
+
+#include "db/recordset.h"
+#include "engine/bdats.h"
+#include "engine/engineservices.h"
+#include "engine/gridmodel.h"
+#include "engine/gridview.h"
+#include "maintenance/bdparam.h"
+#include "office/choosesubscriber.h"
+#include "office/historyscreens.h"
+#include "office/listings.h"
+#include "office/registration.h"
+#include "office/statusupdate.h"
+#include "panels/askperiod.h"
+#include "panels/controlpool.h"
+#include "panels/errortrap.h"
+#include "panels/mainform.h"
+#include "panels/showmessage.h"
+#include "session/session.h"
+#include "session/twips.h"
+#include "shell/accesskeys.h"
+#include "shell/officeservices.h"
+#include "shell/showmenu.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+
+#include <optional>
+
+namespace quelmar::office {
+
+namespace {
+
+constexpr int CentreLabel = 98;
+constexpr int EndOption = 10;
+// Preset before a load, it keeps the engine from announcing an empty result itself.
+constexpr int ReturnAtOnce = 1010;
+
+bool hasDeeperMenu(const QString& code)
+{
+    static const QStringList deeper{QStringLiteral("14"), QStringLiteral("15"), QStringLiteral("16"),
+                                    QStringLiteral("23"), QStringLiteral("24")};
+    return deeper.contains(code);
+}
+
+// Asks the dates a listing needs; false when the question gave none (the listing is then not shown).
+bool askDates(Session& session, DateQuestion question, ListingDates& dates)
+{
+    if (question == DateQuestion::None)
+        return true;
+    QString description;
+    QString from;
+    QString to;
+    if (question == DateQuestion::Period) {
+        panels::AskPeriod(session, QStringLiteral("Per"), description, from, to);
+        if (from.isEmpty() || to.isEmpty())
+            return false;
+        dates.periodText = description;
+        dates.from = from;
+        dates.to = to;
+        return true;
+    }
+    panels::AskPeriod(session, QStringLiteral("Uni"), description, from, to);
+    if (from.isEmpty())
+        return false;
+    dates.dayText = description;
+    dates.dayLiteral = from;
+    return true;
+}
+
+ListingDates today()
+{
+    ListingDates dates;
+    dates.todayText = panels::TodayText();
+    dates.todayLiteral = panels::TodayLiteral();
+    return dates;
+}
+
+// One engine call with the statement in QuerySQL, where the engine leaves the statement in effect.
+void present(Session& session, const ListingCall& call)
+{
+    QString mode = call.mode;
+    int sourceKind = call.sourceKind;
+    QString title = call.title;
+    QString options = call.options;
+    int width = 0;
+    session.engine.QuerySQL = call.statement;
+    engine::BDats(session, mode, sourceKind, title, session.engine.QuerySQL, options, width);
+}
+
+// The options that are one listing of the engine; false for the others.
+bool listing(Session& session, const QString& option)
+{
+    const std::optional<Listing> found = listingFor(option);
+    if (!found)
+        return false;
+    ErrorTrap trap(session, QStringLiteral("G"));
+    ListingDates dates = today();
+    bool asked = false;
+    trap.step([&] { asked = askDates(session, found->question, dates); });
+    if (asked)
+        trap.step([&] { present(session, found->call(dates)); });
+    return true;
+}
+
+// The day's income by payment concept: amounts, then number of payments, or a message when there are none.
+void dailyIncome(Session& session)
+{
+    ErrorTrap trap(session, QStringLiteral("G"));
+    ListingDates dates = today();
+    bool asked = false;
+    trap.step([&] { asked = askDates(session, DateQuestion::Day, dates); });
+    if (!asked)
+        return;
+    trap.step([&] {
+        session.engine.QuerySQL = dailyIncomeStatement(dates);
+        session.codes.CommandCode = ReturnAtOnce;
+        engine::BDats(session, QStringLiteral("Datos"), 0, QString(), session.engine.QuerySQL);
+        session.codes.CommandCode = 0;
+    });
+    // A load that failed leaves the count of an earlier one: nothing is shown for it.
+    if (session.codes.EngineStatus != 0)
+        return;
+    const qint64 count = session.engine.RecordCount;
+    if (count == 0) {
+        session.dialog.ValidationMessage = QStringLiteral("No hay Pagos registrados en ") + dates.dayText;
+        trap.step([&] { panels::ShowMessage(session, QStringLiteral("tec")); });
+        return;
+    }
+    trap.step([&] { present(session, dailyIncomeAmounts(count, dates)); });
+    trap.step([&] { present(session, dailyIncomeTickets(count, dates)); });
+}
+
+// The options that work on one subscriber the user chooses first (by name or by contract).
+void withSubscriber(Session& session, const QString& option)
+{
+    QString key;
+    QString name;
+    ChooseSubscriber(session, key, name);
+    if (session.codes.EngineStatus != 0 || key.isEmpty())
+        return;
+    auto& engine = session.engine;
+    if (option == QLatin1String("21")) {
+        shell::officeServices(session).RegisterPayment(session, key, name);
+    } else if (option == QLatin1String("25")) {
+        engine::BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Pagos de ") + name,
+                      QStringLiteral("SELECT Pagos.Cantidad, Pagos.Fecha, Pagos.Ticket, Pagos.Concepto, "
+                                     "Pagos.Observaciones FROM Pagos WHERE Pagos.Suscriptor = ") +
+                          key);
+    } else if (option == QLatin1String("27")) {
+        shell::officeServices(session).ReprintReceipt(session, key, name);
+    } else if (option == QLatin1String("31")) {
+        StatusUpdate(session, key);
+    } else if (option == QLatin1String("34")) {
+        engine::BDats(
+            session, QStringLiteral("Presenta"), 1, QStringLiteral("Cambios de Situación"),
+            QStringLiteral("SELECT Suscriptores.Nombre, [Situación Anterior],Situación.Vencimiento, "
+                           "Situación.Clase,Situación.Unidades,[Cambiado por],Situación.Fecha, "
+                           "Situación.Nota FROM Situación, Suscriptores WHERE Suscriptores.Clave = "
+                           "Situación.Suscriptor AND Situación.Suscriptor = ") +
+                key);
+    } else if (option == QLatin1String("61")) {
+        engine.FixedValues = QStringLiteral("Cliente = ") + key;
+        engine::BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Quejas de ") + name,
+                      QStringLiteral("SELECT Cliente, Descripción, Recibida FROM Quejas"));
+    } else if (option == QLatin1String("62")) {
+        engine.FixedValues = QStringLiteral("Cliente = ") + key;
+        engine.ProtectedFields = QStringLiteral("Recibida");
+        engine::BDats(
+            session, QStringLiteral("Edita"), 1, QStringLiteral("Actualiza Queja de ") + name,
+            QStringLiteral("SELECT Cliente,Descripción,Recibida, Origen, Solución, Fecha FROM Quejas "
+                           "WHERE Cliente = ") +
+                key);
+    }
+}
+
+bool needsSubscriber(const QString& option)
+{
+    static const QStringList options{QStringLiteral("21"), QStringLiteral("25"), QStringLiteral("27"),
+                                     QStringLiteral("31"), QStringLiteral("34"), QStringLiteral("61"),
+                                     QStringLiteral("62")};
+    return options.contains(option);
+}
+
+// The tariffs: the payable concepts (class "P") in an editable grid; new rows take the class.
+void tariffs(Session& session)
+{
+    const maintenance::ClassGrid grid{
+        QStringLiteral(
+            "Select Nombre, Clave as Varios, Contenido as Cuota, Clase FROM Parametros WHERE Clase = 'P'"),
+        QStringLiteral("TabCap"), QStringLiteral("P"), QStringLiteral("Tarifas de Servicios"),
+        QRect(1000, 1000, 8000, 3000)};
+    // A grid that could not be loaded ends the pass; the engine has said why.
+    if (!maintenance::ShowClassGrid(session, grid))
+        return;
+    int flag = 3;
+    maintenance::BDParam(session, QString(), flag);
+}
+
+// The administration options (submenu "5").
+void administration(Session& session, int option)
+{
+    shell::OfficeServices& office = shell::officeServices(session);
+    switch (option) {
+    case 1:
+        office.Maintenance(session, QStringLiteral("Resp"));
+        break;
+    case 2:
+        office.Maintenance(session, QStringLiteral("Repa"));
+        break;
+    case 3: {
+        int flag = 3;
+        maintenance::BDParam(session, QStringLiteral("Clasifica"), flag);
+        break;
+    }
+    case 4: {
+        // The access keys are shown as they are: only a key of the highest level opens them.
+        int granted = 0;
+        QString name;
+        shell::AskAccessKey(session, 3, granted, name);
+        int flag = 3;
+        if (granted == -1)
+            maintenance::BDParam(session, QStringLiteral("Acceso"), flag);
+        break;
+    }
+    case 5:
+        tariffs(session);
+        break;
+    case 6:
+        office.EditParameter(session, QStringLiteral("Edi"), QStringLiteral("CDT"),
+                             QStringLiteral("Modifica el Contador de Tickets"));
+        break;
+    case 7: {
+        int granted = 0;
+        QString name;
+        shell::AskAccessKey(session, 3, granted, name);
+        if (granted == -1)
+            office.EditParameter(session, QStringLiteral("Edi"), QStringLiteral("DV"),
+                                 QStringLiteral("Modifica los dias de vencimiento"));
+        break;
+    }
+    case 8:
+        office.ChangeNetworkMode(session);
+        break;
+    default:
+        break;
+    }
+}
+
+// One option of a submenu (code: the submenu's code and the option's number, "144", "31" …).
+void runOption(Session& session, const QString& option)
+{
+    if (option == QLatin1String("11") || option == QLatin1String("12")) {
+        RegisterSubscribers(session, option == QLatin1String("12"));
+    } else if (option == QLatin1String("13")) {
+        engine::BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("REVISA SUSCRIPTOR"),
+                      QStringLiteral("SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, "
+                                     "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
+                                     "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
+                                     "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
+    } else if (needsSubscriber(option)) {
+        withSubscriber(session, option);
+    } else if (option == QLatin1String("22")) {
+        PaymentHistory(session);
+    } else if (option == QLatin1String("32")) {
+        StatusHistory(session);
+    } else if (option == QLatin1String("65")) {
+        ComplaintHistory(session);
+    } else if (option == QLatin1String("63")) {
+        shell::officeServices(session).PendingComplaints(session);
+    } else if (option == QLatin1String("71")) {
+        engine::BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+                      QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+    } else if (option == QLatin1String("72")) {
+        engine::BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Gastos"),
+                      QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha,Cheque FROM Gastos"));
+    } else if (option == DailyIncomeOption) {
+        dailyIncome(session);
+    } else if (!listing(session, option) && option.startsWith(u'5')) {
+        administration(session, option.mid(1).toInt());
+    }
+}
+
+// The submenu of a main-menu option, and the deeper submenu of the options that have one.
+void submenu(Session& session, int mainOption)
+{
+    const QString code = QString::number(mainOption);
+    if (mainOption == 8 || mainOption == 9) {
+        shell::ShowMenu(session, QStringLiteral("Pres"), code);
+        const int option = session.menu.MenuOption;
+        if (option == CentreLabel || option == 0)
+            return;
+        if (mainOption == 8)
+            shell::officeServices(session).WorkOrders(session, option);
+        else
+            shell::officeServices(session).Notices(session, option);
+        return;
+    }
+    shell::ShowMenu(session, QStringLiteral("Pres"), code);
+    if (session.menu.MenuOption == CentreLabel || session.menu.MenuOption == 0)
+        return;
+    QString option = code + QString::number(session.menu.MenuOption);
+    if (hasDeeperMenu(option)) {
+        shell::ShowMenu(session, QStringLiteral("Pres"), option);
+        if (session.menu.MenuOption == CentreLabel || session.menu.MenuOption == 0)
+            return;
+        option += QString::number(session.menu.MenuOption);
+    }
+    runOption(session, option);
+}
+
+// Puts the main form where a pass wants it when it is in its normal state: centred across the screen and 100
+// twips from the top, or centred on both axes.
+void placeForm(Session& session, bool bothAxes)
+{
+    QWidget* form = session.k;
+    if (!form || form->windowState() != Qt::WindowNoState)
+        return;
+    const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const int left = available.left() + (available.width() - form->frameGeometry().width()) / 2;
+    const int top = bothAxes ? available.top() + (available.height() - form->frameGeometry().height()) / 2
+                             : available.top() + twips::toPixels(100);
+    form->move(left, top);
+}
+
+// Steps 1 to 3 of a pass: a clean form, the tips of the menus, the application's folder current.
+void startPass(Session& session)
+{
+    if (session.k)
+        session.k->setWindowTitle(QString());
+    session.errors.RoutineName.clear();
+    placeForm(session, false);
+    session.errors.RoutineName = QStringLiteral("G");
+    engine::services(session).Tips(session, QStringLiteral("Tip"), session.errors.RoutineName);
+    session.codes.CommandCode = 0;
+    session.codes.TableCommand = 0;
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (session.k) {
+        session.k->setEnabled(true);
+        session.k->fixedPanel()->move(session.k->fixedPanel()->x(), twips::toPixels(300));
+    }
+    if (session.engine.grid) {
+        const QRect area = engine::grid(session).geometryTwips();
+        engine::grid(session).setGeometryTwips(QRect(area.x(), 300, area.width(), area.height()));
+    }
+    const QString folder = session.shell.WorkingFolder.absolutePath();
+    if (QDir(folder).exists())
+        QDir::setCurrent(folder);
+    session.shell.NewLine = QStringLiteral("\r\n");
+}
+
+// Step 5 of a pass: nothing of the option stays on the screen or in the shared state.
+void endPass(Session& session)
+{
+    auto& engine = session.engine;
+    engine.FixedValues.clear();
+    engine.ProtectedFields.clear();
+    session.menu.MenuOption = 0;
+    engine.MasterDetail = 0;
+    engine.SelectedRow = 0;
+    engine.SelectedValue.clear();
+    engine.CheckedRows.clear();
+    engine::BDats(session, QStringLiteral("TabFin"), 0, QString(), QString());
+    panels::ClearElements(session);
+    if (session.k) {
+        session.k->fixedPanel()->hide();
+        session.k->fixedPanel()->setEnabled(true);
+        session.k->hideNotice();
+    }
+    panels::SetMainFormEnabled(session, true);
+    if (session.codes.EngineStatus != 0) {
+        engine::BDats(session, QStringLiteral("Quita"), 0, QString(), QString());
+        session.codes.EngineStatus = 0;
+    }
+    placeForm(session, true);
+    session.wait.letEventsRun();
+}
+
+} // namespace
+
+void MenuLoop(Session& session)
+{
+    for (;;) {
+        startPass(session);
+        shell::ShowMenu(session, QStringLiteral("Pres"), QString());
+        const int option = session.menu.MenuOption;
+        if (option == CentreLabel || option == EndOption)
+            startup::EndProgram(session, QString());
+        if (option >= 1 && option <= 9 && option != 4)
+            submenu(session, option);
+        endPass(session);
+    }
+}
+
+} // namespace quelmar::office

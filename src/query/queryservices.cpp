@@ -1,0 +1,23 @@
+#include "query/queryservices.h"
+
+#include "query/tabclasi.h"
+#include "query/tabtotal.h"
+
+namespace quelmar::query {
+
+void QueryServices::TabTotal(Session& session, const QString& request)
+{
+    query::TabTotal(session, request);
+}
+
+void QueryServices::TabSTot(Session& session, const QString& options)
+{
+    query::TabSTot(session, options);
+}
+
+void QueryServices::TabClasi(Session& session, int column)
+{
+    query::TabClasi(session, column);
+}
+
+} // namespace quelmar::query

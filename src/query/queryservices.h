@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/engineservices.h"
+
+namespace quelmar::query {
+
+// The engine's services with what the query part answers: the totals and subtotals of grids and the
+// classifier lists of grid cells.
+class QueryServices : public engine::EngineServices
+{
+public:
+    void TabTotal(Session& session, const QString& request) override;
+    void TabSTot(Session& session, const QString& options) override;
+    void TabClasi(Session& session, int column) override;
+};
+
+} // namespace quelmar::query
