@@ -43,14 +43,32 @@ public:
         bool readOnly = false;
     };
 
-    // Opens an existing database. Errors: 3024 missing file, 3343 not a database of ours (with a clear
-    // description when it is a Jet file), 3045 in exclusive use, 3051 when exclusive use is asked and others
-    // have it open, 3049 damaged file.
+    // What a file at a database's path holds, told from its first bytes without changing it.
+    enum class FileKind
+    {
+        Missing,  // nothing at the path
+        NotAFile, // a folder or something else that is not a file
+        Empty,    // a file of 0 bytes
+        Jet,      // a Jet (Access) database, which has to be imported first
+        Ours,     // a database of this program's backend
+        Foreign,  // any other file
+    };
+    static FileKind fileKind(const QString& path);
+
+    // Opens an existing database; the file is read before anything is written to it, and never created.
+    // Errors: 3024 missing file, 3044 not a file, 3343 not a database of ours (an empty file, a Jet file or
+    // any other file, each with its own description), 3027 when writing is wanted and the file or its folder
+    // cannot be written, 3045 in exclusive use, 3051 when exclusive use is asked and others have it open,
+    // 3049 damaged file.
     static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options, DbError& error);
     // Creates a new, empty database file; fails when the file exists.
     static std::unique_ptr<Database> create(const QString& path, DbError& error);
     // True when the file begins like a Jet database.
     static bool isJetFile(const QString& path);
+
+    // Looks through the file for damage for at most about timeLimitMs: 3049 with what was found (for the
+    // error log), or no error when nothing was found. A check that runs out of time finds nothing.
+    DbError quickCheck(int timeLimitMs);
 
     ~Database();
     Database(const Database&) = delete;

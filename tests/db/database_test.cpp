@@ -2,6 +2,7 @@
 
 #include "db/usersfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,7 +22,17 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumber)
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumberAndLeavesItAsItIs)
 {
     QTemporaryDir dir;
     QByteArray jetHeader(64, '\0');
@@ -29,26 +40,97 @@ TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumber)
     writeFile(dir.filePath(QStringLiteral("Viejo.mdb")), jetHeader);
     writeFile(dir.filePath(QStringLiteral("Texto.mdb")),
               "esto no es una base de datos, es un texto cualquiera");
+    writeFile(dir.filePath(QStringLiteral("Vacio.mdb")), QByteArray());
+    writeFile(dir.filePath(QStringLiteral("Corto.mdb")), "SQLite");
 
     const struct
     {
         const char* file;
         int number;
         const char* mentions;
+        Database::FileKind kind;
     } cases[] = {
-        {"NoExiste.mdb", jeterror::FileNotFound, "NoExiste.mdb"},
-        {"Viejo.mdb", jeterror::UnrecognizedFormat, "Jet"},
-        {"Texto.mdb", jeterror::UnrecognizedFormat, "Texto.mdb"},
+        {"NoExiste.mdb", jeterror::FileNotFound, "NoExiste.mdb", Database::FileKind::Missing},
+        {"Viejo.mdb", jeterror::UnrecognizedFormat, "Jet", Database::FileKind::Jet},
+        {"Texto.mdb", jeterror::UnrecognizedFormat, "Texto.mdb", Database::FileKind::Foreign},
+        {"Vacio.mdb", jeterror::UnrecognizedFormat, "empty", Database::FileKind::Empty},
+        {"Corto.mdb", jeterror::UnrecognizedFormat, "Corto.mdb", Database::FileKind::Foreign},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(QString::fromUtf8(c.file));
+        const QByteArray before = contentOf(path);
+        EXPECT_EQ(Database::fileKind(path), c.kind);
         DbError error;
-        const auto database = Database::open(dir.filePath(QString::fromUtf8(c.file)), {}, error);
-        EXPECT_EQ(database, nullptr) << c.file;
-        EXPECT_EQ(error.number, c.number) << c.file;
+        const auto database = Database::open(path, {}, error);
+        EXPECT_EQ(database, nullptr);
+        EXPECT_EQ(error.number, c.number);
         EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.mentions)))
             << error.description.toStdString();
+        EXPECT_EQ(contentOf(path), before);
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("NoExiste.mdb"))));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4);
+}
+
+namespace {
+
+// Overwrites the head of each of the last `pages` pages of a database file, as a failing disk would.
+void damageLastPages(const QString& path, int pages)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray header = file.read(100);
+    ASSERT_EQ(header.size(), 100);
+    const qint64 pageSize = (static_cast<quint8>(header.at(16)) << 8) | static_cast<quint8>(header.at(17));
+    ASSERT_GT(file.size() / pageSize, pages + 1) << "the file is too small to damage";
+    for (qint64 page = file.size() / pageSize - pages; page < file.size() / pageSize; ++page) {
+        ASSERT_TRUE(file.seek(page * pageSize));
+        file.write(QByteArray(64, '\xAB'));
+    }
+}
+
+// A database of its own, closed again, with a table of `rows` notes that take several pages.
+QString databaseWithNotes(const QTemporaryDir& dir, int rows)
+{
+    const QString path = dir.filePath(QStringLiteral("Notas.mdb"));
+    DbError error;
+    auto database = Database::create(path, error);
+    EXPECT_TRUE(error.ok()) << error.description.toStdString();
+    FieldDef text;
+    text.name = QStringLiteral("Texto");
+    text.type = jettype::Text;
+    text.size = 200;
+    EXPECT_TRUE(database->createTables({TableDef{QStringLiteral("Notas"), {text}, {}}}).ok());
+    Transaction transaction(*database);
+    for (int i = 0; i < rows; ++i)
+        database->execute(QStringLiteral("INSERT INTO Notas (Texto) VALUES (?)"),
+                          {QStringLiteral("nota %1 ").arg(i).repeated(12)});
+    EXPECT_TRUE(transaction.commit().ok());
+    return path;
+}
+
+} // namespace
+
+TEST(DatabaseQuickCheck, FindsDamagedPagesAndNothingInAGoodFile)
+{
+    QTemporaryDir dir;
+    const QString path = databaseWithNotes(dir, 300);
+    DbError error;
+    {
+        auto database = Database::open(path, {}, error);
+        ASSERT_TRUE(database) << error.description.toStdString();
+        EXPECT_TRUE(database->quickCheck(5000).ok());
+    }
+    damageLastPages(path, 2);
+    auto database = Database::open(path, {}, error);
+    ASSERT_TRUE(database) << error.description.toStdString();
+    const DbError found = database->quickCheck(5000);
+    EXPECT_EQ(found.number, jeterror::CorruptDatabase);
+    EXPECT_TRUE(found.description.contains(QStringLiteral("Quick check: ")))
+        << found.description.toStdString();
+    // Without time to look, nothing is said.
+    EXPECT_TRUE(database->quickCheck(0).ok());
 }
 
 TEST(DatabaseOpen, KeepsTheUsersFileWhileOpenAndHonoursExclusiveUse)
