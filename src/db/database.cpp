@@ -573,7 +573,7 @@ DbError Database::quickCheck(int timeLimitMs)
     QStringList findings;
     SqliteStatement check(m_handle, QStringLiteral("PRAGMA quick_check(%1)").arg(QuickCheckFindings));
     while (check.step())
-        findings.append(check.value(0).toString());
+        findings.append(check.value(0).toString().simplified());
     sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
     // Stopped at the deadline, or by anything else than damage: nothing was found.
     if (!check.error().ok() && check.error().number != jeterror::CorruptDatabase)

@@ -1,5 +1,6 @@
 #include "testdatabase.h"
 
+#include "damagedfile.h"
 #include "db/usersfile.h"
 
 #include <QDir>
@@ -75,21 +76,6 @@ TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumberAndLeaves
 
 namespace {
 
-// Overwrites the head of each of the last `pages` pages of a database file, as a failing disk would.
-void damageLastPages(const QString& path, int pages)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QByteArray header = file.read(100);
-    ASSERT_EQ(header.size(), 100);
-    const qint64 pageSize = (static_cast<quint8>(header.at(16)) << 8) | static_cast<quint8>(header.at(17));
-    ASSERT_GT(file.size() / pageSize, pages + 1) << "the file is too small to damage";
-    for (qint64 page = file.size() / pageSize - pages; page < file.size() / pageSize; ++page) {
-        ASSERT_TRUE(file.seek(page * pageSize));
-        file.write(QByteArray(64, '\xAB'));
-    }
-}
-
 // A database of its own, closed again, with a table of `rows` notes that take several pages.
 QString databaseWithNotes(const QTemporaryDir& dir, int rows)
 {
@@ -122,7 +108,7 @@ TEST(DatabaseQuickCheck, FindsDamagedPagesAndNothingInAGoodFile)
         ASSERT_TRUE(database) << error.description.toStdString();
         EXPECT_TRUE(database->quickCheck(5000).ok());
     }
-    damageLastPages(path, 2);
+    quelmar::testsupport::damageLastPages(path, 2);
     auto database = Database::open(path, {}, error);
     ASSERT_TRUE(database) << error.description.toStdString();
     const DbError found = database->quickCheck(5000);
