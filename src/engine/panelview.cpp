@@ -9,6 +9,7 @@
 #include "engine/validatefields.h"
 #include "engine/valueformat.h"
 #include "panels/controlpool.h"
+#include "panels/fieldtext.h"
 #include "panels/mainform.h"
 #include "shell/session.h"
 #include "shell/twips.h"
@@ -426,7 +427,7 @@ QString PanelView::shownValue(int field) const
     if (auto* list = qobject_cast<QListWidget*>(widget))
         return list->currentRow() >= 0 && list->currentItem() ? list->currentItem()->text() : QString();
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
+        return panels::shownText(edit);
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/automation/screenactions.h"
 #include "app/automation/screendump.h"
+#include "panels/fieldtext.h"
 #include "panels/showmessage.h"
 #include "shell/session.h"
 
@@ -12,6 +13,18 @@ namespace {
 QString where(const ScriptAction& action)
 {
     return QStringLiteral("línea %1 «%2»").arg(action.line).arg(action.source);
+}
+
+// The same for an answer to a wait: what is typed into the access-key box is never written in clear.
+QString where(const ScriptAction& action, const WaitContext& context)
+{
+    if (context.kind != WaitKind::AccessKey || action.verb != Verb::Answer ||
+        action.arguments.value(0).isEmpty())
+        return where(action);
+    const QString typed = action.arguments.value(0);
+    QString source = action.source;
+    source.replace(source.lastIndexOf(typed), typed.size(), panels::masked(typed));
+    return QStringLiteral("línea %1 «%2»").arg(action.line).arg(source);
 }
 
 QString verbName(Verb verb)
@@ -139,13 +152,13 @@ bool ScriptDriver::respondTo(const ScriptAction& action, const WaitContext& cont
 {
     if (!context.respond) {
         recordFailure(ActionFailed, QStringLiteral("error"),
-                      where(action) +
+                      where(action, context) +
                           QStringLiteral(": la espera no admite respuestas (%1)").arg(context.description));
         return false;
     }
     if (!context.respond(verbName(action.verb), respondArgument(action))) {
         recordFailure(ActionFailed, QStringLiteral("error"),
-                      where(action) +
+                      where(action, context) +
                           QStringLiteral(": no corresponde a la espera (%1)").arg(context.description));
         return false;
     }
