@@ -73,9 +73,14 @@ bool mainFormLoad(Session& session)
     ShellState& shell = session.shell;
     auto lock = std::make_unique<QLockFile>(
         shell.WorkingFolder.absoluteFilePath(shell.AppName + QStringLiteral(".lck")));
-    // The lock lasts as long as this instance runs; one left behind by an instance that died is taken over.
+    // The lock lasts as long as this instance runs. A lock file that no running instance holds (left by one
+    // that died, or by a power cut: empty, unreadable, or naming a process that is gone) is taken over
+    // whatever it holds; the removal fails only while a running instance holds the file.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0) && lock->error() == QLockFile::LockFailedError) {
+    bool taken = lock->tryLock(0);
+    if (!taken && lock->error() == QLockFile::LockFailedError && lock->removeStaleLockFile())
+        taken = lock->tryLock(0);
+    if (!taken && lock->error() == QLockFile::LockFailedError) {
         panels::MessageBox(session, QStringLiteral("Hay otra instancia del Programa, y solo puede haber una"),
                            QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("AVISO"));
         return false;

@@ -12,6 +12,9 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
 
 namespace quelmar::shelltest {
 namespace {
@@ -63,6 +66,55 @@ TEST_F(StartupTest, ASecondInstanceIsRefused)
     EXPECT_TRUE(startup::mainFormLoad(second));
     EXPECT_TRUE(secondUser.waits.isEmpty());
     second.wait.setStandIn(nullptr);
+}
+
+TEST_F(StartupTest, ALockFileThatNoRunningInstanceHoldsIsTakenOverWhateverItHolds)
+{
+    // A process that has ended: its number names no running program.
+    QProcess ended;
+    ended.start(u"true"_s);
+    ASSERT_TRUE(ended.waitForFinished());
+    const QByteArray deadPid = QByteArray::number(ended.processId() > 0 ? ended.processId() : 999999);
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QString lockPath = path(u"Quelmar.lck"_s);
+    const struct
+    {
+        const char* name;
+        QByteArray content;
+        bool holdIt; // another instance holds the lock and runs
+        bool taken;
+    } cases[]{
+        {"empty", QByteArray(), false, true},
+        {"garbage", QByteArray("\xff\x00\x13 basura de un corte de luz\n\n\n", 30), false, true},
+        {"a dead process", deadPid + "\nquelmar\n" + host + "\n", false, true},
+        {"another running instance", QByteArray(), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(lockPath);
+        QLockFile other(lockPath);
+        if (c.holdIt)
+            ASSERT_TRUE(other.tryLock(0));
+        else
+            writeFile(u"Quelmar.lck"_s, c.content);
+        if (!c.taken)
+            user.answer(u"OK"_s);
+        EXPECT_EQ(startup::mainFormLoad(session), c.taken);
+        EXPECT_EQ(session.shell.InstanceLock != nullptr, c.taken);
+        const QStringList shown = transcriptLines();
+        if (c.taken) {
+            EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+            ASSERT_NE(session.shell.InstanceLock, nullptr);
+            EXPECT_TRUE(session.shell.InstanceLock->isLocked());
+            session.shell.InstanceLock.reset();
+            EXPECT_FALSE(QFile::exists(lockPath));
+        } else {
+            EXPECT_EQ(shown,
+                      QStringList{u"[message] AVISO: Hay otra instancia del Programa, y solo puede haber "
+                                  u"una [Aceptar]"_s});
+        }
+    }
+    EXPECT_TRUE(user.steps.isEmpty());
 }
 
 TEST_F(StartupTest, EndProgramClosesTheSessionAndEnds)
