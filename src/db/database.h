@@ -58,8 +58,8 @@ public:
     // Opens an existing database; the file is read before anything is written to it, and never created.
     // Errors: 3024 missing file, 3044 not a file, 3343 not a database of ours (an empty file, a Jet file or
     // any other file, each with its own description), 3027 when writing is wanted and the file or its folder
-    // cannot be written, 3045 in exclusive use, 3051 when exclusive use is asked and others have it open,
-    // 3049 damaged file.
+    // cannot be written, 3051 when another program has it in exclusive use, 3045 when exclusive use is asked
+    // and others have it open, 3049 damaged file.
     static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options, DbError& error);
     // Creates a new, empty database file; fails when the file exists.
     static std::unique_ptr<Database> create(const QString& path, DbError& error);
