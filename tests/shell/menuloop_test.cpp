@@ -66,5 +66,28 @@ TEST_F(FailingOptionTest, TariffsThatCannotBeShownAreToldAndLogged)
     EXPECT_TRUE(log.constLast().contains(u"\tBDats\t"_s)) << log.join(u'\n').toStdString();
 }
 
+TEST_F(FailingOptionTest, AChooserThatCannotListTheSubscribersIsToldAndLogged)
+{
+    makeOffice(); // an office without the subscribers' table
+    user.menu(2);
+    user.menu(1);
+    user.answer(u"C"_s);
+    user.answer(u"120"_s);
+    QString shown;
+    user.answer(u"OK"_s, [&shown](const WaitContext& context) { shown = context.description; });
+    user.menu(98);
+    EXPECT_THROW(startup::ProgramStart(session), ProgramEnded);
+    EXPECT_TRUE(user.steps.isEmpty());
+    EXPECT_TRUE(user.refused.isEmpty()) << user.refused.join(u" | "_s).toStdString();
+
+    EXPECT_EQ(shown,
+              u"Quelmar: Ha ocurrido un error.  Conviene que grabe y anote el tipo de problema:  /  1  La "
+              u"Base de Datos no tiene la tabla o la consulta que se pide.  Revise que sea la Base de Datos "
+              u"de la oficina."_s);
+    const QStringList log = fileLines(u"Que_Err.log"_s);
+    ASSERT_GE(log.size(), 2) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(log.constLast().startsWith(u" 3078\t"_s)) << log.join(u'\n').toStdString();
+}
+
 } // namespace
 } // namespace quelmar::shelltest
