@@ -500,8 +500,46 @@ DbError Database::createTables(const QList<TableDef>& tables)
                 row.position = i + 1;
             error = executeNative(catalogue::insertCatalogueRowSql(), catalogue::catalogueRow(row));
         }
+        const QStringList numbering = catalogue::createNumberingSql(table);
+        for (const QString& trigger : numbering) {
+            if (error.ok())
+                error = executeNative(trigger, {});
+        }
     }
     reloadCatalogue();
+    return error.ok() ? transaction.commit() : error;
+}
+
+DbError Database::ensureTables(const QList<TableDef>& tables)
+{
+    QList<TableDef> missing;
+    QStringList numbering;
+    for (const TableDef& table : tables) {
+        if (!hasTable(table.name)) {
+            missing.append(table);
+            continue;
+        }
+        const QStringList names = catalogue::numberingNames(table);
+        const QStringList statements = catalogue::createNumberingSql(table);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            SqliteStatement found(m_handle,
+                                  QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' "
+                                                 "AND name = ?"));
+            found.bind({names.at(i)});
+            if (!found.step())
+                numbering.append(statements.at(i));
+        }
+    }
+    if (missing.isEmpty() && numbering.isEmpty())
+        return {};
+    Transaction transaction(*this);
+    if (!transaction.error().ok())
+        return transaction.error();
+    DbError error = missing.isEmpty() ? DbError{} : createTables(missing);
+    for (const QString& trigger : std::as_const(numbering)) {
+        if (error.ok())
+            error = executeNative(trigger, {});
+    }
     return error.ok() ? transaction.commit() : error;
 }
 

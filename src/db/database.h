@@ -101,8 +101,13 @@ public:
     // Forgets what was read of the catalogue (after the schema changed).
     void reloadCatalogue();
 
-    // Creates tables, their indexes and their catalogue rows in one transaction.
+    // Creates tables, their indexes, their catalogue rows and the numbering of their numbered fields in one
+    // transaction.
     DbError createTables(const QList<TableDef>& tables);
+    // Brings a database made before these tables were described up to them: creates, in one transaction, the
+    // tables it lacks (as createTables does) and the numbering the others lack. A table that exists keeps its
+    // columns and its rows. Writes nothing (and takes no lock) when nothing is missing.
+    DbError ensureTables(const QList<TableDef>& tables);
     // Creates a stored query (a view) from a statement in the system's SQL.
     DbError createStoredQuery(const QString& name, const QString& jetSql);
 

@@ -144,7 +144,7 @@ void load(Call& call)
     auto& codes = session.codes;
     codes.EngineStatus = -1;
     if (!session.database.CurrentDatabase) {
-        codes.EngineStatus = db::jeterror::FileNotFound;
+        loading::failLoad(session, db::DbError::make(db::jeterror::FileNotFound));
         return;
     }
     if (call.statement.startsWith(QLatin1Char('&'))) {

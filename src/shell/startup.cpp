@@ -2,6 +2,8 @@
 
 #include "db/database.h"
 #include "db/recordset.h"
+#include "maintenance/errorlog.h"
+#include "maintenance/errortexts.h"
 #include "maintenance/errortrap.h"
 #include "panels/controlpool.h"
 #include "panels/mainform.h"
@@ -29,6 +31,7 @@ namespace quelmar::startup {
 namespace {
 
 constexpr QRgb White = 0xFFFFFFFF;
+constexpr int InternalError = 51;
 
 struct ColourScheme
 {
@@ -58,12 +61,16 @@ QString withSignPlace(int number)
     return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
 }
 
-void reportEscapedError(Session& session, const QString& description)
+// The user reads the error in Spanish, with what to do; its own description goes to the error log.
+void reportEscapedError(Session& session, const RuntimeError& error)
 {
+    const QString shown = error.number != 0 ? maintenance::errorText(error.number) : error.description;
+    maintenance::appendErrorLog(session, error.number, error.description,
+                                error.source.isEmpty() ? QStringLiteral("MenuLoop") : error.source);
     panels::MessageBox(session, QStringLiteral("Ha ocurrido un error.  Conviene que grabe y anote el tipo de "
                                                "problema: ") +
                                     QLatin1Char('\n') + withSignPlace(session.menu.MenuOption) +
-                                    QStringLiteral("  ") + description);
+                                    QStringLiteral("  ") + shown);
 }
 
 } // namespace
@@ -122,16 +129,16 @@ void ProgramStart(Session& session)
     trap.step([&] { preparePaymentForm(session); });
 
     for (;;) {
-        QString description;
+        RuntimeError escaped;
         try {
             shell::MenuLoop(session);
-            description = QStringLiteral("El menú terminó sin terminar el Programa");
+            escaped.description = QStringLiteral("El menú terminó sin terminar el Programa");
         } catch (const RuntimeError& error) {
-            description = error.description;
+            escaped = error;
         } catch (const std::exception& error) {
-            description = QString::fromLocal8Bit(error.what());
+            escaped = RuntimeError{InternalError, QString::fromLocal8Bit(error.what()), {}};
         }
-        reportEscapedError(session, description);
+        reportEscapedError(session, escaped);
         panels::ClearElements(session);
         preparePaymentForm(session);
     }

@@ -251,6 +251,82 @@ TEST(DatabaseCounters, ALockHeldByAnotherProgramIsALockError)
     EXPECT_EQ(value, 42);
 }
 
+// A parameters table whose Secuen numbers a row added without one within its Clase; and a table of notes.
+QList<TableDef> numberedTables()
+{
+    const auto field = [](const char* name, int type, int size = 0) {
+        FieldDef def;
+        def.name = QString::fromUtf8(name);
+        def.type = type;
+        def.size = size;
+        return def;
+    };
+    TableDef parametros;
+    parametros.name = QStringLiteral("Parametros");
+    parametros.fields = {field("Clase", jettype::Text, 20), field("Secuen", jettype::Long),
+                         field("Nombre", jettype::Text, 50), field("Clave", jettype::Text, 20),
+                         field("Contenido", jettype::Text, 255)};
+    parametros.fields[1].numberedWithin = QStringLiteral("Clase");
+    TableDef notas;
+    notas.name = QStringLiteral("Notas");
+    notas.fields = {field("Texto", jettype::Memo), field("Orden", jettype::Long)};
+    notas.fields[1].numberedWithin = QStringLiteral("Texto");
+    return {parametros, notas};
+}
+
+TEST(DatabaseStructure, AnOlderDatabaseGetsWhatItLacksAndANewRowItsPlaceInItsGroup)
+{
+    TestDatabase fixture;
+    const QString places =
+        QStringLiteral("SELECT Clase, Secuen, Nombre FROM Parametros ORDER BY Clase, Secuen");
+    // Made before the numbering: a row added without its place has none.
+    fixture.exec(QStringLiteral("INSERT INTO Parametros (Clase, Nombre) VALUES ('P', 'Sin lugar')"));
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Count(*) FROM Parametros WHERE Secuen Is Null")),
+              QStringLiteral("1"));
+    fixture.exec(QStringLiteral("DELETE FROM Parametros WHERE Secuen Is Null"));
+    const QString before = fixture.rows(places);
+
+    ASSERT_FALSE(fixture.db().ensureTables(numberedTables()));
+    EXPECT_TRUE(fixture.db().hasTable(QStringLiteral("Notas")));
+    EXPECT_EQ(
+        fixture.rows(QStringLiteral("SELECT FieldName FROM MSysFields WHERE TableName = 'Notas' ORDER BY "
+                                    "Position")),
+        QStringLiteral("Texto\nOrden"));
+    EXPECT_EQ(fixture.rows(places), before); // the rows there keep their places
+
+    // Added as the grid adds rows (the place is not among its fields), and by a statement.
+    auto grid = fixture.open(QStringLiteral("SELECT Nombre, Clase FROM Parametros WHERE Clase = 'P'"),
+                             RecordsetType::Dynaset);
+    ASSERT_FALSE(grid->addNew());
+    ASSERT_FALSE(grid->setValue(QStringLiteral("Nombre"), QStringLiteral("Decodificador")));
+    ASSERT_FALSE(grid->setValue(QStringLiteral("Clase"), QStringLiteral("P")));
+    ASSERT_FALSE(grid->update());
+    fixture.exec(QStringLiteral("INSERT INTO Parametros (Clase, Nombre) VALUES ('Nueva', 'Primera')"));
+    fixture.exec(
+        QStringLiteral("INSERT INTO Parametros (Clase, Secuen, Nombre) VALUES ('Nueva', 7, 'Dada')"));
+    fixture.exec(QStringLiteral("INSERT INTO Parametros (Clase, Nombre) VALUES ('Nueva', 'Tras la dada')"));
+    const qint64 lastOfP =
+        fixture
+            .rows(QStringLiteral("SELECT Max(Secuen) FROM Parametros WHERE Clase = 'P' AND Nombre <> "
+                                 "'Decodificador'"))
+            .toLongLong();
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Secuen FROM Parametros WHERE Nombre = 'Decodificador'"))
+                  .toLongLong(),
+              lastOfP + 1);
+    EXPECT_EQ(
+        fixture.rows(QStringLiteral("SELECT Nombre, Secuen FROM Parametros WHERE Clase = 'Nueva' ORDER BY "
+                                    "Secuen")),
+        QStringLiteral("Primera|1\nDada|7\nTras la dada|8"));
+
+    // Up to date, it writes nothing: not even another workstation's lock stops it.
+    DbError error;
+    auto other = Database::open(fixture.path(), {}, error);
+    ASSERT_TRUE(other);
+    ASSERT_FALSE(other->beginTransaction());
+    EXPECT_FALSE(fixture.db().ensureTables(numberedTables()));
+    other->rollback();
+}
+
 TEST(DatabaseStructure, ListsTablesAndStoredQueriesAndTheCatalogue)
 {
     TestDatabase fixture;

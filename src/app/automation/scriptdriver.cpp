@@ -6,6 +6,10 @@
 #include "panels/showmessage.h"
 #include "shell/session.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimer>
+
 namespace quelmar::automation {
 
 namespace {
@@ -25,6 +29,22 @@ QString where(const ScriptAction& action, const WaitContext& context)
     QString source = action.source;
     source.replace(source.lastIndexOf(typed), typed.size(), panels::masked(typed));
     return QStringLiteral("línea %1 «%2»").arg(action.line).arg(source);
+}
+
+// Waits, the program's events running, until the file exists: a session that works beside others (another
+// workstation on the same database) holds its screen until they are done. Empty when it appeared.
+QString awaitFile(Session& session, const QString& path)
+{
+    constexpr int CheckMs = 50;
+    constexpr int LimitMs = 120000;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer check;
+    check.start(CheckMs);
+    session.wait.until([&] { return QFileInfo::exists(path) || elapsed.hasExpired(LimitMs); });
+    if (QFileInfo::exists(path))
+        return {};
+    return QStringLiteral("el archivo %1 no apareció en %2 segundos").arg(path).arg(LimitMs / 1000);
 }
 
 QString verbName(Verb verb)
@@ -138,6 +158,8 @@ bool ScriptDriver::apply(const ScriptAction& action, const WaitContext& context)
         // A demonstration lets the screen stand for a while, the program's events running.
         panels::Pause(m_session, a.value(0).toInt());
         return true;
+    case Verb::Await:
+        return screenResult(action, awaitFile(m_session, a.value(0)));
     case Verb::Dump: {
         const QStringList lines = screen::dump();
         for (const QString& line : lines)
