@@ -1,13 +1,13 @@
 #include "shell/payments.h"
 
 #include "core/clock.h"
+#include "core/errormessages.h"
 #include "db/database.h"
 #include "db/jetsql.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
 #include "engine/errorpolicy.h"
 #include "maintenance/errorlog.h"
-#include "maintenance/errortexts.h"
 #include "maintenance/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
@@ -436,7 +436,7 @@ void refusePayment(Session& session, const QString& routine, const QString& mess
 
 void refusePayment(Session& session, const QString& routine, const RuntimeError& failure)
 {
-    refusePayment(session, routine, u"No se registró el pago: "_s + maintenance::errorText(failure.number),
+    refusePayment(session, routine, u"No se registró el pago: "_s + errormessages::forNumber(failure.number),
                   failure.number, failure.description);
 }
 
@@ -641,7 +641,8 @@ QString EditParameter(Session& session, const QString& command, const QString& p
     } catch (const RuntimeError& failure) {
         session.errors.RoutineName = routine;
         maintenance::appendErrorLog(session, failure.number, failure.description, routine);
-        panels::MessageBox(session, u"No se cambió el parámetro: "_s + maintenance::errorText(failure.number),
+        panels::MessageBox(session,
+                           u"No se cambió el parámetro: "_s + errormessages::forNumber(failure.number),
                            QMessageBox::Ok, QMessageBox::Critical);
         session.errors.RoutineName = routine;
         session.codes.EngineStatus = failure.number;

@@ -1,9 +1,9 @@
 #include "shell/startup.h"
 
+#include "core/errormessages.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "maintenance/errorlog.h"
-#include "maintenance/errortexts.h"
 #include "maintenance/errortrap.h"
 #include "panels/controlpool.h"
 #include "panels/mainform.h"
@@ -64,7 +64,7 @@ QString withSignPlace(int number)
 // The user reads the error in Spanish, with what to do; its own description goes to the error log.
 void reportEscapedError(Session& session, const RuntimeError& error)
 {
-    const QString shown = error.number != 0 ? maintenance::errorText(error.number) : error.description;
+    const QString shown = error.number != 0 ? errormessages::forNumber(error.number) : error.description;
     maintenance::appendErrorLog(session, error.number, error.description,
                                 error.source.isEmpty() ? QStringLiteral("MenuLoop") : error.source);
     panels::MessageBox(session, QStringLiteral("Ha ocurrido un error.  Conviene que grabe y anote el tipo de "
