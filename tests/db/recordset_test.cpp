@@ -134,7 +134,12 @@ TEST(RecordsetEdit, RefusesBadValuesWithTheEngineErrorAndWritesNothing)
         fixture.open(QStringLiteral("SELECT Nombre, Unidades, [Fecha de Alta] FROM Clientes ORDER BY Clave"),
                      RecordsetType::Dynaset);
     ASSERT_TRUE(rows->edit().ok());
-    EXPECT_EQ(rows->setValue(1, QStringLiteral("muchas")).number, jeterror::DataTypeConversion);
+    const DbError conversion = rows->setValue(1, QStringLiteral("muchas"));
+    EXPECT_EQ(conversion.number, jeterror::DataTypeConversion);
+    // The description names the field, so that the message built from it says which one to correct.
+    EXPECT_TRUE(conversion.description.contains(QStringLiteral("'Unidades'")))
+        << conversion.description.toStdString();
+    EXPECT_EQ(rows->setValue(1, 40000).number, jeterror::DataTypeConversion);
     EXPECT_EQ(rows->setValue(2, QStringLiteral("31-02-99")).number, jeterror::DataTypeConversion);
     ASSERT_TRUE(rows->setValue(2, QStringLiteral("10-Dic-2026")).ok());
     EXPECT_EQ(rows->value(2).toDate(), QDate(2026, 12, 10));

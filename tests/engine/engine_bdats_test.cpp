@@ -225,6 +225,51 @@ TEST_F(EngineTest, aDuplicateKeyIsTranslatedAndCorrected)
               QStringLiteral("Agua"));
 }
 
+TEST_F(EngineTest, aValueTheDatabaseCannotConvertIsCorrectedNeverLostInSilence)
+{
+    // A catalogue that calls a numbered key text: the panel's check lets letters through and the database
+    // refuses them with a conversion error (3421).
+    db::Database& database = *session.database.CurrentDatabase;
+    db::TableDef folios;
+    folios.name = QStringLiteral("Folios");
+    db::FieldDef number;
+    number.name = QStringLiteral("Numero");
+    number.type = db::jettype::Long;
+    number.autoNumber = true;
+    db::FieldDef note;
+    note.name = QStringLiteral("Nota");
+    note.type = db::jettype::Text;
+    note.size = 40;
+    folios.fields = {number, note};
+    ASSERT_FALSE(database.createTables({folios}));
+    ASSERT_FALSE(database.execute(QStringLiteral(
+        "UPDATE MSysFields SET Type = 10, [Size] = 10 WHERE TableName = 'Folios' AND FieldName = 'Numero'")));
+    database.reloadCatalogue();
+
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Numero"), QStringLiteral("A-1"));
+        type(QStringLiteral("Nota"), QStringLiteral("primera"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("Yes")); // Desea corregirlo?
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Numero"), QStringLiteral("15"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Folios"),
+          QStringLiteral("SELECT Numero, Nota FROM Folios"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    const QString shown = transcript(QStringLiteral("question")).join(QLatin1Char('\n'));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Aviso de Error: Se presenta el error: 3421")));
+    EXPECT_TRUE(shown.contains(
+        QStringLiteral("Dato de Fecha ó Numérico con error.  Revise y corrija / Desea corregirlo?")))
+        << shown.toStdString();
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(session.engine.SavedCount, 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Nota FROM Folios WHERE Numero = 15")).toString(),
+              QStringLiteral("primera"));
+}
+
 TEST_F(EngineTest, aRecordLockedByAnotherProgramIsRetriedThenAskedAndNothingIsWritten)
 {
     // Another program holds a write transaction on the same file.
