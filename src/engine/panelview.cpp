@@ -374,13 +374,15 @@ void PanelView::showRecord()
     if (!rows)
         return;
     const auto& engine = m_session.engine;
-    const bool fresh = rows->editMode() == db::EditMode::AddNew || rows->bof() || rows->eof();
+    // A new record shows the default values it was given; outside the records, nothing.
+    const bool adding = rows->editMode() == db::EditMode::AddNew;
+    const bool outside = !adding && (rows->bof() || rows->eof());
     for (int i = 0; i < m_controls.size(); ++i) {
         QWidget* widget = m_controls.at(i);
         if (!widget)
             continue;
         const FieldRow& row = engine.FieldTable.at(i);
-        const QVariant value = fresh ? QVariant() : rows->value(i);
+        const QVariant value = outside ? QVariant() : rows->value(i);
         if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             box->setChecked(value.isValid() && !value.isNull() && value.toInt() != 0);
         } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {

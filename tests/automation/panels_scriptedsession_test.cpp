@@ -205,4 +205,43 @@ TEST_F(PanelSession, aTicketTooLargeForItsFieldLeavesThePaymentAsItWas)
     EXPECT_NE(query(QStringLiteral("SELECT Sum(Ticket) FROM Pagos WHERE Suscriptor = ") + key), tickets);
 }
 
+// An expense captured at the counter (its date is not among the fields captured) is dated today and shows in
+// the list of the widest period.
+TEST_F(PanelSession, aCapturedExpenseShowsInThePeriodList)
+{
+    query(QStringLiteral("DELETE FROM Gastos"));
+    const QString dayBefore = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const int status = run(QStringLiteral("menu 7\nmenu 1\n"
+                                          "set Descripción Papelería de mostrador\n"
+                                          "set Monto 125\n"
+                                          "set Comprobante F-3301\n"
+                                          "press Termina\n"
+                                          "expect [menu] QUELMAR\n"
+                                          "menu 7\nmenu 3\n"
+                                          "answer 01-Ene-1990 31-Dic-2099\n"
+                                          "expect Papelería de mostrador\n"
+                                          "press Termina\n"
+                                          "expect [menu] QUELMAR\nmenu 98\n"));
+    EXPECT_EQ(status, 0) << transcript();
+    const QString dated = query(QStringLiteral("SELECT Fecha FROM Gastos WHERE Comprobante = 'F-3301'"));
+    EXPECT_TRUE(dated == dayBefore || dated == QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))
+        << dated.toStdString();
+}
+
+// An office whose catalogue was made before the date had its default still records expenses.
+TEST_F(PanelSession, anOfficeWithoutTheExpenseDateDefaultStillRecordsExpenses)
+{
+    query(QStringLiteral("UPDATE MSysFields SET DefaultValue = '' WHERE TableName = 'Gastos' AND FieldName = "
+                         "'Fecha'"));
+    const int status = run(QStringLiteral("menu 7\nmenu 1\n"
+                                          "set Descripción Agua purificada\n"
+                                          "set Monto 40\n"
+                                          "set Comprobante F-3302\n"
+                                          "press Termina\n"
+                                          "expect [menu] QUELMAR\nmenu 98\n"));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Descripción FROM Gastos WHERE Comprobante = 'F-3302'")),
+              QStringLiteral("Agua purificada"));
+}
+
 } // namespace

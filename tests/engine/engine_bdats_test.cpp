@@ -1,6 +1,7 @@
 // The presentation engine on a demonstration office: loading, the panel, capture, editing and deletion.
 #include "engine/officefixture.h"
 
+#include "core/clock.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
@@ -315,6 +316,29 @@ TEST_F(EngineTest, aClassifierFieldOffersItsClassAndSavesTheChosenName)
     EXPECT_EQ(session.codes.EngineStatus, 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Tipo FROM Gastos WHERE Descripción = 'Gasolina'")).toString(),
               QStringLiteral("Combustible"));
+}
+
+TEST_F(EngineTest, aNewRecordShowsTheDefaultsOfItsFieldsAndWritesThem)
+{
+    Clock::setToday(QDate(2026, 12, 10));
+    QString shownDate;
+    user.then([this, &shownDate](const WaitContext&) {
+        auto* date = qobject_cast<QLineEdit*>(field(QStringLiteral("Fecha")));
+        ASSERT_NE(date, nullptr);
+        shownDate = date->text();
+        type(QStringLiteral("Descripción"), QStringLiteral("Gasolina"));
+        type(QStringLiteral("Monto"), QStringLiteral("350"));
+        type(QStringLiteral("Comprobante"), QStringLiteral("F-DEF"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha FROM Gastos"));
+    Clock::setToday({});
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(shownDate, QStringLiteral("10-Dic-2026"));
+    EXPECT_EQ(session.engine.SavedCount, 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Fecha FROM Gastos WHERE Comprobante = 'F-DEF'")).toDate(),
+              QDate(2026, 12, 10));
 }
 
 TEST_F(EngineTest, captureCancelledWritesNothing)
