@@ -17,7 +17,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 

@@ -6,7 +6,9 @@
 #include "db/recordset.h"
 #include "engine/bdats.h"
 #include "engine/panelview.h"
+#include "panels/keyboard.h"
 #include "panels/mainform.h"
+#include "panels/memobox.h"
 #include "shell/accesskeys.h"
 #include "shell/session.h"
 #include "shell/sessiondatabase.h"
@@ -17,6 +19,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -339,6 +342,46 @@ TEST_F(EngineTest, aNewRecordShowsTheDefaultsOfItsFieldsAndWritesThem)
     EXPECT_EQ(session.engine.SavedCount, 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Fecha FROM Gastos WHERE Comprobante = 'F-DEF'")).toDate(),
               QDate(2026, 12, 10));
+}
+
+TEST_F(EngineTest, typedKeysAreRefusedAsTheFieldsTypeAndSizeSay)
+{
+    QMap<QString, QString> held;
+    QString memoText;
+    const QString observation = QString(1200, QLatin1Char('o')) + QStringLiteral(" fin");
+    user.then([&](const WaitContext&) {
+        const QList<std::pair<QString, QString>> typed = {
+            {QStringLiteral("Nombre"), QString(80, QLatin1Char('n'))}, // a text of 50 characters
+            {QStringLiteral("Contrato"), QStringLiteral("12ab-34")},   // a whole number
+            {QStringLiteral("Unidades"), QStringLiteral("7.5x")},      // a whole number
+            {QStringLiteral("Poste"), QString(300, QLatin1Char('p'))}, // a text of 10 characters
+            {QStringLiteral("Vencimiento"), QStringLiteral("10-Dic-2026!")},
+        };
+        for (const auto& [name, text] : typed) {
+            panels::keyboard::replaceText(field(name), text);
+            held.insert(name, qobject_cast<QLineEdit*>(field(name))->text());
+        }
+        panels::keyboard::replaceText(field(QStringLiteral("Contrato")), QString(300, QLatin1Char('9')));
+        held.insert(QStringLiteral("Contrato largo"),
+                    qobject_cast<QLineEdit*>(field(QStringLiteral("Contrato")))->text());
+        auto* memo = qobject_cast<panels::MemoBox*>(field(QStringLiteral("Observaciones")));
+        ASSERT_NE(memo, nullptr);
+        panels::keyboard::replaceText(memo, observation);
+        memoText = memo->text();
+        press(QStringLiteral("&Cancela"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra"),
+          QStringLiteral(
+              "SELECT Nombre, Contrato, Unidades, Poste, Vencimiento, Observaciones FROM Suscriptores"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(held.value(QStringLiteral("Nombre")), QString(50, QLatin1Char('n')));
+    EXPECT_EQ(held.value(QStringLiteral("Contrato")), QStringLiteral("1234"));
+    EXPECT_EQ(held.value(QStringLiteral("Unidades")), QStringLiteral("75"));
+    EXPECT_EQ(held.value(QStringLiteral("Poste")), QString(10, QLatin1Char('p')));
+    EXPECT_EQ(held.value(QStringLiteral("Vencimiento")), QStringLiteral("10-Dic-2026"));
+    // No masked field holds more than a text field can.
+    EXPECT_EQ(held.value(QStringLiteral("Contrato largo")), QString(255, QLatin1Char('9')));
+    EXPECT_EQ(memoText, observation);
 }
 
 TEST_F(EngineTest, captureCancelledWritesNothing)
