@@ -2,6 +2,7 @@
 
 #include "db/catalogue.h"
 #include "db/jetsql.h"
+#include "db/jetvalue.h"
 #include "db/recordset.h"
 #include "db/recordsetsource.h"
 #include "db/sqlitefunctions.h"
@@ -477,6 +478,41 @@ FieldDef Database::field(const QString& table, const QString& name)
 void Database::reloadCatalogue()
 {
     m_catalogue.clear();
+}
+
+QList<std::pair<QString, QVariant>> Database::defaultsOfOtherFields(const QString& table,
+                                                                    const QStringList& givenFields)
+{
+    QList<std::pair<QString, QVariant>> defaults;
+    for (const FieldDef& field : catalogueFor(unbracket(table))) {
+        if (field.autoNumber || givenFields.contains(field.name, Qt::CaseInsensitive))
+            continue;
+        const QVariant value = jetvalue::evaluateDefault(field);
+        if (!value.isValid())
+            continue;
+        DbError error;
+        const QVariant stored = jetvalue::toStorage(value, field.type, error);
+        if (error.ok() && stored.isValid())
+            defaults.append({field.name, stored});
+    }
+    return defaults;
+}
+
+DbError Database::fillNewRow(const QString& table, const QList<std::pair<QString, QVariant>>& defaults)
+{
+    if (defaults.isEmpty())
+        return {};
+    QStringList assignments;
+    QVariantList values;
+    for (const auto& [name, value] : defaults) {
+        const QString column = catalogue::quoteName(name);
+        assignments.append(QStringLiteral("%1 = coalesce(%1, ?)").arg(column));
+        values.append(value);
+    }
+    return executeNative(
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = last_insert_rowid()")
+            .arg(catalogue::quoteName(unbracket(table)), assignments.join(QStringLiteral(", "))),
+        values);
 }
 
 DbError Database::createTables(const QList<TableDef>& tables)

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <utility>
 
 struct sqlite3;
 
@@ -100,6 +101,15 @@ public:
     FieldDef field(const QString& table, const QString& name);
     // Forgets what was read of the catalogue (after the schema changed).
     void reloadCatalogue();
+
+    // The catalogue's default values of the fields of a table that a new row is written without (those not
+    // in givenFields), as they are stored: "Date()" and "Now()" by the program's clock, constants as written.
+    // Fields without a default, counters and the "!C"/"!R" markers give none.
+    QList<std::pair<QString, QVariant>> defaultsOfOtherFields(const QString& table,
+                                                              const QStringList& givenFields);
+    // Gives the row this connection inserted last into the table those defaults, in the fields that are
+    // still empty, as the engine gives a new record the defaults of the fields its statement leaves out.
+    DbError fillNewRow(const QString& table, const QList<std::pair<QString, QVariant>>& defaults);
 
     // Creates tables, their indexes, their catalogue rows and the numbering of their numbered fields in one
     // transaction.

@@ -502,13 +502,16 @@ int GridView::validateColumn(int column, const QString& text)
             db::jetvalue::toStorage(text.trimmed(), info.type(), conversion);
         if (!conversion)
             return 0;
-        const QString name = unbracketed(m_model->field(column).name).toUpper();
-        const int answer = panels::MessageBox(m_session,
-                                              QStringLiteral("No se pudieron registrar los Datos") +
-                                                  m_session.shell.NewLine + name + QStringLiteral("   ") +
-                                                  keystrokeMessage(info.typeCode()),
-                                              QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Question,
-                                              QStringLiteral("Error en Datos"));
+        const QString name = unbracketed(m_model->field(column).name);
+        const QString cleaned = cleanNumberText(text).trimmed();
+        const QString why =
+            db::jetvalue::isNumberText(cleaned) && !db::jetvalue::fitsType(cleaned, info.type())
+                ? numberRangeMessage(name, info.type())
+                : name.toUpper() + QStringLiteral("   ") + keystrokeMessage(info.typeCode());
+        const int answer = panels::MessageBox(
+            m_session, QStringLiteral("No se pudieron registrar los Datos") + m_session.shell.NewLine + why,
+            QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Question,
+            QStringLiteral("Error en Datos"));
         if (answer != QMessageBox::Retry)
             m_model->undoPendingRow();
         return 1;

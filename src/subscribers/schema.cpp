@@ -198,7 +198,9 @@ TableDef expenses()
             Field(u"Descripción"_s, jettype::Text, 100).required().notEmpty(),
             Field(u"Monto"_s, jettype::Currency).rule(u">0"_s, u"Importe del gasto, mayor que cero"_s),
             Field(u"Comprobante"_s, jettype::Text, 20),
-            Field(u"Fecha"_s, jettype::Date),
+            // Captured at the counter without a date: the day it is written, so that it shows in the lists
+            // of its period.
+            Field(u"Fecha"_s, jettype::Date).defaultValue(u"Date()"_s),
             Field(u"Cheque"_s, jettype::Text, 20).rule({}, u"Vacío mientras no se reponga"_s),
         },
         {index(u"Fecha"_s, {u"Fecha"_s})});
