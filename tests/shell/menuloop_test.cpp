@@ -58,8 +58,8 @@ TEST_F(FailingOptionTest, TariffsThatCannotBeShownAreToldAndLogged)
 
     EXPECT_EQ(shown,
               u"Quelmar: Ha ocurrido un error.  Conviene que grabe y anote el tipo de problema:  /  5  La "
-              u"consulta nombra un campo o una tabla que no existe en la Base de Datos.  Anote la opción "
-              u"y avise a quien da soporte al programa."_s);
+              u"consulta tiene un error o nombra un campo que no existe.  Revise la selección o el orden que "
+              u"escribió y vuelva a intentarlo."_s);
     const QStringList log = fileLines(u"Que_Err.log"_s);
     ASSERT_GE(log.size(), 2) << log.join(u'\n').toStdString();
     EXPECT_TRUE(log.constLast().startsWith(u" 3061\t"_s)) << log.join(u'\n').toStdString();
@@ -81,9 +81,9 @@ TEST_F(FailingOptionTest, AChooserThatCannotListTheSubscribersIsToldAndLogged)
     EXPECT_TRUE(user.refused.isEmpty()) << user.refused.join(u" | "_s).toStdString();
 
     EXPECT_EQ(shown,
-              u"Quelmar: Ha ocurrido un error.  Conviene que grabe y anote el tipo de problema:  /  1  La "
-              u"Base de Datos no tiene la tabla o la consulta que se pide.  Revise que sea la Base de Datos "
-              u"de la oficina."_s);
+              u"Quelmar: Ha ocurrido un error.  Conviene que grabe y anote el tipo de problema:  /  1  No se "
+              u"encuentra una tabla o consulta en la Base de Datos.  Revise que la Base de Datos sea la de "
+              u"este Programa."_s);
     const QStringList log = fileLines(u"Que_Err.log"_s);
     ASSERT_GE(log.size(), 2) << log.join(u'\n').toStdString();
     EXPECT_TRUE(log.constLast().startsWith(u" 3078\t"_s)) << log.join(u'\n').toStdString();

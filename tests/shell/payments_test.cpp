@@ -499,8 +499,8 @@ TEST_F(PaymentTest, aLockHeldTooLongIsAskedAboutAndRefusedInSpanish)
     EXPECT_TRUE(
         question.endsWith(u"Esta bloqueado el Registro por otro Usuario.  ¿Desea intentar ota vez?"_s))
         << question.toStdString();
-    EXPECT_EQ(refusal, u"Pagos: No se registró el pago: Otra estación de trabajo está usando estos datos.  "
-                       u"Espere unos momentos y vuelva a intentarlo."_s);
+    EXPECT_EQ(refusal, u"Pagos: No se registró el pago: Otro Usuario de la Red está usando estos datos en "
+                       u"este momento.  Espere unos segundos e intente otra vez."_s);
     EXPECT_TRUE(errorLog().contains(u"Couldn't update; currently locked"_s)) << errorLog().toStdString();
     EXPECT_EQ(session.codes.EngineStatus, 3260);
     EXPECT_EQ(counter(), before);
