@@ -105,8 +105,9 @@ TEST_F(ElementTimersTest, theAlarmsTimerRunsItsRoundsWithThePausesOfTheSession)
     session.wait.until([&alarm] { return !alarm.timer()->isActive(); });
     EXPECT_EQ(beeps, 8);
     EXPECT_EQ(alarm.rounds(), 4);
-    // Four pauses of half a second each: ticks that came during a pause started no round of their own.
-    EXPECT_GE(elapsed.elapsed(), 4 * Alarm::PauseMs);
+    // Four pauses of half a second each: ticks that came during a pause started no round of their own. Qt's
+    // coarse timers may end a pause up to 5 % early, so the bound allows a tenth.
+    EXPECT_GE(elapsed.elapsed(), 4 * Alarm::PauseMs * 9 / 10);
 }
 
 } // namespace
