@@ -498,23 +498,6 @@ QList<std::pair<QString, QVariant>> Database::defaultsOfOtherFields(const QStrin
     return defaults;
 }
 
-DbError Database::fillNewRow(const QString& table, const QList<std::pair<QString, QVariant>>& defaults)
-{
-    if (defaults.isEmpty())
-        return {};
-    QStringList assignments;
-    QVariantList values;
-    for (const auto& [name, value] : defaults) {
-        const QString column = catalogue::quoteName(name);
-        assignments.append(QStringLiteral("%1 = coalesce(%1, ?)").arg(column));
-        values.append(value);
-    }
-    return executeNative(
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = last_insert_rowid()")
-            .arg(catalogue::quoteName(unbracket(table)), assignments.join(QStringLiteral(", "))),
-        values);
-}
-
 DbError Database::createTables(const QList<TableDef>& tables)
 {
     Transaction transaction(*this);
@@ -551,6 +534,9 @@ DbError Database::ensureTables(const QList<TableDef>& tables)
     QList<TableDef> missing;
     QStringList numbering;
     for (const TableDef& table : tables) {
+        // What was brought up to date once stays so for the whole session: callers ask on every write.
+        if (m_ensured.contains(table.name.toLower()))
+            continue;
         if (!hasTable(table.name)) {
             missing.append(table);
             continue;
@@ -566,8 +552,12 @@ DbError Database::ensureTables(const QList<TableDef>& tables)
                 numbering.append(statements.at(i));
         }
     }
-    if (missing.isEmpty() && numbering.isEmpty())
+    if (missing.isEmpty() && numbering.isEmpty()) {
+        // Found complete: a rollback (which could take back what an earlier call made) forgets this.
+        for (const TableDef& table : tables)
+            m_ensured.insert(table.name.toLower());
         return {};
+    }
     Transaction transaction(*this);
     if (!transaction.error().ok())
         return transaction.error();
@@ -614,6 +604,7 @@ void Database::rollback()
     if (m_transactionDepth > 0)
         runSql(m_handle, QStringLiteral("ROLLBACK"));
     m_transactionDepth = 0;
+    m_ensured.clear();
 }
 
 DbError Database::takeCounter(const QString& parameterClass, qint64& value)

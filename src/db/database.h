@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -107,9 +108,6 @@ public:
     // Fields without a default, counters and the "!C"/"!R" markers give none.
     QList<std::pair<QString, QVariant>> defaultsOfOtherFields(const QString& table,
                                                               const QStringList& givenFields);
-    // Gives the row this connection inserted last into the table those defaults, in the fields that are
-    // still empty, as the engine gives a new record the defaults of the fields its statement leaves out.
-    DbError fillNewRow(const QString& table, const QList<std::pair<QString, QVariant>>& defaults);
 
     // Creates tables, their indexes, their catalogue rows and the numbering of their numbered fields in one
     // transaction.
@@ -156,6 +154,7 @@ private:
     int m_transactionDepth = 0;
     std::unique_ptr<UsersFile> m_users;
     QHash<QString, QList<FieldDef>> m_catalogue; // key: lower-case table name
+    QSet<QString> m_ensured;                     // tables ensureTables found complete (lower-case names)
 };
 
 // An action statement of the system's SQL, translated and prepared once.

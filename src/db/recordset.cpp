@@ -412,7 +412,7 @@ DbError Recordset::update()
         return {};
     }
     qint64 added = -1;
-    const DbError error = insertNewRow(added);
+    const DbError error = m_source->insert(m_current, m_dirty, added);
     if (!error.ok())
         return fail(error);
     // The new row becomes the current one.
@@ -420,31 +420,6 @@ DbError Recordset::update()
     m_atEof = false;
     loadCurrent();
     return {};
-}
-
-DbError Recordset::insertNewRow(qint64& added)
-{
-    QString table;
-    QStringList given;
-    for (int i = 0; i < fieldCount(); ++i) {
-        const FieldInfo& info = field(i);
-        if (!info.writable)
-            continue;
-        table = info.sourceTable;
-        given.append(info.sourceField);
-    }
-    const QList<std::pair<QString, QVariant>> defaults = table.isEmpty()
-                                                             ? QList<std::pair<QString, QVariant>>()
-                                                             : m_database.defaultsOfOtherFields(table, given);
-    if (defaults.isEmpty())
-        return m_source->insert(m_current, m_dirty, added);
-    Transaction transaction(m_database);
-    if (!transaction.error().ok())
-        return transaction.error();
-    DbError error = m_source->insert(m_current, m_dirty, added);
-    if (error.ok())
-        error = m_database.fillNewRow(table, defaults);
-    return error.ok() ? transaction.commit() : error;
 }
 
 void Recordset::cancelUpdate()

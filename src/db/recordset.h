@@ -103,8 +103,6 @@ public:
 
 private:
     bool loadCurrent();
-    // Writes the new row, with the defaults of the table's fields this recordset does not have.
-    DbError insertNewRow(qint64& added);
     DbError fail(DbError error);
     bool findFrom(const QString& criterion, qint64 start, bool forward);
 
