@@ -272,14 +272,7 @@ void inOneTransaction(Session& session, const std::function<void(db::Database&)>
             const engine::HandlerDecision decision =
                 engine::decideInteractive(failure.number, context, retries);
             panels::Pause(session, decision.pauseMs);
-            bool accepted = true;
-            if (decision.buttons != engine::MessageButtons::None) {
-                const int answer =
-                    panels::MessageBox(session, decision.text, QMessageBox::Yes | QMessageBox::No,
-                                       QMessageBox::Question, decision.title);
-                accepted = answer == QMessageBox::Yes;
-            }
-            if (decision.action(accepted) != engine::HandlerAction::Repeat)
+            if (engine::AskDecision(session, decision) != engine::HandlerAction::Repeat)
                 throw;
         }
     }
@@ -440,6 +433,22 @@ void refusePayment(Session& session, const QString& routine, const RuntimeError&
                   failure.number, failure.description);
 }
 
+// Runs a step of the payment; a failure refuses the payment (see refusePayment) and gives false.
+bool runOrRefuse(Session& session, const QString& routine, const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const Refusal& refusal) {
+        refusePayment(session, routine, refusal.message, refusal.number, refusal.raw);
+    } catch (const RuntimeError& failure) {
+        refusePayment(session, routine, failure);
+    } catch (const std::exception& failure) {
+        refusePayment(session, routine, RuntimeError{51, QString::fromLocal8Bit(failure.what()), {}});
+    }
+    return false;
+}
+
 // The ticket counter's rules: a whole number a ticket can have, never below a ticket already issued.
 constexpr qint64 HighestCounter = 2147483646; // the next ticket still fits Pagos.Ticket
 
@@ -497,15 +506,8 @@ void RegisterPayment(Session& session, const QString& key, const QString& name)
     }
 
     PaymentRequest request{clave, name, {}, 0};
-    try {
-        request.paid = paidLines(session);
-    } catch (const Refusal& refusal) {
-        refusePayment(session, routine, refusal.message, refusal.number, refusal.raw);
+    if (!runOrRefuse(session, routine, [&] { request.paid = paidLines(session); }))
         return;
-    } catch (const RuntimeError& failure) {
-        refusePayment(session, routine, failure);
-        return;
-    }
     if (request.paid.empty()) {
         closePaymentForm(session);
         panels::MessageBox(session, u"No se registró ningún concepto"_s);
@@ -527,19 +529,11 @@ void RegisterPayment(Session& session, const QString& key, const QString& name)
     setCaption(session, u"Impresión del Ticket"_s);
     engine::ShowBusy(session, 0);
     Recorded recorded;
-    try {
-        inOneTransaction(session,
-                         [&](db::Database& base) { recorded = recordPayment(session, base, request); });
-    } catch (const Refusal& refusal) {
-        refusePayment(session, routine, refusal.message, refusal.number, refusal.raw);
+    if (!runOrRefuse(session, routine, [&] {
+            inOneTransaction(session,
+                             [&](db::Database& base) { recorded = recordPayment(session, base, request); });
+        }))
         return;
-    } catch (const RuntimeError& failure) {
-        refusePayment(session, routine, failure);
-        return;
-    } catch (const std::exception& failure) {
-        refusePayment(session, routine, RuntimeError{51, QString::fromLocal8Bit(failure.what()), {}});
-        return;
-    }
     if (faultAfterPaymentCommit())
         std::abort();
 
