@@ -1,4 +1,5 @@
 // The office program: quelmar [--dir FOLDER] [--script FILE] [--transcript FILE] [--print-to DIR]
+#include "app/automation/commandline.h"
 #include "app/automation/script.h"
 #include "app/automation/scriptdriver.h"
 #include "office/office.h"
@@ -7,9 +8,8 @@
 #include "shell/startup.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -23,14 +23,7 @@
 namespace {
 
 using quelmar::automation::BadInput;
-
-struct Options
-{
-    QString folder;
-    QString script;
-    QString transcript;
-    QString printFolder;
-};
+using quelmar::automation::CommandLine;
 
 QStringList argumentsOf(int argc, char** argv)
 {
@@ -45,45 +38,8 @@ void printError(const QString& text)
     std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
 }
 
-// The options of the command line; nothing (and the usage on standard error) when they are not valid.
-std::optional<Options> readOptions(const QStringList& arguments)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quelmar, la administración de la oficina."));
-    const QCommandLineOption dir(QStringLiteral("dir"),
-                                 QStringLiteral("Carpeta de trabajo (la actual si falta)."),
-                                 QStringLiteral("FOLDER"));
-    const QCommandLineOption script(QStringLiteral("script"),
-                                    QStringLiteral("Guion de acciones del usuario."), QStringLiteral("FILE"));
-    const QCommandLineOption transcript(
-        QStringLiteral("transcript"),
-        QStringLiteral("Archivo de la transcripción (la salida estándar si falta)."), QStringLiteral("FILE"));
-    const QCommandLineOption printTo(
-        QStringLiteral("print-to"),
-        QStringLiteral("Carpeta de las impresiones en PDF (impresiones/ si falta)."), QStringLiteral("DIR"));
-    parser.addOptions({dir, script, transcript, printTo});
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        printError(parser.errorText().isEmpty() ? QStringLiteral("Argumentos de más: ") +
-                                                      parser.positionalArguments().join(QLatin1Char(' '))
-                                                : parser.errorText());
-        // Read before the application exists, the parser does not know the program's name.
-        printError(parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("quelmar")));
-        return std::nullopt;
-    }
-    Options options;
-    options.folder = parser.isSet(dir) ? parser.value(dir) : QDir::currentPath();
-    options.script = parser.value(script);
-    options.transcript = parser.value(transcript);
-    options.printFolder = parser.value(printTo);
-    if (!QFileInfo(options.folder).isDir()) {
-        printError(QStringLiteral("No existe la carpeta de trabajo: ") + options.folder);
-        return std::nullopt;
-    }
-    return options;
-}
-
 // Without a display a scripted session runs offscreen.
-void prepareEnvironment(const Options& options)
+void prepareEnvironment(const CommandLine& options)
 {
     if (!options.script.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -117,9 +73,15 @@ void installSpanish(QApplication& application, QTranslator& translator)
 
 int main(int argc, char** argv)
 {
-    const std::optional<Options> options = readOptions(argumentsOf(argc, argv));
-    if (!options)
+    // Every path of the command line is taken from the folder the program was started from, before the
+    // working folder is made current.
+    QString problem;
+    const std::optional<CommandLine> options =
+        quelmar::automation::readCommandLine(argumentsOf(argc, argv), QDir::current(), &problem);
+    if (!options) {
+        printError(problem);
         return BadInput;
+    }
 
     std::optional<quelmar::automation::Script> script;
     if (!options->script.isEmpty()) {
@@ -139,17 +101,17 @@ int main(int argc, char** argv)
 
     quelmar::Session session;
     quelmar::office::install(session);
-    const QString folder = QDir(options->folder).absolutePath();
+    const QString folder = options->folder;
     session.shell.WorkingFolder = QDir(folder);
-    QDir::setCurrent(folder);
-    session.shell.printFolder = options->printFolder.isEmpty() ? folder + QStringLiteral("/impresiones")
-                                                               : QDir(options->printFolder).absolutePath();
+    session.shell.printFolder =
+        options->printFolder.isEmpty() ? folder + QStringLiteral("/impresiones") : options->printFolder;
     session.exitProcess = [](int code) { endProcess(code); };
 
     if ((script || !options->transcript.isEmpty()) && !session.transcript.open(options->transcript)) {
         printError(QStringLiteral("No se puede escribir la transcripción: ") + options->transcript);
         return BadInput;
     }
+    QDir::setCurrent(folder);
     std::unique_ptr<quelmar::automation::ScriptDriver> driver;
     if (script) {
         driver =

@@ -91,6 +91,37 @@ QStringList createIndexSql(const TableDef& table)
     return statements;
 }
 
+QStringList numberingNames(const TableDef& table)
+{
+    QStringList names;
+    for (const FieldDef& field : table.fields) {
+        if (!field.numberedWithin.isEmpty())
+            names.append(table.name + QLatin1Char('.') + field.name + QStringLiteral(" numbering"));
+    }
+    return names;
+}
+
+QStringList createNumberingSql(const TableDef& table)
+{
+    QStringList statements;
+    for (const FieldDef& field : table.fields) {
+        if (field.numberedWithin.isEmpty())
+            continue;
+        const QString name =
+            quoteName(table.name + QLatin1Char('.') + field.name + QStringLiteral(" numbering"));
+        const QString target = quoteName(table.name);
+        const QString number = quoteName(field.name);
+        const QString group = quoteName(field.numberedWithin);
+        // The new row's own number is still empty, so max() counts only the rows that were there before it.
+        statements.append(
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER INSERT ON %2 FOR EACH ROW WHEN "
+                           "NEW.%3 IS NULL BEGIN UPDATE %2 SET %3 = (SELECT ifnull(max(%3), 0) + 1 "
+                           "FROM %2 WHERE %4 IS NEW.%4) WHERE rowid = NEW.rowid; END")
+                .arg(name, target, number, group));
+    }
+    return statements;
+}
+
 QString createCatalogueSql()
 {
     return QStringLiteral(

@@ -19,6 +19,10 @@ inline constexpr auto TableName = "MSysFields";
 QString createTableSql(const TableDef& table);
 // "CREATE [UNIQUE] INDEX …" for each index that is not the primary key.
 QStringList createIndexSql(const TableDef& table);
+// "CREATE TRIGGER IF NOT EXISTS …" that numbers the new rows of each field numbered within a group.
+QStringList createNumberingSql(const TableDef& table);
+// The names of those triggers, in the same order.
+QStringList numberingNames(const TableDef& table);
 // The catalogue table itself.
 QString createCatalogueSql();
 // The catalogue's row of a field, in its column order.

@@ -2,12 +2,14 @@
 
 #include "db/catalogue.h"
 #include "db/jetsql.h"
+#include "db/jetvalue.h"
 #include "db/recordset.h"
 #include "db/recordsetsource.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqlitestatement.h"
 #include "db/usersfile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,13 +31,27 @@ DbError fileError(int number, const QString& path)
     return DbError::make(number, jetDescription(number, {QDir::toNativeSeparators(path)}));
 }
 
-bool isSqliteFile(const QString& path)
+// The most findings of a quick check that are kept for the error log.
+constexpr int QuickCheckFindings = 10;
+// Virtual machine steps between two looks at a quick check's deadline.
+constexpr int ProgressSteps = 1000;
+
+// The description of a refused file: the engine's text for the number, and why.
+DbError refusedFile(int number, const QString& path, const QString& why)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(16);
-    return head.isEmpty() || head.startsWith("SQLite format 3");
+    return DbError::make(number,
+                         jetDescription(number, {QDir::toNativeSeparators(path)}) + QLatin1Char(' ') + why);
+}
+
+// The folder of a database must take the journal files beside it as well.
+bool isWritableFolderOf(const QFileInfo& info)
+{
+    return QFileInfo(info.absolutePath()).isWritable();
+}
+
+int stopAtDeadline(void* deadline)
+{
+    return static_cast<QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
 }
 
 // A bare table name given instead of a statement.
@@ -56,6 +72,23 @@ QString unbracket(const QString& name)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
+
+Database::FileKind Database::fileKind(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileKind::Missing;
+    if (!info.isFile())
+        return FileKind::NotAFile;
+    if (info.size() == 0)
+        return FileKind::Empty;
+    if (isJetFile(path))
+        return FileKind::Jet;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileKind::Foreign;
+    return file.read(16) == QByteArray("SQLite format 3", 16) ? FileKind::Ours : FileKind::Foreign;
+}
 
 bool Database::isJetFile(const QString& path)
 {
@@ -88,7 +121,9 @@ DbError Database::openHandle(const QString& path, int flags)
     SqliteStatement probe(m_handle, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (!probe.isValid() || !probe.step()) {
         const DbError error = probe.error();
-        if (error.number == jeterror::UnrecognizedFormat || error.number == jeterror::CorruptDatabase)
+        // The failure is the file's, so the file is what its description names.
+        if (error.number == jeterror::UnrecognizedFormat || error.number == jeterror::CorruptDatabase ||
+            error.number == jeterror::FileNotFound)
             return fileError(error.number, path);
         return error;
     }
@@ -98,22 +133,36 @@ DbError Database::openHandle(const QString& path, int flags)
 std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options, DbError& error)
 {
     error = {};
-    const QFileInfo info(path);
-    if (!info.exists())
+    // What the file holds is told before anything is written to it: a file that is not one of our databases
+    // stays as it is.
+    switch (fileKind(path)) {
+    case FileKind::Missing:
         return error = fileError(jeterror::FileNotFound, path), nullptr;
-    if (!info.isFile())
+    case FileKind::NotAFile:
         return error = fileError(jeterror::InvalidPath, path), nullptr;
-    if (isJetFile(path)) {
+    case FileKind::Empty:
         error =
-            DbError::make(jeterror::UnrecognizedFormat,
-                          QStringLiteral("Unrecognized database format '%1'.  The file is a Microsoft Jet "
-                                         "(Access) database; it has to be imported before this program can "
-                                         "use it.")
-                              .arg(QDir::toNativeSeparators(path)));
+            refusedFile(jeterror::UnrecognizedFormat, path, QStringLiteral("The file is empty (0 bytes)."));
+        return nullptr;
+    case FileKind::Jet:
+        error = refusedFile(jeterror::UnrecognizedFormat, path,
+                            QStringLiteral("The file is a Microsoft Jet (Access) database; it has to be "
+                                           "imported before this program can use it."));
+        return nullptr;
+    case FileKind::Foreign:
+        return error = fileError(jeterror::UnrecognizedFormat, path), nullptr;
+    case FileKind::Ours:
+        break;
+    }
+    const QFileInfo info(path);
+    if (!options.readOnly && !(info.isWritable() && isWritableFolderOf(info))) {
+        const QString what =
+            info.isWritable() ? QStringLiteral("the folder of '%1'") : QStringLiteral("'%1'");
+        error = refusedFile(jeterror::ReadOnly, path,
+                            QStringLiteral("Writing is not allowed in ") +
+                                what.arg(QDir::toNativeSeparators(path)) + QLatin1Char('.'));
         return nullptr;
     }
-    if (!isSqliteFile(path))
-        return error = fileError(jeterror::UnrecognizedFormat, path), nullptr;
 
     std::unique_ptr<Database> database(new Database);
     database->m_users = std::make_unique<UsersFile>(path);
@@ -125,12 +174,11 @@ std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions&
     if (options.exclusive && !others.isEmpty())
         return error = fileError(jeterror::FileInUse, path), nullptr;
 
-    const bool readOnly = options.readOnly || !info.isWritable();
-    error = database->openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    error = database->openHandle(path, options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (!error.ok())
         return nullptr;
     database->m_readOnly = options.readOnly;
-    if (!readOnly) {
+    if (!options.readOnly) {
         // Readers never block a writer, and a writer never blocks readers: grids stay open while others
         // write.
         runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=WAL"));
@@ -432,6 +480,24 @@ void Database::reloadCatalogue()
     m_catalogue.clear();
 }
 
+QList<std::pair<QString, QVariant>> Database::defaultsOfOtherFields(const QString& table,
+                                                                    const QStringList& givenFields)
+{
+    QList<std::pair<QString, QVariant>> defaults;
+    for (const FieldDef& field : catalogueFor(unbracket(table))) {
+        if (field.autoNumber || givenFields.contains(field.name, Qt::CaseInsensitive))
+            continue;
+        const QVariant value = jetvalue::evaluateDefault(field);
+        if (!value.isValid())
+            continue;
+        DbError error;
+        const QVariant stored = jetvalue::toStorage(value, field.type, error);
+        if (error.ok() && stored.isValid())
+            defaults.append({field.name, stored});
+    }
+    return defaults;
+}
+
 DbError Database::createTables(const QList<TableDef>& tables)
 {
     Transaction transaction(*this);
@@ -453,8 +519,53 @@ DbError Database::createTables(const QList<TableDef>& tables)
                 row.position = i + 1;
             error = executeNative(catalogue::insertCatalogueRowSql(), catalogue::catalogueRow(row));
         }
+        const QStringList numbering = catalogue::createNumberingSql(table);
+        for (const QString& trigger : numbering) {
+            if (error.ok())
+                error = executeNative(trigger, {});
+        }
     }
     reloadCatalogue();
+    return error.ok() ? transaction.commit() : error;
+}
+
+DbError Database::ensureTables(const QList<TableDef>& tables)
+{
+    QList<TableDef> missing;
+    QStringList numbering;
+    for (const TableDef& table : tables) {
+        // What was brought up to date once stays so for the whole session: callers ask on every write.
+        if (m_ensured.contains(table.name.toLower()))
+            continue;
+        if (!hasTable(table.name)) {
+            missing.append(table);
+            continue;
+        }
+        const QStringList names = catalogue::numberingNames(table);
+        const QStringList statements = catalogue::createNumberingSql(table);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            SqliteStatement found(m_handle,
+                                  QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' "
+                                                 "AND name = ?"));
+            found.bind({names.at(i)});
+            if (!found.step())
+                numbering.append(statements.at(i));
+        }
+    }
+    if (missing.isEmpty() && numbering.isEmpty()) {
+        // Found complete: a rollback (which could take back what an earlier call made) forgets this.
+        for (const TableDef& table : tables)
+            m_ensured.insert(table.name.toLower());
+        return {};
+    }
+    Transaction transaction(*this);
+    if (!transaction.error().ok())
+        return transaction.error();
+    DbError error = missing.isEmpty() ? DbError{} : createTables(missing);
+    for (const QString& trigger : std::as_const(numbering)) {
+        if (error.ok())
+            error = executeNative(trigger, {});
+    }
     return error.ok() ? transaction.commit() : error;
 }
 
@@ -493,6 +604,7 @@ void Database::rollback()
     if (m_transactionDepth > 0)
         runSql(m_handle, QStringLiteral("ROLLBACK"));
     m_transactionDepth = 0;
+    m_ensured.clear();
 }
 
 DbError Database::takeCounter(const QString& parameterClass, qint64& value)
@@ -517,6 +629,27 @@ DbError Database::takeCounter(const QString& parameterClass, qint64& value)
     if (!statement.error().ok())
         return statement.error();
     return transaction.commit();
+}
+
+DbError Database::quickCheck(int timeLimitMs)
+{
+    QDeadlineTimer deadline(timeLimitMs);
+    sqlite3_progress_handler(m_handle, ProgressSteps, &stopAtDeadline, &deadline);
+    QStringList findings;
+    SqliteStatement check(m_handle, QStringLiteral("PRAGMA quick_check(%1)").arg(QuickCheckFindings));
+    while (check.step())
+        findings.append(check.value(0).toString().simplified());
+    sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    // Stopped at the deadline, or by anything else than damage: nothing was found.
+    if (!check.error().ok() && check.error().number != jeterror::CorruptDatabase)
+        return {};
+    if (check.error().ok() && findings == QStringList{QStringLiteral("ok")})
+        return {};
+    if (findings.isEmpty())
+        findings.append(QStringLiteral("the file cannot be read"));
+    return DbError::make(jeterror::CorruptDatabase,
+                         jetDescription(jeterror::CorruptDatabase, {QDir::toNativeSeparators(m_path)}) +
+                             QStringLiteral(" Quick check: ") + findings.join(QStringLiteral("; ")));
 }
 
 void Database::refresh()

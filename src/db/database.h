@@ -5,10 +5,12 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <utility>
 
 struct sqlite3;
 
@@ -43,14 +45,32 @@ public:
         bool readOnly = false;
     };
 
-    // Opens an existing database. Errors: 3024 missing file, 3343 not a database of ours (with a clear
-    // description when it is a Jet file), 3045 in exclusive use, 3051 when exclusive use is asked and others
-    // have it open, 3049 damaged file.
+    // What a file at a database's path holds, told from its first bytes without changing it.
+    enum class FileKind
+    {
+        Missing,  // nothing at the path
+        NotAFile, // a folder or something else that is not a file
+        Empty,    // a file of 0 bytes
+        Jet,      // a Jet (Access) database, which has to be imported first
+        Ours,     // a database of this program's backend
+        Foreign,  // any other file
+    };
+    static FileKind fileKind(const QString& path);
+
+    // Opens an existing database; the file is read before anything is written to it, and never created.
+    // Errors: 3024 missing file, 3044 not a file, 3343 not a database of ours (an empty file, a Jet file or
+    // any other file, each with its own description), 3027 when writing is wanted and the file or its folder
+    // cannot be written, 3051 when another program has it in exclusive use, 3045 when exclusive use is asked
+    // and others have it open, 3049 damaged file.
     static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options, DbError& error);
     // Creates a new, empty database file; fails when the file exists.
     static std::unique_ptr<Database> create(const QString& path, DbError& error);
     // True when the file begins like a Jet database.
     static bool isJetFile(const QString& path);
+
+    // Looks through the file for damage for at most about timeLimitMs: 3049 with what was found (for the
+    // error log), or no error when nothing was found. A check that runs out of time finds nothing.
+    DbError quickCheck(int timeLimitMs);
 
     ~Database();
     Database(const Database&) = delete;
@@ -83,8 +103,19 @@ public:
     // Forgets what was read of the catalogue (after the schema changed).
     void reloadCatalogue();
 
-    // Creates tables, their indexes and their catalogue rows in one transaction.
+    // The catalogue's default values of the fields of a table that a new row is written without (those not
+    // in givenFields), as they are stored: "Date()" and "Now()" by the program's clock, constants as written.
+    // Fields without a default, counters and the "!C"/"!R" markers give none.
+    QList<std::pair<QString, QVariant>> defaultsOfOtherFields(const QString& table,
+                                                              const QStringList& givenFields);
+
+    // Creates tables, their indexes, their catalogue rows and the numbering of their numbered fields in one
+    // transaction.
     DbError createTables(const QList<TableDef>& tables);
+    // Brings a database made before these tables were described up to them: creates, in one transaction, the
+    // tables it lacks (as createTables does) and the numbering the others lack. A table that exists keeps its
+    // columns and its rows. Writes nothing (and takes no lock) when nothing is missing.
+    DbError ensureTables(const QList<TableDef>& tables);
     // Creates a stored query (a view) from a statement in the system's SQL.
     DbError createStoredQuery(const QString& name, const QString& jetSql);
 
@@ -123,6 +154,7 @@ private:
     int m_transactionDepth = 0;
     std::unique_ptr<UsersFile> m_users;
     QHash<QString, QList<FieldDef>> m_catalogue; // key: lower-case table name
+    QSet<QString> m_ensured;                     // tables ensureTables found complete (lower-case names)
 };
 
 // An action statement of the system's SQL, translated and prepared once.

@@ -39,6 +39,10 @@ struct FieldDef
     bool required = false;
     bool allowZeroLength = true;
     bool autoNumber = false; // a Long key the database numbers itself (not kept in the catalogue table)
+    // A number the database gives a new row that comes without one: one above the highest of the rows whose
+    // field of this name holds the same value ("Clase": the next Secuen of the row's class). Not kept in the
+    // catalogue table.
+    QString numberedWithin;
 
     // 20 for a classifier field, 21 for a relation field, the stored type otherwise.
     int typeCode() const;

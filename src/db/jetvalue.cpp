@@ -18,14 +18,50 @@ QVariant conversionError(DbError& error)
     return {};
 }
 
-// "$1,250.50" -> 1250.5; false when the text is not a number.
-bool parseNumber(const QString& text, double& number)
+// The bounds of the numeric types that are not whole.
+constexpr double CurrencyLimit = 922337203685477.5807;
+constexpr double SingleLimit = 3.402823e38;
+constexpr double DoubleLimit = 1.79769313486231e308;
+// Currency keeps ten-thousandths in 64 bits: its largest value, as digits.
+const char* const CurrencyDigits = "9223372036854775807";
+
+// Currency written in decimals, without exponent: rounded to the ten-thousandth (half away from zero, as it
+// is stored), its digits must not pass the largest count of ten-thousandths.
+bool currencyTextFits(QString text)
 {
-    QString cleaned = text.trimmed();
+    text = text.trimmed();
+    if (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
+        text.remove(0, 1);
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QString whole = point < 0 ? text : text.left(point);
+    const QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    QString digits = whole + (fraction + QStringLiteral("0000")).left(4);
+    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
+        digits.remove(0, 1);
+    const bool roundsUp = fraction.size() > 4 && fraction.at(4) >= QLatin1Char('5');
+    const QString limit = QString::fromLatin1(CurrencyDigits);
+    if (digits.size() != limit.size())
+        return digits.size() < limit.size();
+    const int order = digits.compare(limit);
+    return order < 0 || (order == 0 && !roundsUp);
+}
+
+// The number a value stands for ("$1,250.50" -> 1250.5), when it is one that fits the type's range.
+bool readNumber(const QVariant& value, int jetType, double& number)
+{
+    if (value.typeId() == QMetaType::Bool) {
+        number = value.toBool() ? -1 : 0;
+        return true;
+    }
+    QString cleaned = value.toString().trimmed();
     cleaned.remove(QLatin1Char(',')).remove(QLatin1Char('$')).remove(QLatin1Char(' '));
+    if (!fitsType(cleaned, jetType))
+        return false;
     bool ok = false;
     number = cleaned.toDouble(&ok);
-    return ok && std::isfinite(number);
+    if (!ok)
+        number = 0; // a number next to zero, smaller than any type tells apart
+    return true;
 }
 
 bool parseBoolean(const QString& text, bool& value)
@@ -63,26 +99,77 @@ bool isNull(const QVariant& value)
 QVariant wholeNumber(const QVariant& value, int jetType, DbError& error)
 {
     double number = 0;
-    if (value.typeId() == QMetaType::Bool)
-        number = value.toBool() ? -1 : 0;
-    else if (!parseNumber(value.toString(), number))
+    if (!readNumber(value, jetType, number))
         return conversionError(error);
-    const double rounded = std::nearbyint(number);
-    double low = std::numeric_limits<qint32>::min();
-    double high = std::numeric_limits<qint32>::max();
-    if (jetType == jettype::Byte) {
-        low = 0;
-        high = 255;
-    } else if (jetType == jettype::Integer) {
-        low = -32768;
-        high = 32767;
-    }
-    if (rounded < low || rounded > high)
-        return conversionError(error);
-    return QVariant::fromValue(static_cast<qlonglong>(rounded));
+    return QVariant::fromValue(static_cast<qlonglong>(std::nearbyint(number)));
 }
 
 } // namespace
+
+NumericRange numericRange(int jetType)
+{
+    switch (jetType) {
+    case jettype::Byte:
+        return {QStringLiteral("0"), QStringLiteral("255")};
+    case jettype::Integer:
+        return {QStringLiteral("-32,768"), QStringLiteral("32,767")};
+    case jettype::Long:
+        return {QStringLiteral("-2,147,483,648"), QStringLiteral("2,147,483,647")};
+    case jettype::Currency:
+        return {QStringLiteral("-922,337,203,685,477.5807"), QStringLiteral("922,337,203,685,477.5807")};
+    case jettype::Single:
+        return {QStringLiteral("-3.402823E38"), QStringLiteral("3.402823E38")};
+    case jettype::Double:
+        return {QStringLiteral("-1.79769313486231E308"), QStringLiteral("1.79769313486231E308")};
+    default:
+        return {};
+    }
+}
+
+bool isNumberText(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
+    return number.match(text).hasMatch();
+}
+
+bool fitsType(const QString& number, int jetType)
+{
+    if (!jettype::isNumeric(jetType))
+        return true;
+    if (!isNumberText(number))
+        return false;
+    bool ok = false;
+    const double value = number.trimmed().toDouble(&ok);
+    if (!ok)
+        return !std::isinf(value); // too large for any type, or so small that it is taken as 0
+    if (jetType == jettype::Currency && !number.contains(QLatin1Char('e'), Qt::CaseInsensitive))
+        return currencyTextFits(number);
+    return fitsType(value, jetType);
+}
+
+bool fitsType(double number, int jetType)
+{
+    if (!jettype::isNumeric(jetType))
+        return true;
+    if (!std::isfinite(number))
+        return false;
+    const double whole = std::nearbyint(number);
+    switch (jetType) {
+    case jettype::Byte:
+        return whole >= 0 && whole <= 255;
+    case jettype::Integer:
+        return whole >= std::numeric_limits<qint16>::min() && whole <= std::numeric_limits<qint16>::max();
+    case jettype::Long:
+        return whole >= std::numeric_limits<qint32>::min() && whole <= std::numeric_limits<qint32>::max();
+    case jettype::Currency:
+        return std::abs(number) <= CurrencyLimit;
+    case jettype::Single:
+        return std::abs(number) <= SingleLimit;
+    default:
+        return std::abs(number) <= DoubleLimit;
+    }
+}
 
 QVariant toStorage(const QVariant& value, int jetType, DbError& error)
 {
@@ -112,9 +199,7 @@ QVariant toStorage(const QVariant& value, int jetType, DbError& error)
     case jettype::Single:
     case jettype::Double: {
         double number = 0;
-        if (value.typeId() == QMetaType::Bool)
-            number = value.toBool() ? -1 : 0;
-        else if (!parseNumber(value.toString(), number))
+        if (!readNumber(value, jetType, number))
             return conversionError(error);
         if (jetType == jettype::Currency)
             number = std::round(number * 10000.0) / 10000.0;

@@ -270,6 +270,8 @@ DbError Recordset::setValue(int index, const QVariant& value)
         return fail(DbError::make(3164, QStringLiteral("Field can't be updated.")));
     DbError error;
     const QVariant stored = jetvalue::toStorage(value, info.type(), error);
+    if (error.number == jeterror::DataTypeConversion)
+        error.description = QStringLiteral("Data type conversion error in field '%1'.").arg(info.name);
     if (!error.ok())
         return fail(error);
     m_current[index] = jetvalue::fromStorage(stored, info.type());

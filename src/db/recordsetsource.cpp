@@ -458,10 +458,12 @@ DbError KeyedSource::insert(const QVariantList& values, const QList<bool>& dirty
     QStringList columns;
     QStringList marks;
     QVariantList bound;
+    QStringList given;
     for (int i = 0; i < m_fields.size(); ++i) {
         const FieldInfo& field = m_fields.at(i);
         if (!field.writable)
             continue;
+        given.append(field.sourceField);
         const QVariant stored = jetvalue::toStorage(values.at(i), field.type(), error);
         if (!error.ok())
             return error;
@@ -473,6 +475,13 @@ DbError KeyedSource::insert(const QVariantList& values, const QList<bool>& dirty
         columns.append(quoteName(field.sourceField));
         marks.append(QStringLiteral("?"));
         bound.append(stored);
+    }
+    // The fields the statement leaves out take their default values from the catalogue, as a new record of
+    // the table would.
+    for (const auto& [name, value] : m_database.defaultsOfOtherFields(m_slotTables.first(), given)) {
+        columns.append(quoteName(name));
+        marks.append(QStringLiteral("?"));
+        bound.append(value);
     }
     const QString table = quoteName(m_slotTables.first());
     const QString sql = columns.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)

@@ -143,7 +143,7 @@ void load(Call& call)
     auto& codes = session.codes;
     codes.EngineStatus = -1;
     if (!session.database.CurrentDatabase) {
-        codes.EngineStatus = db::jeterror::FileNotFound;
+        loading::failLoad(session, db::DbError::make(db::jeterror::FileNotFound));
         return;
     }
     if (call.statement.startsWith(QLatin1Char('&'))) {
@@ -277,18 +277,8 @@ HandlerAction handleError(Session& session, const db::DbError& error)
         toApplicationDirectory(session);
     for (const QString& notice : decision.notices)
         panels::MessageBox(session, notice);
-    if (decision.buttons != MessageButtons::None) {
-        QMessageBox::StandardButtons buttons = QMessageBox::Ok;
-        if (decision.buttons == MessageButtons::OkCancel)
-            buttons = QMessageBox::Ok | QMessageBox::Cancel;
-        else if (decision.buttons == MessageButtons::YesNo)
-            buttons = QMessageBox::Yes | QMessageBox::No;
-        const QMessageBox::Icon icon = decision.icon == MessageIcon::Question   ? QMessageBox::Question
-                                       : decision.icon == MessageIcon::Critical ? QMessageBox::Critical
-                                                                                : QMessageBox::Information;
-        const int answer = panels::MessageBox(session, decision.text, buttons, icon, decision.title);
-        return decision.action(answer == QMessageBox::Ok || answer == QMessageBox::Yes);
-    }
+    if (decision.buttons != MessageButtons::None)
+        return AskDecision(session, decision);
     if (decision.reportError) {
         int state = decision.reportState;
         maintenance::ReportError(session, error.number, state, error.description, QStringLiteral("BDats"));
@@ -775,6 +765,22 @@ void ShowBusy(Session& session, int on)
         if (session.k)
             session.k->hideNotice();
     }
+}
+
+HandlerAction AskDecision(Session& session, const HandlerDecision& decision)
+{
+    if (decision.buttons == MessageButtons::None)
+        return decision.whenAccepted;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    if (decision.buttons == MessageButtons::OkCancel)
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (decision.buttons == MessageButtons::YesNo)
+        buttons = QMessageBox::Yes | QMessageBox::No;
+    const QMessageBox::Icon icon = decision.icon == MessageIcon::Question   ? QMessageBox::Question
+                                   : decision.icon == MessageIcon::Critical ? QMessageBox::Critical
+                                                                            : QMessageBox::Information;
+    const int answer = panels::MessageBox(session, decision.text, buttons, icon, decision.title);
+    return decision.action(answer == QMessageBox::Ok || answer == QMessageBox::Yes);
 }
 
 void BDats(Session& session, QString& mode, int& sourceKind, QString& title, QString& statement,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/errorpolicy.h"
+
 #include "engine/gridmodes.h"
 
 #include <QString>
@@ -36,5 +38,9 @@ void BDats(Session& session, const QString& mode, int sourceKind, const QString&
 
 // on -1: hourglass and the notice label `Aviso` at 100, 100 twips; 0: default pointer and `Aviso` hidden.
 void ShowBusy(Session& session, int on);
+
+// Asks the question of an error handler's decision, when it has one, and gives the action its answer chooses
+// (the decision's action when accepted, when there is no question).
+HandlerAction AskDecision(Session& session, const HandlerDecision& decision);
 
 } // namespace quelmar::engine

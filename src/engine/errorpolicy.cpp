@@ -169,6 +169,7 @@ HandlerDecision decideInteractive(int number, const HandlerContext& context, Loc
     case 524:
     case 3022:
     case 3315:
+    case db::jeterror::DataTypeConversion:
         return question(translatedMessage(number, context.description), errorTitle(), MessageButtons::YesNo,
                         MessageIcon::Critical, HandlerAction::Continue, HandlerAction::End);
     default: {

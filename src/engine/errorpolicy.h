@@ -101,7 +101,8 @@ HandlerAction actionAfterReport(int state);
 //  - 3314: OK continues, Cancel ends;
 //  - 3426: the engine's errors one by one, then Yes continues correcting, No ends;
 //  - 3201: Yes continues correcting, No ends;
-//  - 524, 3022, 3315: translatedMessage(), Yes continues, No ends;
+//  - 524, 3022, 3315 and 3421 (a number or a date the field cannot hold): translatedMessage(), Yes continues
+//    (the user corrects), No ends;
 //  - any other: ReportError with state 1.
 HandlerDecision decideInteractive(int number, const HandlerContext& context, LockRetries& retries);
 

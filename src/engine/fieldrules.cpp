@@ -2,6 +2,7 @@
 
 #include "core/datetext.h"
 #include "db/fielddef.h"
+#include "db/jetvalue.h"
 
 #include <QStringList>
 #include <QTime>
@@ -101,10 +102,11 @@ std::optional<NumericRule> readNumericRule(const QString& rule)
 FieldCheck checkNumber(const db::FieldDef& def, const QString& fieldName, const QString& value)
 {
     const QString cleaned = cleanNumberText(value.isEmpty() ? QStringLiteral("0") : value).trimmed();
-    bool ok = false;
-    const double number = cleaned.toDouble(&ok);
-    if (!ok || !std::isfinite(number))
+    if (!db::jetvalue::isNumberText(cleaned))
         return {true, fieldName.toUpper() + QStringLiteral("   ") + keystrokeMessage(def.type)};
+    if (!db::jetvalue::fitsType(cleaned, def.type))
+        return {true, numberRangeMessage(fieldName, def.type)};
+    const double number = cleaned.toDouble();
     const std::optional<NumericRule> rule = readNumericRule(def.validationRule);
     if (!rule)
         return {};
@@ -191,6 +193,14 @@ FieldCheck checkGridColumn(const db::FieldDef& def, const QString& fieldName, co
     if (captureKind == capturekind::ClassifierList && value.trimmed() == QLatin1String("-1"))
         return {true, classifierMessage(upperName)};
     return {};
+}
+
+QString numberRangeMessage(const QString& fieldName, int type)
+{
+    const db::jetvalue::NumericRange range = db::jetvalue::numericRange(type);
+    return QStringLiteral("El dato: ") + withoutBrackets(fieldName) +
+           QStringLiteral(" debe ser un número entre ") + range.low + QStringLiteral(" y ") + range.high +
+           QStringLiteral(".  Corrija el número ó cancele la operación");
 }
 
 QString keystrokeMessage(int typeCode)

@@ -52,8 +52,9 @@ struct FieldCheck
 //  1. required (def.required) and the value empty or blank:
 //     "Falta dato: " + NAME + "   Este dato es obligatorio";
 //  2. numeric fields (def.type 2 to 7) not captured by a classifier list: the value ("," and "$" removed,
-//     empty counting as "0") against the first condition of def.validationRule (below); a value that is not
-//     a number fails with NAME + "   " + keystrokeMessage(def.type);
+//     empty counting as "0") must be a number (otherwise NAME + "   " + keystrokeMessage(def.type)), must fit
+//     the range of the field's type (otherwise numberRangeMessage()), and is then checked against the first
+//     condition of def.validationRule (below);
 //  3. a classifier list (kind 4) with no entry chosen ("-1"): "No esta definido el clasificador de " + NAME;
 //  4. a date field (kind 8) whose display format contains "dd-": empty or a date that datetext::parse reads
 //     passes; otherwise "En el dato: " + NAME +
@@ -79,6 +80,11 @@ FieldCheck checkPanelField(const db::FieldDef& def, const QString& fieldName, co
 // by a classifier list (kind 4) with "-1": "No esta definido el clasificador de " + NAME.
 FieldCheck checkGridColumn(const db::FieldDef& def, const QString& fieldName, const QString& value,
                            int captureKind);
+
+// The message of a number outside the range of its field's type (a whole type compares the number rounded):
+// "El dato: " + fieldName + " debe ser un número entre " + low + " y " + high +
+// ".  Corrija el número ó cancele la operación", with the bounds of db::jetvalue::numericRange().
+QString numberRangeMessage(const QString& fieldName, int type);
 
 // The message shown when a field of that type code rejects a keystroke; empty for a classifier (20), which is
 // captured by a list.

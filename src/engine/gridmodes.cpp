@@ -48,7 +48,7 @@ bool loadGrid(GridCall& call, db::RecordsetType type)
     auto& engine = session.engine;
     session.codes.EngineStatus = -1;
     if (!session.database.CurrentDatabase) {
-        session.codes.EngineStatus = db::jeterror::FileNotFound;
+        loading::failLoad(session, db::DbError::make(db::jeterror::FileNotFound));
         return false;
     }
     if (call.statement.startsWith(u'&')) {
@@ -402,7 +402,7 @@ void lista(GridCall& call)
     engine.SelectedRow = 0;
     engine.SelectedValue.clear();
     if (!session.database.CurrentDatabase) {
-        session.codes.EngineStatus = db::jeterror::FileNotFound;
+        loading::failLoad(session, db::DbError::make(db::jeterror::FileNotFound));
         return;
     }
     session.database.CurrentRecordset =

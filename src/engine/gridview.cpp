@@ -1,5 +1,6 @@
 #include "engine/gridview.h"
 
+#include "core/errormessages.h"
 #include "db/jetvalue.h"
 #include "db/recordset.h"
 #include "engine/errorpolicy.h"
@@ -26,6 +27,17 @@
 namespace quelmar::engine {
 
 namespace {
+
+// Why a row could not be written, as the user reads it: the field's own rule text, the translation of the
+// errors the user corrects, or the Spanish text of the error's number (never the engine's English).
+QString writeProblem(const db::DbError& error)
+{
+    if (error.number == db::jeterror::ValidationRuleViolated)
+        return error.description;
+    if (translatedDescription(error.description) != error.description)
+        return translatedMessage(error.number, error.description);
+    return errormessages::forNumber(error.number);
+}
 
 constexpr int ButtonWidth = 1200;
 constexpr int ButtonHeight = 400;
@@ -154,10 +166,7 @@ void GridView::connectModel()
     m_model->dataError = [this](const db::DbError& error) {
         const int answer = panels::MessageBox(m_session,
                                               QStringLiteral("No se pudieron registrar los Datos") +
-                                                  m_session.shell.NewLine +
-                                                  (error.number == db::jeterror::ValidationRuleViolated
-                                                       ? error.description
-                                                       : translatedMessage(error.number, error.description)),
+                                                  m_session.shell.NewLine + writeProblem(error),
                                               QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Question,
                                               QStringLiteral("Error en Datos"));
         return answer == QMessageBox::Retry;
@@ -493,13 +502,16 @@ int GridView::validateColumn(int column, const QString& text)
             db::jetvalue::toStorage(text.trimmed(), info.type(), conversion);
         if (!conversion)
             return 0;
-        const QString name = unbracketed(m_model->field(column).name).toUpper();
-        const int answer = panels::MessageBox(m_session,
-                                              QStringLiteral("No se pudieron registrar los Datos") +
-                                                  m_session.shell.NewLine + name + QStringLiteral("   ") +
-                                                  keystrokeMessage(info.typeCode()),
-                                              QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Question,
-                                              QStringLiteral("Error en Datos"));
+        const QString name = unbracketed(m_model->field(column).name);
+        const QString cleaned = cleanNumberText(text).trimmed();
+        const QString why =
+            db::jetvalue::isNumberText(cleaned) && !db::jetvalue::fitsType(cleaned, info.type())
+                ? numberRangeMessage(name, info.type())
+                : name.toUpper() + QStringLiteral("   ") + keystrokeMessage(info.typeCode());
+        const int answer = panels::MessageBox(
+            m_session, QStringLiteral("No se pudieron registrar los Datos") + m_session.shell.NewLine + why,
+            QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Question,
+            QStringLiteral("Error en Datos"));
         if (answer != QMessageBox::Retry)
             m_model->undoPendingRow();
         return 1;

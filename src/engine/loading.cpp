@@ -28,6 +28,7 @@ std::unique_ptr<db::Recordset> openSilently(Session& session, const QString& sta
                                             db::RecordsetType type)
 {
     auto& engine = session.engine;
+    engine.LoadFailure = {};
     for (;;) {
         db::DbError error;
         auto rows = session.database.CurrentDatabase->openRecordset(statement, type, error);
@@ -35,16 +36,23 @@ std::unique_ptr<db::Recordset> openSilently(Session& session, const QString& sta
             engine.Retries.succeeded();
             return rows;
         }
-        const LoadDecision decision =
-            decideLoad(error ? error.number : db::jeterror::TooFewParameters, engine.Retries);
+        if (!error)
+            error = db::DbError::make(db::jeterror::TooFewParameters, {}, statement);
+        const LoadDecision decision = decideLoad(error.number, engine.Retries);
         if (decision.repeat) {
             panels::Pause(session, decision.pauseMs);
             continue;
         }
-        session.codes.EngineStatus =
-            decision.engineStatus != 0 ? decision.engineStatus : db::jeterror::TooFewParameters;
+        error.number = decision.engineStatus != 0 ? decision.engineStatus : db::jeterror::TooFewParameters;
+        failLoad(session, error);
         return nullptr;
     }
+}
+
+void failLoad(Session& session, const db::DbError& error)
+{
+    session.codes.EngineStatus = error.number;
+    session.engine.LoadFailure = error;
 }
 
 } // namespace quelmar::engine::loading

@@ -9,6 +9,7 @@ class Session;
 }
 
 namespace quelmar::db {
+struct DbError;
 class Recordset;
 enum class RecordsetType;
 } // namespace quelmar::db
@@ -23,8 +24,11 @@ void hourglass();
 void restorePointer();
 
 // Opens a recordset under the silent load handler: lock conflicts are retried after a pause, any other error
-// is left in EngineStatus (nullptr returned).
+// is left in EngineStatus and LoadFailure (nullptr returned).
 std::unique_ptr<db::Recordset> openSilently(Session& session, const QString& statement,
                                             db::RecordsetType type);
+
+// A load that cannot go on: EngineStatus and LoadFailure take the error.
+void failLoad(Session& session, const db::DbError& error);
 
 } // namespace quelmar::engine::loading

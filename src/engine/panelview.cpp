@@ -9,7 +9,9 @@
 #include "engine/validatefields.h"
 #include "engine/valueformat.h"
 #include "panels/controlpool.h"
+#include "panels/fieldtext.h"
 #include "panels/mainform.h"
+#include "panels/memobox.h"
 #include "session/session.h"
 #include "session/twips.h"
 
@@ -22,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -37,6 +38,7 @@ constexpr int ClassifierHeightTwips = 280;
 constexpr int LabelLeftTwips = 150;
 constexpr int PanelLeftTwips = 250;
 constexpr int PanelTopTwips = 400;
+constexpr int MaskedFieldLength = 255;
 
 bool isHourFormat(const QString& format)
 {
@@ -155,7 +157,7 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
             controlWidth = 200;
             control = box;
         } else if (row.type == db::jettype::Memo) {
-            auto* memo = new QPlainTextEdit(frame);
+            auto* memo = new panels::MemoBox(frame);
             panels::markElement(memo, QStringLiteral("dmemo"), field);
             memo->setWordWrapMode(QTextOption::WordWrap);
             height = width < 2501 ? 1000 : 750;
@@ -176,8 +178,11 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
         } else {
             auto* edit = new QLineEdit(frame);
             panels::markElement(edit, QStringLiteral("DCap"), field);
-            if (row.type == db::jettype::Text && row.size > 0)
-                edit->setMaxLength(row.size);
+            // No masked field holds more than a text field can: the number, date or text typed fits, and
+            // each keystroke costs the same whatever was typed before.
+            edit->setMaxLength(row.type == db::jettype::Text && row.size > 0
+                                   ? qMin(row.size, MaskedFieldLength)
+                                   : MaskedFieldLength);
             if (QValidator* validator = validatorFor(row.type, edit))
                 edit->setValidator(validator);
             const int characters =
@@ -374,17 +379,19 @@ void PanelView::showRecord()
     if (!rows)
         return;
     const auto& engine = m_session.engine;
-    const bool fresh = rows->editMode() == db::EditMode::AddNew || rows->bof() || rows->eof();
+    // A new record shows the default values it was given; outside the records, nothing.
+    const bool adding = rows->editMode() == db::EditMode::AddNew;
+    const bool outside = !adding && (rows->bof() || rows->eof());
     for (int i = 0; i < m_controls.size(); ++i) {
         QWidget* widget = m_controls.at(i);
         if (!widget)
             continue;
         const FieldRow& row = engine.FieldTable.at(i);
-        const QVariant value = fresh ? QVariant() : rows->value(i);
+        const QVariant value = outside ? QVariant() : rows->value(i);
         if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             box->setChecked(value.isValid() && !value.isNull() && value.toInt() != 0);
-        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
-            memo->setPlainText(value.toString());
+        } else if (auto* memo = qobject_cast<panels::MemoBox*>(widget)) {
+            memo->setText(value.toString());
         } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
             const QStringList& names = m_classifierNames.value(i);
             int chosen = value.isNull() ? -1 : static_cast<int>(names.indexOf(value.toString()));
@@ -421,12 +428,12 @@ QString PanelView::shownValue(int field) const
     QWidget* widget = control(field);
     if (auto* box = qobject_cast<QCheckBox*>(widget))
         return box->isChecked() ? QStringLiteral("Sí") : QStringLiteral("No");
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
-        return memo->toPlainText();
+    if (auto* memo = qobject_cast<panels::MemoBox*>(widget))
+        return memo->text();
     if (auto* list = qobject_cast<QListWidget*>(widget))
         return list->currentRow() >= 0 && list->currentItem() ? list->currentItem()->text() : QString();
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
+        return panels::shownText(edit);
     return {};
 }
 
@@ -445,8 +452,8 @@ QString PanelView::checkValue(int field)
     const int kind = m_session.engine.CaptureKinds.value(field - 1, capturekind::None);
     switch (kind) {
     case capturekind::Memo:
-        if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
-            return memo->toPlainText().trimmed();
+        if (auto* memo = qobject_cast<panels::MemoBox*>(widget))
+            return memo->text().trimmed();
         return {};
     case capturekind::ClassifierList:
         if (auto* list = qobject_cast<QListWidget*>(widget))
@@ -477,8 +484,8 @@ QVariant PanelView::writeValue(int field) const
     const FieldRow& row = m_session.engine.FieldTable.at(field - 1);
     if (auto* box = qobject_cast<QCheckBox*>(widget))
         return box->isChecked();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
-        const QString text = memo->toPlainText().trimmed();
+    if (auto* memo = qobject_cast<panels::MemoBox*>(widget)) {
+        const QString text = memo->text().trimmed();
         return text.isEmpty() ? QVariant() : QVariant(text);
     }
     if (auto* list = qobject_cast<QListWidget*>(widget)) {
@@ -538,8 +545,8 @@ void PanelView::fix(int field, const QString& value)
     QWidget* widget = control(field);
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         edit->setText(value);
-    else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget))
-        memo->setPlainText(value);
+    else if (auto* memo = qobject_cast<panels::MemoBox*>(widget))
+        memo->setText(value);
     else if (auto* box = qobject_cast<QCheckBox*>(widget))
         box->setChecked(value != QLatin1String("0") &&
                         value.compare(QLatin1String("False"), Qt::CaseInsensitive));

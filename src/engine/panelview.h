@@ -17,7 +17,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -47,7 +46,8 @@ public:
     // Removes every control of the panel and hides `dfija`.
     void remove();
 
-    // Shows the current record of the recordset in the controls (empty, light yellow fields for a new one).
+    // Shows the current record of the recordset in the controls (for a new one, light yellow fields with the
+    // default values the record was given).
     void showRecord();
     // The transcript line of the panel and its record.
     void transcribe();

@@ -89,8 +89,9 @@ DecimalDigits roundedDigits(double magnitude, int decimals)
         digits.prepend(QString(1 - pointAt, QLatin1Char('0')));
         pointAt = 1;
     }
-    if (pointAt > digits.size())
-        digits.append(QString(pointAt - digits.size(), QLatin1Char('0')));
+    // Beyond its 15 significant digits a number has zeros, also in the decimals a format asks for.
+    if (pointAt + decimals > digits.size())
+        digits.append(QString(pointAt + decimals - digits.size(), QLatin1Char('0')));
 
     const bool roundUp =
         digits.size() > pointAt + decimals && digits.at(pointAt + decimals) >= QLatin1Char('5');

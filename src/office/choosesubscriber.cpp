@@ -42,7 +42,8 @@ void chooseByName(Session& session, QString& chosenKey, QString& chosenName)
         chosenKey = key;
         chosenName = name;
         session.codes.EngineStatus = 0;
-    } else {
+    } else if (session.codes.EngineStatus <= 1) {
+        // Nothing chosen; a search that failed keeps its error for the caller to tell.
         session.codes.EngineStatus = 1;
     }
 }
@@ -86,7 +87,8 @@ void ChooseSubscriber(Session& session, QString& chosenKey, QString& chosenName)
         if (session.engine.SelectedRow != 0) {
             chosenKey = session.engine.SelectedValue;
             chosenName = engine::GridCell(session, session.engine.SelectedRow, 2);
-        } else {
+        } else if (session.codes.EngineStatus <= 1) {
+            // Nothing chosen; a list that could not be loaded keeps its error for the caller to tell.
             session.codes.EngineStatus = 1;
         }
     } else {

@@ -1,5 +1,6 @@
 #include "office/menuloop.h"
 
+#include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
 #include "engine/engineservices.h"
@@ -16,12 +17,14 @@
 #include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
+#include "session/errorlog.h"
 #include "session/session.h"
 #include "session/twips.h"
 #include "shell/accesskeys.h"
 #include "shell/officeservices.h"
 #include "shell/showmenu.h"
 #include "shell/startup.h"
+#include "subscribers/schema.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,6 +49,18 @@ bool hasDeeperMenu(const QString& code)
     static const QStringList deeper{QStringLiteral("14"), QStringLiteral("15"), QStringLiteral("16"),
                                     QStringLiteral("23"), QStringLiteral("24")};
     return deeper.contains(code);
+}
+
+// A screen of an option that could not be loaded is never left without a word: the engine's silent load
+// handler shows nothing, so the failure leaves the menu loop for the start-up's report ("Ha ocurrido un
+// error.  Conviene que grabe y anote el tipo de problema: ", the option and what happened), which also writes
+// it to the error log. A failure the engine already told (a refused write) is not told twice.
+void failIfNotLoaded(Session& session)
+{
+    const int status = session.codes.EngineStatus;
+    const db::DbError& failure = session.engine.LoadFailure;
+    if (status > 1 && failure.number == status)
+        throw RuntimeError{status, failure.description, QStringLiteral("BDats")};
 }
 
 // Asks the dates a listing needs; false when the question gave none (the listing is then not shown).
@@ -103,8 +118,10 @@ bool listing(Session& session, const QString& option)
     ListingDates dates = today();
     bool asked = false;
     trap.step([&] { asked = askDates(session, found->question, dates); });
-    if (asked)
+    if (asked) {
         trap.step([&] { present(session, found->call(dates)); });
+        failIfNotLoaded(session);
+    }
     return true;
 }
 
@@ -123,7 +140,8 @@ void dailyIncome(Session& session)
         engine::BDats(session, QStringLiteral("Datos"), 0, QString(), session.engine.QuerySQL);
         session.codes.CommandCode = 0;
     });
-    // A load that failed leaves the count of an earlier one: nothing is shown for it.
+    // A load that failed leaves the count of an earlier one: nothing of it is shown, but the failure is told.
+    failIfNotLoaded(session);
     if (session.codes.EngineStatus != 0)
         return;
     const qint64 count = session.engine.RecordCount;
@@ -133,7 +151,9 @@ void dailyIncome(Session& session)
         return;
     }
     trap.step([&] { present(session, dailyIncomeAmounts(count, dates)); });
+    failIfNotLoaded(session);
     trap.step([&] { present(session, dailyIncomeTickets(count, dates)); });
+    failIfNotLoaded(session);
 }
 
 // The options that work on one subscriber the user chooses first (by name or by contract).
@@ -142,20 +162,27 @@ void withSubscriber(Session& session, const QString& option)
     QString key;
     QString name;
     ChooseSubscriber(session, key, name);
+    failIfNotLoaded(session);
     if (session.codes.EngineStatus != 0 || key.isEmpty())
         return;
     auto& engine = session.engine;
     if (option == QLatin1String("21")) {
         shell::officeServices(session).RegisterPayment(session, key, name);
-    } else if (option == QLatin1String("25")) {
+        return;
+    }
+    if (option == QLatin1String("27")) {
+        shell::officeServices(session).ReprintReceipt(session, key, name);
+        return;
+    }
+    if (option == QLatin1String("31")) {
+        StatusUpdate(session, key);
+        return;
+    }
+    if (option == QLatin1String("25")) {
         engine::BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Pagos de ") + name,
                       QStringLiteral("SELECT Pagos.Cantidad, Pagos.Fecha, Pagos.Ticket, Pagos.Concepto, "
                                      "Pagos.Observaciones FROM Pagos WHERE Pagos.Suscriptor = ") +
                           key);
-    } else if (option == QLatin1String("27")) {
-        shell::officeServices(session).ReprintReceipt(session, key, name);
-    } else if (option == QLatin1String("31")) {
-        StatusUpdate(session, key);
     } else if (option == QLatin1String("34")) {
         engine::BDats(
             session, QStringLiteral("Presenta"), 1, QStringLiteral("Cambios de Situación"),
@@ -176,7 +203,11 @@ void withSubscriber(Session& session, const QString& option)
             QStringLiteral("SELECT Cliente,Descripción,Recibida, Origen, Solución, Fecha FROM Quejas "
                            "WHERE Cliente = ") +
                 key);
+    } else {
+        return;
     }
+    // The operations above (payment, receipt, status update) tell their own failures; these are screens.
+    failIfNotLoaded(session);
 }
 
 bool needsSubscriber(const QString& option)
@@ -187,17 +218,31 @@ bool needsSubscriber(const QString& option)
     return options.contains(option);
 }
 
-// The tariffs: the payable concepts (class "P") in an editable grid; new rows take the class.
+// The tariffs: the payable concepts (class "P") in an editable grid; new rows take the class, and the
+// database gives them the next place (Secuen) of the class, so that the payment form keeps its lines in
+// order.
 void tariffs(Session& session)
 {
+    if (db::Database* database = session.database.CurrentDatabase.get()) {
+        // A database made before new parameter rows were numbered gets the numbering now; without it the
+        // grid still works, and the failure is logged.
+        if (const db::DbError error =
+                database->ensureTables({subscribers::officeTable(QStringLiteral("Parametros"))}))
+            maintenance::appendErrorLog(session, error.number, error.description, QStringLiteral("Tarifas"));
+    }
     const maintenance::ClassGrid grid{
         QStringLiteral(
             "Select Nombre, Clave as Varios, Contenido as Cuota, Clase FROM Parametros WHERE Clase = 'P'"),
         QStringLiteral("TabCap"), QStringLiteral("P"), QStringLiteral("Tarifas de Servicios"),
         QRect(1000, 1000, 8000, 3000)};
-    // A grid that could not be loaded ends the pass; the engine has said why.
-    if (!maintenance::ShowClassGrid(session, grid))
-        return;
+    // A grid that could not be loaded leaves the menu loop, whose caller tells and logs the failure.
+    if (!maintenance::ShowClassGrid(session, grid)) {
+        const int status = session.codes.EngineStatus;
+        const db::DbError& failure = session.engine.LoadFailure;
+        throw RuntimeError{status,
+                           failure.number == status ? failure.description : db::jetDescription(status),
+                           QStringLiteral("BDats")};
+    }
     int flag = 3;
     maintenance::BDParam(session, QString(), flag);
 }
@@ -216,6 +261,7 @@ void administration(Session& session, int option)
     case 3: {
         int flag = 3;
         maintenance::BDParam(session, QStringLiteral("Clasifica"), flag);
+        failIfNotLoaded(session);
         break;
     }
     case 4: {
@@ -224,8 +270,10 @@ void administration(Session& session, int option)
         QString name;
         shell::AskAccessKey(session, 3, granted, name);
         int flag = 3;
-        if (granted == -1)
+        if (granted == -1) {
             maintenance::BDParam(session, QStringLiteral("Acceso"), flag);
+            failIfNotLoaded(session);
+        }
         break;
     }
     case 5:
@@ -255,6 +303,8 @@ void administration(Session& session, int option)
 // One option of a submenu (code: the submenu's code and the option's number, "144", "31" …).
 void runOption(Session& session, const QString& option)
 {
+    // The screens of the loop itself: a failure to load them is told (failIfNotLoaded); the operations tell
+    // their own.
     if (option == QLatin1String("11") || option == QLatin1String("12")) {
         RegisterSubscribers(session, option == QLatin1String("12"));
     } else if (option == QLatin1String("13")) {
@@ -263,22 +313,28 @@ void runOption(Session& session, const QString& option)
                                      "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
                                      "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
                                      "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
+        failIfNotLoaded(session);
     } else if (needsSubscriber(option)) {
         withSubscriber(session, option);
     } else if (option == QLatin1String("22")) {
         PaymentHistory(session);
+        failIfNotLoaded(session);
     } else if (option == QLatin1String("32")) {
         StatusHistory(session);
+        failIfNotLoaded(session);
     } else if (option == QLatin1String("65")) {
         ComplaintHistory(session);
+        failIfNotLoaded(session);
     } else if (option == QLatin1String("63")) {
         shell::officeServices(session).PendingComplaints(session);
     } else if (option == QLatin1String("71")) {
         engine::BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
                       QStringLiteral("SELECT Descripción, Monto, Comprobante FROM Gastos"));
+        failIfNotLoaded(session);
     } else if (option == QLatin1String("72")) {
         engine::BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Modifica Gastos"),
                       QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha,Cheque FROM Gastos"));
+        failIfNotLoaded(session);
     } else if (option == DailyIncomeOption) {
         dailyIncome(session);
     } else if (!listing(session, option) && option.startsWith(u'5')) {
@@ -395,8 +451,17 @@ void MenuLoop(Session& session)
         const int option = session.menu.MenuOption;
         if (option == CentreLabel || option == EndOption)
             startup::EndProgram(session, QString());
-        if (option >= 1 && option <= 9 && option != 4)
-            submenu(session, option);
+        try {
+            if (option >= 1 && option <= 9 && option != 4)
+                submenu(session, option);
+        } catch (const RuntimeError&) {
+            // An option that failed leaves the loop for its caller's report, which names the option: the
+            // screen is cleared first, as at the end of every pass.
+            const int failed = session.menu.MenuOption;
+            endPass(session);
+            session.menu.MenuOption = failed;
+            throw;
+        }
         endPass(session);
     }
 }

@@ -8,6 +8,7 @@
 #include "panels/standardbox.h"
 #include "session/session.h"
 #include "session/twips.h"
+#include "subscribers/money.h"
 #include "subscribers/statusrules.h"
 
 #include <QCloseEvent>
@@ -273,10 +274,18 @@ void PaymentForm::closeEvent(QCloseEvent* event)
 void PaymentForm::clickQuantity(int index, Qt::MouseButton button)
 {
     Line& line = m_lines[index - 1];
+    const int before = line.count;
     line.count = button == Qt::LeftButton ? line.count + 1 : qMax(line.count - 1, 0);
     line.quantity->setText(QString::number(line.count));
-    if (const std::optional<double> price = chargeablePrice(index))
-        setLineTotal(index, *price * line.count);
+    if (const std::optional<double> price = chargeablePrice(index)) {
+        if (const std::optional<double> total = chargeableLineTotal(index, *price)) {
+            setLineTotal(index, *total);
+        } else {
+            // A quantity whose amount the office cannot keep is not taken.
+            line.count = before;
+            line.quantity->setText(QString::number(line.count));
+        }
+    }
     updateTotal();
     writeTranscript();
 }
@@ -289,15 +298,40 @@ void PaymentForm::priceEdited(int index)
     line.checkedPrice = line.price->text();
     // The line total follows the new price at once, so that what is shown is what will be charged.
     const std::optional<double> price = chargeablePrice(index);
-    setLineTotal(index, price ? *price * line.count : 0);
+    const std::optional<double> total = price ? chargeableLineTotal(index, *price) : std::nullopt;
+    setLineTotal(index, total.value_or(0));
     updateTotal();
     writeTranscript();
+}
+
+std::optional<double> PaymentForm::chargeableLineTotal(int index, double price)
+{
+    const Line& line = m_lines.at(index - 1);
+    std::optional<double> total = subscribers::money::lineAmount(price, line.count);
+    // The sum of every line must be an amount too.
+    std::optional<double> sum = total;
+    for (int other = 1; other <= lineCount() && sum; ++other) {
+        if (other != index)
+            sum = subscribers::money::sum(*sum, m_lines.at(other - 1).lineTotal);
+    }
+    if (total && sum)
+        return total;
+    panels::MessageBox(m_session, subscribers::money::outOfRangeMessage(line.conceptLabel->text()),
+                       QMessageBox::Ok, QMessageBox::Warning);
+    return std::nullopt;
 }
 
 std::optional<double> PaymentForm::chargeablePrice(int index)
 {
     Line& line = m_lines[index - 1];
     const std::optional<double> price = office::readPrice(line.price->text());
+    if (price && !subscribers::money::amount(*price)) {
+        if (!line.price->isReadOnly())
+            setLineTotal(index, 0);
+        panels::MessageBox(m_session, subscribers::money::outOfRangeMessage(line.conceptLabel->text()),
+                           QMessageBox::Ok, QMessageBox::Warning);
+        return std::nullopt;
+    }
     if (line.price->isReadOnly()) {
         if (price && *price > 0)
             return price;
@@ -331,9 +365,13 @@ void PaymentForm::updateTotal()
 void PaymentForm::answer(int commandCode)
 {
     if (commandCode == -1) {
-        // Every line to be paid must have a price that can be charged; until then the payment waits.
+        // Every line to be paid must have a price that can be charged, and a line total the office can keep;
+        // until then the payment waits.
         for (int index = 1; index <= lineCount(); ++index) {
-            if (m_lines.at(index - 1).count > 0 && !chargeablePrice(index))
+            if (m_lines.at(index - 1).count == 0)
+                continue;
+            const std::optional<double> price = chargeablePrice(index);
+            if (!price || !chargeableLineTotal(index, *price))
                 return;
         }
     }
@@ -370,14 +408,6 @@ Subscriber readSubscriber(Session& session)
         throw RuntimeError{NoCurrentRecord, u"No current record."_s, {}};
     return {row->value(u"Nombre"_s).toString(), row->value(u"Clase"_s).toString(),
             row->value(u"Unidades"_s).toInt(), row->value(u"Situación"_s).toString()};
-}
-
-void throwOnError(const db::DbError& error)
-{
-    if (error)
-        throw RuntimeError{error.number,
-                           error.description.isEmpty() ? db::jetDescription(error.number) : error.description,
-                           {}};
 }
 
 // Disables the quantity of every line whose concept holds the text.
@@ -465,19 +495,13 @@ void waitForAnswer(Session& session, PaymentForm& form, const QString& title, co
     }
 }
 
-// Steps 6 to 8: refusal of a cancelled subscriber, MarkConnected and the records of the lines paid.
+// Steps 6 and 8: refusal of a cancelled subscriber and the records of the lines paid. The connection of an
+// expired subscriber who pays rent (step 7) is written with the payment, inside its transaction.
 void settle(Session& session, PaymentForm& form, const Subscriber& subscriber)
 {
     if (session.codes.CommandCode == -1 && sameText(subscriber.situation, subscribers::status::Cancelled)) {
         panels::MessageBox(session, u"No puede pagar si esta dado de Baja; checarlo.   Se cancela el pago"_s);
         session.codes.CommandCode = -2;
-    }
-    if (session.codes.CommandCode == -1 && sameText(subscriber.situation, subscribers::status::Expired) &&
-        (form.quantity(1) > 0 || form.quantity(2) > 0)) {
-        db::Recordset& row = *session.database.CurrentRecordset;
-        throwOnError(row.edit());
-        throwOnError(row.setValue(u"Situación"_s, QString(subscribers::status::Connected)));
-        throwOnError(row.update());
     }
     for (int line = 1; line <= form.lineCount(); ++line) {
         if (form.quantity(line) > 0)

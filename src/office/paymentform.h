@@ -80,6 +80,9 @@ private:
     void priceEdited(int index);
     // The line's price when it may be charged; empty after telling the user why it may not.
     std::optional<double> chargeablePrice(int index);
+    // The line's total at that price when it, and the sum of all the lines with it, are amounts the office
+    // can keep; empty after telling the user.
+    std::optional<double> chargeableLineTotal(int index, double price);
     void setLineTotal(int index, double total);
     void updateTotal();
     void answer(int commandCode);
@@ -126,9 +129,9 @@ void LoadTariffs(Session& session, const QString& parameterClass);
 
 // Shows the payment form for the subscriber loaded in CurrentRecordset (Nombre, Clase, Unidades, Situación…)
 // and waits for "&Acepta" or "&Cancela". Leaves CommandCode -1 (accepted; PaidLines holds one record per line
-// paid) or -2 (cancelled, refused or failed). An accepted payment of a "Vencido" subscriber that pays rent
-// line 1 or 2 sets the subscriber's Situación to "Conectado" through CurrentRecordset (no transaction of its
-// own). The form stays shown: the caller hides it.
+// paid) or -2 (cancelled, refused or failed). It writes nothing: the payment (RegisterPayment) records the
+// lines, and the connection of a "Vencido" subscriber who pays rent line 1 or 2, in one short transaction
+// after the form. The form stays shown: the caller hides it.
 void AskPayment(Session& session, const QString& title);
 
 } // namespace office

@@ -7,6 +7,7 @@
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
 #include "session/session.h"
+#include "subscribers/receipt.h"
 #include "subscribers/statusrules.h"
 
 #include <QDir>
@@ -321,7 +322,7 @@ void keepCopy(const Session& session, const QStringList& lines, int ticket)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw RuntimeError{FileAccessError, u"Path/File access error: "_s + file.errorString(),
                            QDir::toNativeSeparators(path)};
-    const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    const QByteArray text = (subscribers::receiptText(lines) + QLatin1Char('\n')).toUtf8();
     if (file.write(text) != text.size() || !file.flush())
         throw RuntimeError{DiskFull, u"Disk full"_s, QDir::toNativeSeparators(path)};
 }
@@ -332,11 +333,27 @@ bool readCopy(const Session& session, int ticket, QStringList& lines)
     QFile file(keptReceiptPath(session, ticket));
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString text = QString::fromUtf8(file.readAll());
-    text.remove(QLatin1Char('\r'));
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    lines = text.split(QLatin1Char('\n'));
+    lines = subscribers::receiptTextLines(QString::fromUtf8(file.readAll()));
+    return true;
+}
+
+// The ticket's receipt as it was stored with the payment; false when there is none (a payment recorded
+// before receipts were kept with their payments).
+bool readStored(db::Database& database, const QString& subscriber, int ticket, QStringList& lines)
+{
+    if (!database.hasTable(u"Recibos"_s))
+        return false;
+    db::DbError error;
+    const auto rows = database.openRecordset(
+        u"SELECT Texto FROM Recibos WHERE Suscriptor = %1 AND Ticket = %2 ORDER BY Fecha DESC"_s
+            .arg(subscriber)
+            .arg(ticket),
+        db::RecordsetType::Snapshot, error);
+    if (error)
+        throw RuntimeError{error.number, error.description, {}};
+    if (rows->eof())
+        return false;
+    lines = subscribers::receiptTextLines(rows->value(0).toString());
     return true;
 }
 
@@ -424,6 +441,8 @@ void ReprintReceipt(Session& session, const QString& key, const QString& name)
     }
     bool paid = false;
     int ticket = 0;
+    QStringList lines;
+    bool stored = false;
     if (!trap.step([&] {
             db::Database* database = session.database.CurrentDatabase.get();
             if (!database)
@@ -437,6 +456,8 @@ void ReprintReceipt(Session& session, const QString& key, const QString& name)
             const QVariant last = rows->eof() ? QVariant() : rows->value(0);
             paid = last.isValid() && !last.isNull();
             ticket = last.toInt();
+            if (paid)
+                stored = readStored(*database, subscriber, ticket, lines);
         }))
         return;
     if (!paid) {
@@ -444,8 +465,12 @@ void ReprintReceipt(Session& session, const QString& key, const QString& name)
         session.codes.EngineStatus = 1;
         return;
     }
-    QStringList lines;
-    if (!readCopy(session, ticket, lines)) {
+    if (stored) {
+        // A copy lost to a failure right after the payment is made again from the receipt kept with it.
+        if (!QFileInfo::exists(keptReceiptPath(session, ticket)))
+            trap.step([&] { keepCopy(session, lines, ticket); });
+        session.errors.RoutineName = routine;
+    } else if (!readCopy(session, ticket, lines)) {
         panels::MessageBox(session, u"No se encontró la copia del recibo "_s + QString::number(ticket));
         session.codes.EngineStatus = 1;
         return;

@@ -194,14 +194,14 @@ void StatusUpdate(Session& session, const QString& key)
         session.codes.EngineStatus = 0;
 }
 
-void BonifyCut(Session& session, const QString& key, QDate& expiry)
+qint64 AskBonification(Session& session, const QString& key)
 {
     const QString routine = u"BonifyCut"_s;
     ErrorTrap trap(session, routine, 3);
     session.codes.EngineStatus = 0;
     QString clave;
     if (!checkedKey(session, key, clave))
-        return;
+        return 0;
 
     QDate cutDay;
     const bool read = trap.step([&] {
@@ -215,35 +215,65 @@ void BonifyCut(Session& session, const QString& key, QDate& expiry)
             cutDay = rows->value(0).toDate();
     });
     if (!read)
-        return;
+        return 0;
     if (!cutDay.isValid()) {
         panels::MessageBox(session, u"No tiene registrado el Corte."_s);
-        return;
+        return 0;
     }
 
     const qint64 days = subscribers::cutDays(cutDay, Clock::today());
     if (!subscribers::offersBonification(days))
-        return;
+        return 0;
     const int answer = panels::MessageBox(session, subscribers::bonificationQuestion(cutDay, days),
                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
                                           subscribers::bonificationTitle());
     session.errors.RoutineName = routine;
-    if (answer != QMessageBox::Yes)
-        return;
+    return answer == QMessageBox::Yes ? days : 0;
+}
 
+db::DbError writeBonification(db::Database& database, qint64 key, qint64 days, const QDate& movedExpiry)
+{
+    db::DbError error;
+    // Added through the subscriber's own history rows, not the whole history's.
+    auto rows = database.openRecordset(
+        u"SELECT Suscriptor,[Situación Anterior],Vencimiento,Clase,Fecha, [Cambiado por], Nota FROM "
+        u"Situación WHERE Suscriptor = "_s +
+            QString::number(key),
+        db::RecordsetType::Dynaset, error);
+    if (error)
+        return error;
+    const FieldValues values{{u"Suscriptor"_s, key},
+                             {u"Situación Anterior"_s, QString(subscribers::status::Cut)},
+                             {u"Vencimiento"_s, movedExpiry.isValid() ? QVariant(movedExpiry) : QVariant()},
+                             {u"Clase"_s, QString(subscribers::BonificationClass)},
+                             {u"Fecha"_s, Clock::today()},
+                             {u"Cambiado por"_s, QString(subscribers::ChangedBySystem)},
+                             {u"Nota"_s, subscribers::bonificationNote(days)}};
+    if ((error = rows->addNew()))
+        return error;
+    for (const auto& [name, value] : values) {
+        if ((error = rows->setValue(name, value))) {
+            rows->cancelUpdate();
+            return error;
+        }
+    }
+    if ((error = rows->update()))
+        rows->cancelUpdate();
+    return error;
+}
+
+void BonifyCut(Session& session, const QString& key, QDate& expiry)
+{
+    const QString routine = u"BonifyCut"_s;
+    const qint64 days = AskBonification(session, key);
+    if (days <= 0)
+        return;
+    ErrorTrap trap(session, routine, 3);
     const QDate moved = expiry.addDays(days);
     const bool written = trap.step([&] {
-        appendRow(
-            session, routine,
-            u"SELECT Suscriptor,[Situación Anterior],Vencimiento,Clase,Fecha, [Cambiado por], Nota FROM "
-            u"Situación"_s,
-            {{u"Suscriptor"_s, clave.toLongLong()},
-             {u"Situación Anterior"_s, QString(subscribers::status::Cut)},
-             {u"Vencimiento"_s, moved.isValid() ? QVariant(moved) : QVariant()},
-             {u"Clase"_s, QString(subscribers::BonificationClass)},
-             {u"Fecha"_s, Clock::today()},
-             {u"Cambiado por"_s, QString(subscribers::ChangedBySystem)},
-             {u"Nota"_s, subscribers::bonificationNote(days)}});
+        raise(session, routine,
+              writeBonification(database(session, routine), subscribers::subscriberKey(key).toLongLong(),
+                                days, moved));
     });
     // The expiry moves only together with the row that tells why.
     if (written)

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "db/dberror.h"
+
 #include <QDate>
 #include <QString>
 
 namespace quelmar {
 class Session;
 }
+
+namespace quelmar::db {
+class Database;
+} // namespace quelmar::db
 
 namespace quelmar::office {
 
@@ -26,5 +32,13 @@ void StatusUpdate(Session& session, const QString& key);
 // payment can call it inside its transaction. EngineStatus: 0 when it ran (bonified or not), 1 for a key that
 // is not a number, or the error number of a failure (already reported; expiry then stays as it was).
 void BonifyCut(Session& session, const QString& key, QDate& expiry);
+
+// BonifyCut in its two halves, for a payment that asks before its transaction begins and writes inside it.
+// The question: the days to bonify when the user agreed, else 0 (no cut recorded, told as above; 3 days or
+// fewer; No). EngineStatus as BonifyCut's.
+qint64 AskBonification(Session& session, const QString& key);
+// The bonification history row of those days with the moved expiry, written through the open database
+// without a transaction of its own. The database layer's error (none when it was written).
+db::DbError writeBonification(db::Database& database, qint64 key, qint64 days, const QDate& movedExpiry);
 
 } // namespace quelmar::office

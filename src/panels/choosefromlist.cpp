@@ -7,6 +7,7 @@
 #include "session/session.h"
 #include "session/twips.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -89,6 +90,29 @@ bool isAnswer(int code)
     return code == 1 || code == 9 || code == 10 || code == 20 || code == -1;
 }
 
+// The code of ESC on the list, which cancels as "&Cancelar" does.
+constexpr int EscapeCode = 10;
+
+// ESC on a button of the list's row cancels as well, as it does on the list: the row's first button has the
+// focus when the list starts waiting.
+class EscapeCancels : public QObject
+{
+public:
+    explicit EscapeCancels(Session& session) : m_session(session) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            m_session.codes.CommandCode = EscapeCode;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Session& m_session;
+};
+
 } // namespace
 
 void ChooseFromList(Session& session, const QString& kind, const QString& prompt, const QStringList& labels,
@@ -134,13 +158,18 @@ void ChooseFromList(Session& session, const QString& kind, const QString& prompt
             return choose(session, list, multiple, buttons, argument);
         return verb == QLatin1String("answer") && pressRowButton(session, buttons, argument);
     };
+    EscapeCancels escape(session);
+    for (int i = 0; i < buttons.count; ++i) {
+        if (QWidget* button = element(session, QStringLiteral("tcom"), buttons.first + i))
+            button->installEventFilter(&escape);
+    }
     session.codes.CommandCode = 0;
     session.dialog.ChosenButton = 0;
     const int& code = session.codes.CommandCode;
     const int& chosen = session.dialog.ChosenButton;
     session.wait.forUser([&] { return chosen != 0 || isAnswer(code); }, context);
 
-    const bool cancelled = code == 10 || code == -1 || (chosen != 0 && chosen != buttons.first);
+    const bool cancelled = code == EscapeCode || code == -1 || (chosen != 0 && chosen != buttons.first);
     if (!cancelled && multiple) {
         for (int row = 0; row < list->count(); ++row) {
             const QListWidgetItem* item = list->item(row);

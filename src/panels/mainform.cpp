@@ -2,6 +2,8 @@
 
 #include "panels/controlpool.h"
 #include "panels/dialogrules.h"
+#include "panels/elementtimers.h"
+#include "panels/showmessage.h"
 #include "session/session.h"
 #include "session/twips.h"
 
@@ -99,6 +101,7 @@ MainForm::MainForm(Session& session, QWidget* parent)
     buildDesignInstances();
     buildSurfaces();
     buildLists();
+    buildTimers();
     placeFooter();
 }
 
@@ -181,6 +184,20 @@ void MainForm::buildLists()
     };
     connect(m_selUni, &QListWidget::itemClicked, this, chooseSingle);
     connect(m_selUni, &QListWidget::itemDoubleClicked, this, chooseSingle);
+}
+
+void MainForm::buildTimers()
+{
+    m_tiempo = new QLabel(this);
+    m_tiempo->setObjectName(QStringLiteral("tiempo"));
+    m_tiempo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_tiempo->setGeometry(width() - twips::toPixels(1600), twips::toPixels(100), twips::toPixels(1400),
+                          twips::toPixels(300));
+    m_tiempo->hide();
+    m_chronometer = std::make_unique<panels::Chronometer>(m_tiempo, this);
+    m_alarm =
+        std::make_unique<panels::Alarm>([this](int milliseconds) { panels::Pause(m_session, milliseconds); },
+                                        [] { QApplication::beep(); }, this);
 }
 
 void MainForm::mirrorSelection()

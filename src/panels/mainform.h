@@ -19,6 +19,11 @@ namespace quelmar {
 
 class Session;
 
+namespace panels {
+class Alarm;
+class Chronometer;
+} // namespace panels
+
 // The main form `k` ("Sistema Administrativo"): the window that hosts panels, grids and dialogs. It carries
 // the design-time instance (index 0) of every element family of the pool, the footer panel, the notice label,
 // the key box and the lists, and reports what the user does with them through the session's codes.
@@ -48,6 +53,12 @@ public:
     QFrame* fixedPanel() const { return m_fixedPanel; }           // `dfija`
     QLabel* picture() const { return m_picture; }                 // `Ima(0)`
     QScrollBar* pictureScroll() const { return m_pictureScroll; } // `VScroll`
+    QLabel* elapsedLabel() const { return m_tiempo; }             // `tiempo`
+
+    // The chronometer `treloj` (showing in `tiempo`) and the alarm `timalar`, whose pauses go through the
+    // session's one pause.
+    panels::Chronometer& chronometer() const { return *m_chronometer; }
+    panels::Alarm& alarm() const { return *m_alarm; }
 
     // The footer message: caption " " + text + " ", font and height by the text's length, centred near the
     // bottom, shown and focused; the alternative frame style for "coni". Writes the transcript's [footer]
@@ -90,6 +101,7 @@ private:
     void buildDesignInstances();
     void buildSurfaces();
     void buildLists();
+    void buildTimers();
     void placeFooter();
     void mirrorSelection();
     bool listKey(QListWidget* list, int key);
@@ -108,6 +120,9 @@ private:
     QFrame* m_fixedPanel = nullptr;
     QLabel* m_picture = nullptr;
     QScrollBar* m_pictureScroll = nullptr;
+    QLabel* m_tiempo = nullptr;
+    std::unique_ptr<panels::Chronometer> m_chronometer;
+    std::unique_ptr<panels::Alarm> m_alarm;
     QPoint m_dragOrigin;
     bool m_dragging = false;
     QPoint m_pointed;

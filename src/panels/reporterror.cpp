@@ -1,5 +1,6 @@
 #include "panels/reporterror.h"
 
+#include "core/errormessages.h"
 #include "panels/standardbox.h"
 #include "session/errorlog.h"
 #include "session/session.h"
@@ -45,11 +46,19 @@ QString menuPathOf(const Session& session)
     return session.menu.MenuPath.isEmpty() ? QStringLiteral("Base") : session.menu.MenuPath;
 }
 
-QString whereText(const Session& session, qint32 number, const QString& description)
+// What the user reads about the error: its own Spanish text, never the description it came with (that one,
+// often the engine's English, goes to the log).
+QString shownText(qint32 number)
+{
+    const QString known = knownErrorMessage(number);
+    return known.isEmpty() ? errormessages::forNumber(number) : known;
+}
+
+QString whereText(const Session& session, qint32 number)
 {
     return QStringLiteral("Error en Menu: ") + menuPathOf(session) + QStringLiteral(", Rutina: ") +
            session.errors.RoutineName + QLatin1Char('\n') + QStringLiteral("Error Num: ") +
-           QString::number(number) + QStringLiteral(" - ") + description;
+           QString::number(number) + QStringLiteral(" - ") + shownText(number);
 }
 
 } // namespace
@@ -82,11 +91,11 @@ void ReportError(Session& session, qint32 number, int& state, const QString& des
             session.codes.EngineStatus = 1;
         }
     } else if (!session.trapsErrors()) {
-        panels::MessageBox(session, QStringLiteral("Depuracion.  ") + whereText(session, number, description),
+        panels::MessageBox(session, QStringLiteral("Depuracion.  ") + whereText(session, number),
                            QMessageBox::Ok, QMessageBox::Critical, session.shell.AppName);
     } else if (state >= 2 && repeated <= ShownRepetitions) {
-        panels::MessageBox(session, whereText(session, number, description), QMessageBox::Ok,
-                           QMessageBox::Critical, session.shell.AppName);
+        panels::MessageBox(session, whereText(session, number), QMessageBox::Ok, QMessageBox::Critical,
+                           session.shell.AppName);
     }
 
     if (number == errors.lastNumber) {

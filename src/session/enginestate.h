@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/dberror.h"
 #include "session/fieldtable.h"
 #include "session/lockretries.h"
 
@@ -38,7 +39,11 @@ struct EngineState
     int WorkState = 0;           // 0 presentation, 1 editing, 2 capture
     int SavedCount = 0;          // records written by the current capture or edit; -1 after a deletion
     engine::LockRetries Retries; // shared by the silent load handler and the interactive handler
-    bool printOpen = false;      // RepImp("Ini") ran and RepImp("Fin") has not
+    // The failure that ended the last load under the silent handler, which shows nothing: the number in
+    // EngineStatus and the database's own description, for the caller that has to tell it. None after a load
+    // that went through.
+    db::DbError LoadFailure;
+    bool printOpen = false; // RepImp("Ini") ran and RepImp("Fin") has not
 
     std::unique_ptr<db::Recordset> PanelRecordset; // the recordset of the panel data control `dato`
     std::shared_ptr<engine::PanelView> panel;      // the panel on `dfija`, when one is built

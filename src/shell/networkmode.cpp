@@ -1,8 +1,11 @@
 #include "shell/networkmode.h"
 
+#include "db/database.h"
 #include "panels/standardbox.h"
+#include "session/errorlog.h"
 #include "session/session.h"
 #include "session/sessiondatabase.h"
+#include "shell/openingmessages.h"
 #include "shell/startup.h"
 #include "shell/textlines.h"
 
@@ -13,6 +16,9 @@
 namespace quelmar::startup {
 
 namespace {
+
+// How long the start-up looks for damage in the database; a bigger file is looked through only in part.
+constexpr int StartupCheckMs = 2000;
 
 // The next field of the sequential-file syntax from `at`: blanks skipped, a quoted text up to its closing
 // quote, or the text up to the next comma or line end (trimmed). `at` is left after the field's delimiter.
@@ -47,18 +53,31 @@ void endWithMessage(Session& session, const QString& message)
     EndProgram(session, QString());
 }
 
+// The engine's own words on a database problem go to the error log; the user reads them in Spanish.
+void logDatabaseProblem(Session& session, const db::DbError& error)
+{
+    maintenance::appendErrorLog(session, error.number, error.description, session.shell.AppName);
+}
+
 void openLocalDatabase(Session& session, const QString& database)
 {
     const QString path = session.shell.WorkingFolder.absoluteFilePath(database);
+    const QString folder = QDir::toNativeSeparators(session.shell.WorkingFolder.absolutePath());
     if (!QFileInfo::exists(path)) {
         endWithMessage(session, QStringLiteral("No existe la Base de Datos: ") + database +
                                     QLatin1Char('\n') + QStringLiteral("Debe copiarla al Subdirectorio ") +
-                                    QDir::toNativeSeparators(session.shell.WorkingFolder.absolutePath()));
+                                    folder);
     }
     const db::DbError error = openSessionDatabase(session, path, false, false);
     if (!error.ok()) {
-        endWithMessage(session, QStringLiteral("No se pudo abrir la Base de Datos: ") + database +
-                                    session.shell.NewLine + session.shell.NewLine + error.description);
+        logDatabaseProblem(session, error);
+        endWithMessage(session, openFailureMessage(database, folder, db::Database::fileKind(path),
+                                                   error.number, session.shell.NewLine));
+    }
+    if (const db::DbError damage = session.database.CurrentDatabase->quickCheck(StartupCheckMs)) {
+        logDatabaseProblem(session, damage);
+        panels::MessageBox(session, damagedDatabaseMessage(database, session.shell.NewLine), QMessageBox::Ok,
+                           QMessageBox::Warning, QStringLiteral("AVISO"));
     }
 }
 

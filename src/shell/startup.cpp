@@ -1,11 +1,13 @@
 #include "shell/startup.h"
 
+#include "core/errormessages.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "panels/controlpool.h"
 #include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/standardbox.h"
+#include "session/errorlog.h"
 #include "session/session.h"
 #include "shell/accesskeys.h"
 #include "shell/companyfile.h"
@@ -28,6 +30,7 @@ namespace quelmar::startup {
 namespace {
 
 constexpr QRgb White = 0xFFFFFFFF;
+constexpr int InternalError = 51;
 
 struct ColourScheme
 {
@@ -57,12 +60,16 @@ QString withSignPlace(int number)
     return number < 0 ? QString::number(number) : QLatin1Char(' ') + QString::number(number);
 }
 
-void reportEscapedError(Session& session, const QString& description)
+// The user reads the error in Spanish, with what to do; its own description goes to the error log.
+void reportEscapedError(Session& session, const RuntimeError& error)
 {
+    const QString shown = error.number != 0 ? errormessages::forNumber(error.number) : error.description;
+    maintenance::appendErrorLog(session, error.number, error.description,
+                                error.source.isEmpty() ? QStringLiteral("MenuLoop") : error.source);
     panels::MessageBox(session, QStringLiteral("Ha ocurrido un error.  Conviene que grabe y anote el tipo de "
                                                "problema: ") +
                                     QLatin1Char('\n') + withSignPlace(session.menu.MenuOption) +
-                                    QStringLiteral("  ") + description);
+                                    QStringLiteral("  ") + shown);
 }
 
 } // namespace
@@ -72,9 +79,14 @@ bool mainFormLoad(Session& session)
     ShellState& shell = session.shell;
     auto lock = std::make_unique<QLockFile>(
         shell.WorkingFolder.absoluteFilePath(shell.AppName + QStringLiteral(".lck")));
-    // The lock lasts as long as this instance runs; one left behind by an instance that died is taken over.
+    // The lock lasts as long as this instance runs. A lock file that no running instance holds (left by one
+    // that died, or by a power cut: empty, unreadable, or naming a process that is gone) is taken over
+    // whatever it holds; the removal fails only while a running instance holds the file.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0) && lock->error() == QLockFile::LockFailedError) {
+    bool taken = lock->tryLock(0);
+    if (!taken && lock->error() == QLockFile::LockFailedError && lock->removeStaleLockFile())
+        taken = lock->tryLock(0);
+    if (!taken && lock->error() == QLockFile::LockFailedError) {
         panels::MessageBox(session, QStringLiteral("Hay otra instancia del Programa, y solo puede haber una"),
                            QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("AVISO"));
         return false;
@@ -116,16 +128,16 @@ void ProgramStart(Session& session)
     trap.step([&] { preparePaymentForm(session); });
 
     for (;;) {
-        QString description;
+        RuntimeError escaped;
         try {
             shell::officeServices(session).MenuLoop(session);
-            description = QStringLiteral("El menú terminó sin terminar el Programa");
+            escaped.description = QStringLiteral("El menú terminó sin terminar el Programa");
         } catch (const RuntimeError& error) {
-            description = error.description;
+            escaped = error;
         } catch (const std::exception& error) {
-            description = QString::fromLocal8Bit(error.what());
+            escaped = RuntimeError{InternalError, QString::fromLocal8Bit(error.what()), {}};
         }
-        reportEscapedError(session, description);
+        reportEscapedError(session, escaped);
         panels::ClearElements(session);
         preparePaymentForm(session);
     }

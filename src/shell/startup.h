@@ -11,7 +11,8 @@ namespace quelmar::startup {
 
 // The main form's load: refuses a second instance on the same working folder (message "Hay otra instancia del
 // Programa, y solo puede haber una", titled "AVISO") and then returns false; otherwise takes the instance
-// lock, centres the main form on its screen and returns true.
+// lock (a lock file that no running instance holds is taken over, whatever it contains), centres the main
+// form on its screen and returns true.
 bool mainFormLoad(Session& session);
 
 // The start-up sequence, run at the main form's first activation (while DebugSwitches is empty): colours,

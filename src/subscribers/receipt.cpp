@@ -109,4 +109,17 @@ QStringList receiptLines(const ReceiptContent& content)
     return lines;
 }
 
+QString receiptText(const QStringList& lines)
+{
+    return lines.join(u'\n');
+}
+
+QStringList receiptTextLines(QString text)
+{
+    text.remove(u'\r');
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    return text.split(u'\n');
+}
+
 } // namespace quelmar::subscribers

@@ -67,4 +67,9 @@ struct ReceiptContent
 // total, the concepts paid, another rule and the closing line; 17 + concepts lines.
 QStringList receiptLines(const ReceiptContent& content);
 
+// The receipt as one text, as it is kept (Recibos.Texto and the copy in "recibos/"): its lines joined by line
+// feeds; and back. An empty line keeps its place.
+QString receiptText(const QStringList& lines);
+QStringList receiptTextLines(QString text);
+
 } // namespace quelmar::subscribers

@@ -51,6 +51,12 @@ public:
         m_def.defaultValue = value;
         return *this;
     }
+    // A number the database gives a new row without one: the next of the rows with the same value of group.
+    Field& numberedWithin(const QString& group)
+    {
+        m_def.numberedWithin = group;
+        return *this;
+    }
     // A classifier field: its values are the Parametros rows of the class, written in quotation marks.
     Field& classifier(const QString& parameterClass) { return defaultValue(u'"' + parameterClass + u'"'); }
 
@@ -134,6 +140,20 @@ TableDef payments()
          index(u"Ticket"_s, {u"Ticket"_s})});
 }
 
+// The text of every receipt, kept with its payment: a receipt can always be printed again, also when the
+// printer or the program failed right after the payment was recorded.
+TableDef receipts()
+{
+    return table(u"Recibos"_s,
+                 {
+                     Field(u"Ticket"_s, jettype::Long).required(),
+                     Field(u"Suscriptor"_s, jettype::Long).required().defaultValue(subscriberRelation),
+                     Field(u"Fecha"_s, jettype::Date).required(),
+                     Field(u"Texto"_s, jettype::Memo).required().rule({}, u"Las líneas del recibo impreso"_s),
+                 },
+                 {index(u"Ticket"_s, {u"Ticket"_s}), index(u"Suscriptor"_s, {u"Suscriptor"_s})});
+}
+
 TableDef statusHistory()
 {
     return table(
@@ -178,7 +198,9 @@ TableDef expenses()
             Field(u"Descripción"_s, jettype::Text, 100).required().notEmpty(),
             Field(u"Monto"_s, jettype::Currency).rule(u">0"_s, u"Importe del gasto, mayor que cero"_s),
             Field(u"Comprobante"_s, jettype::Text, 20),
-            Field(u"Fecha"_s, jettype::Date),
+            // Captured at the counter without a date: the day it is written, so that it shows in the lists
+            // of its period.
+            Field(u"Fecha"_s, jettype::Date).defaultValue(u"Date()"_s),
             Field(u"Cheque"_s, jettype::Text, 20).rule({}, u"Vacío mientras no se reponga"_s),
         },
         {index(u"Fecha"_s, {u"Fecha"_s})});
@@ -189,7 +211,8 @@ TableDef parameters()
     return table(u"Parametros"_s,
                  {
                      Field(u"Clase"_s, jettype::Text, 20).required(),
-                     Field(u"Secuen"_s, jettype::Long),
+                     // A row added without its place (a tariff added in its grid) comes last in its class.
+                     Field(u"Secuen"_s, jettype::Long).numberedWithin(u"Clase"_s),
                      Field(u"Nombre"_s, jettype::Text, 50),
                      Field(u"Clave"_s, jettype::Text, 20),
                      Field(u"Contenido"_s, jettype::Text, 255),
@@ -201,7 +224,17 @@ TableDef parameters()
 
 QList<db::TableDef> officeSchema()
 {
-    return {subscribers(), payments(), statusHistory(), complaints(), expenses(), parameters()};
+    return {subscribers(), payments(), receipts(), statusHistory(), complaints(), expenses(), parameters()};
+}
+
+db::TableDef officeTable(const QString& name)
+{
+    const QList<db::TableDef> tables = officeSchema();
+    for (const db::TableDef& table : tables) {
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
+            return table;
+    }
+    return {};
 }
 
 } // namespace quelmar::subscribers

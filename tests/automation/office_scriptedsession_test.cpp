@@ -231,6 +231,38 @@ TEST_F(OfficeRun, aTariffAddedInItsGridTakesTheTariffClass)
               QStringLiteral("95"));
 }
 
+TEST_F(OfficeRun, aTariffAddedInItsGridComesLastAndThePaymentLinesKeepTheirPlaces)
+{
+    const int tariffs = query(QStringLiteral("SELECT Count(*) FROM Parametros WHERE Clase = 'P'")).toInt();
+    const int last = query(QStringLiteral("SELECT Max(Secuen) FROM Parametros WHERE Clase = 'P'")).toInt();
+    const QString places =
+        QStringLiteral("SELECT Sum(Secuen) FROM Parametros WHERE Clase = 'P' AND Nombre <> "
+                       "'Decodificador'");
+    const QString before = query(places);
+    int status = run(QStringLiteral("menu 5\nmenu 5\n"
+                                    "cell %1 Nombre Decodificador\ncell %1 Cuota 95\nrow 1\n"
+                                    "press Termina\nmenu 98\n")
+                         .arg(tariffs + 1));
+    ASSERT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Secuen FROM Parametros WHERE Nombre = 'Decodificador'")).toInt(),
+              last + 1);
+    EXPECT_EQ(query(places), before);
+
+    // At the next start the payment form still has the rent on its first line: an expired subscriber who pays
+    // it is connected.
+    const QString contract =
+        query(QStringLiteral("SELECT Min(Contrato) FROM Suscriptores WHERE Situación = 'Vencido' AND Clase = "
+                             "'1-2 TV' AND (Observaciones Is Null OR Observaciones Not Like '*Aviso=*')"));
+    ASSERT_FALSE(contract.isEmpty());
+    status = run(QStringLiteral("menu 2\nmenu 1\nanswer C\nanswer %1\nrow 1\nkey Enter\n"
+                                "click PCan 1\npress Acepta\n"
+                                "expect [receipt]       Renta (1-2 TV) = \nmenu 98\n")
+                     .arg(contract));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Situación FROM Suscriptores WHERE Contrato = ") + contract),
+              QStringLiteral("Conectado"));
+}
+
 TEST_F(OfficeRun, aNewSubscriberIsRegisteredToBeInstalled)
 {
     const int before = query(QStringLiteral("SELECT Count(*) FROM Suscriptores")).toInt();

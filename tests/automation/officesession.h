@@ -42,12 +42,17 @@ protected:
         return environment;
     }
 
+    // Starts the program in the test's folder (through the launcher, when one is set).
     void startProgram(QProcess& program, const QStringList& arguments,
                       const QProcessEnvironment& environment = withoutDisplay()) const
     {
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(m_folder.path());
-        program.start(QStringLiteral(QUELMAR_PROGRAM), arguments);
+        if (m_launcher.isEmpty())
+            program.start(QStringLiteral(QUELMAR_PROGRAM), arguments);
+        else
+            program.start(m_launcher.constFirst(),
+                          m_launcher.mid(1) + QStringList{QStringLiteral(QUELMAR_PROGRAM)} + arguments);
     }
 
     // Runs the script on the office and gives the exit status; the transcript's lines go to `transcript`, the
@@ -121,6 +126,8 @@ protected:
 
     QString m_transcript;
     QString m_errors;
+    // A command put before the program, such as one that runs it as another user; empty: none.
+    QStringList m_launcher;
 
 private:
     int m_subscribers;

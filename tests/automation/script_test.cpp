@@ -11,9 +11,9 @@ namespace {
 // An action as text: "Verb|arg|arg" with a "quoted" mark, for whole-text comparisons.
 QString render(const ScriptAction& action)
 {
-    static const char* const names[] = {"menu",     "press",  "answer", "choose", "set",
-                                        "pick",     "record", "row",    "cell",   "key",
-                                        "dblclick", "click",  "expect", "dump",   "pause"};
+    static const char* const names[] = {"menu",   "press", "answer", "choose", "set",      "pick",
+                                        "record", "row",   "cell",   "key",    "dblclick", "click",
+                                        "expect", "dump",  "pause",  "await"};
     QString text = QString::fromLatin1(names[static_cast<int>(action.verb)]);
     for (const QString& argument : action.arguments)
         text += QLatin1Char('|') + argument;
@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GoodLine{"record Last", "record|last", false}, GoodLine{"row 12", "row|12", false},
                     GoodLine{"row 2 Cheque", "row|2|Cheque", false},
                     GoodLine{"pause 250", "pause|250", false},
+                    GoodLine{"await /tmp/caja 2/listo", "await|/tmp/caja 2/listo", false},
                     GoodLine{"cell 3 Cuota 120.50", "cell|3|Cuota|120.50", false},
                     GoodLine{"key esc", "key|Esc", true}, GoodLine{"key ENTER", "key|Enter", true},
                     GoodLine{"dblclick", "dblclick", true}, GoodLine{"click PCan 2", "click|PCan|2", false},
@@ -85,20 +86,22 @@ TEST_P(BadLines, areRefusedNamingTheLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Script, BadLines,
-    testing::Values(
-        BadLine{"menu 1\nfly away", "línea 2: verbo desconocido «fly»"},
-        BadLine{"menu", "línea 1: «menu» no es una acción válida; se espera: menu N"},
-        BadLine{"menu tres", "línea 1: «menu tres»"}, BadLine{"menu 0", "línea 1:"},
-        BadLine{"menu 2 3", "línea 1:"}, BadLine{"press", "línea 1:"}, BadLine{"choose", "línea 1:"},
-        BadLine{"choose 0", "línea 1:"}, BadLine{"choose 1 dos", "línea 1:"},
-        BadLine{"choose \"sin cerrar", "línea 1:"}, BadLine{"choose \"\"", "línea 1:"},
-        BadLine{"choose \"a\" 2", "línea 1:"}, BadLine{"set", "línea 1:"},
-        BadLine{"pick Situación", "línea 1:"}, BadLine{"pick Situación x", "línea 1:"},
-        BadLine{"record up", "línea 1:"}, BadLine{"row -1", "línea 1:"}, BadLine{"pause", "línea 1:"},
-        BadLine{"pause -3", "línea 1:"}, BadLine{"cell 2", "línea 1:"}, BadLine{"key Space", "línea 1:"},
-        BadLine{"key", "línea 1:"}, BadLine{"dblclick 2", "línea 1:"}, BadLine{"click PCan", "línea 1:"},
-        BadLine{"click PCan 2 left", "línea 1:"}, BadLine{"expect", "línea 1:"},
-        BadLine{"dump all", "línea 1:"}, BadLine{"# heading\n\nmenu 1\r\n\r\npress\r\n", "línea 5:"}));
+    testing::Values(BadLine{"menu 1\nfly away", "línea 2: verbo desconocido «fly»"},
+                    BadLine{"menu", "línea 1: «menu» no es una acción válida; se espera: menu N"},
+                    BadLine{"menu tres", "línea 1: «menu tres»"}, BadLine{"menu 0", "línea 1:"},
+                    BadLine{"menu 2 3", "línea 1:"}, BadLine{"press", "línea 1:"},
+                    BadLine{"choose", "línea 1:"}, BadLine{"choose 0", "línea 1:"},
+                    BadLine{"choose 1 dos", "línea 1:"}, BadLine{"choose \"sin cerrar", "línea 1:"},
+                    BadLine{"choose \"\"", "línea 1:"}, BadLine{"choose \"a\" 2", "línea 1:"},
+                    BadLine{"set", "línea 1:"}, BadLine{"pick Situación", "línea 1:"},
+                    BadLine{"pick Situación x", "línea 1:"}, BadLine{"record up", "línea 1:"},
+                    BadLine{"row -1", "línea 1:"}, BadLine{"pause", "línea 1:"}, BadLine{"await", "línea 1:"},
+                    BadLine{"pause -3", "línea 1:"}, BadLine{"cell 2", "línea 1:"},
+                    BadLine{"key Space", "línea 1:"}, BadLine{"key", "línea 1:"},
+                    BadLine{"dblclick 2", "línea 1:"}, BadLine{"click PCan", "línea 1:"},
+                    BadLine{"click PCan 2 left", "línea 1:"}, BadLine{"expect", "línea 1:"},
+                    BadLine{"dump all", "línea 1:"},
+                    BadLine{"# heading\n\nmenu 1\r\n\r\npress\r\n", "línea 5:"}));
 
 TEST(Script, skipsCommentsAndBlankLinesAndKeepsLineNumbers)
 {

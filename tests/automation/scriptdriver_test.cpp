@@ -123,6 +123,18 @@ TEST_F(ScriptDriverTest, anAnswerThatDoesNotFitTheWaitEndsWithStatus4)
               QStringLiteral("[error] línea 2 «answer Retry»: no corresponde a la espera (AVISO: Hecho)"));
 }
 
+TEST_F(ScriptDriverTest, anAccessKeyThatDoesNotFitItsWaitIsNeverWrittenInClear)
+{
+    ScriptDriver& driver = play("answer gerencia\n");
+    FakeWait wait;
+    wait.accepts = false;
+    driver.act(wait.context(QStringLiteral("la clave de acceso"), WaitKind::AccessKey));
+    EXPECT_EQ(exits, QList<int>{4});
+    EXPECT_EQ(
+        lastLine(),
+        QStringLiteral("[error] línea 1 «answer ********»: no corresponde a la espera (la clave de acceso)"));
+}
+
 TEST_F(ScriptDriverTest, aWaitThatTakesNoAnswersEndsWithStatus4)
 {
     ScriptDriver& driver = play("menu 3\n");
@@ -403,9 +415,16 @@ TEST_F(ScreenActionsTest, dumpWritesWhatTheWindowsShow)
     auto* list = new QListWidget(&form);
     list->addItems({QStringLiteral("  uno"), QStringLiteral("  dos")});
     list->setObjectName(QStringLiteral("listauni"));
+    auto* key = new QLineEdit(QStringLiteral("gerencia"), &form);
+    key->setObjectName(QStringLiteral("Texto"));
+    key->setEchoMode(QLineEdit::Password);
+    auto* hidden = new QLineEdit(QStringLiteral("secreto"), &form);
+    hidden->setObjectName(QStringLiteral("Oculto"));
+    hidden->setEchoMode(QLineEdit::NoEcho);
     form.setLayout(new QVBoxLayout);
-    for (QWidget* widget : {static_cast<QWidget*>(label), static_cast<QWidget*>(field),
-                            static_cast<QWidget*>(button), static_cast<QWidget*>(list)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(label), static_cast<QWidget*>(field), static_cast<QWidget*>(button),
+          static_cast<QWidget*>(list), static_cast<QWidget*>(key), static_cast<QWidget*>(hidden)})
         form.layout()->addWidget(widget);
     showAndActivate(form);
 
@@ -416,6 +435,11 @@ TEST_F(ScreenActionsTest, dumpWritesWhatTheWindowsShow)
     EXPECT_TRUE(lines.contains(QStringLiteral("[dump] field Nombre = Ana")));
     EXPECT_TRUE(lines.contains(QStringLiteral("[dump] button [Termina]")));
     EXPECT_TRUE(lines.contains(QStringLiteral("[dump] list listauni | 1 uno | 2 dos")));
+    // A field that hides what is typed is written as it shows it.
+    EXPECT_TRUE(lines.contains(QStringLiteral("[dump] field Texto = ********")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("[dump] field Oculto = ")));
+    EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("gerencia")));
+    EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("secreto")));
     EXPECT_EQ(lastLine(), QStringLiteral("[wait] pantalla"));
 }
 

@@ -1,7 +1,9 @@
 #include "testdatabase.h"
 
+#include "damagedfile.h"
 #include "db/usersfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,7 +23,17 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumber)
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumberAndLeavesItAsItIs)
 {
     QTemporaryDir dir;
     QByteArray jetHeader(64, '\0');
@@ -29,26 +41,82 @@ TEST(DatabaseOpen, RefusesWhatIsNotOneOfOurDatabasesWithTheEngineNumber)
     writeFile(dir.filePath(QStringLiteral("Viejo.mdb")), jetHeader);
     writeFile(dir.filePath(QStringLiteral("Texto.mdb")),
               "esto no es una base de datos, es un texto cualquiera");
+    writeFile(dir.filePath(QStringLiteral("Vacio.mdb")), QByteArray());
+    writeFile(dir.filePath(QStringLiteral("Corto.mdb")), "SQLite");
 
     const struct
     {
         const char* file;
         int number;
         const char* mentions;
+        Database::FileKind kind;
     } cases[] = {
-        {"NoExiste.mdb", jeterror::FileNotFound, "NoExiste.mdb"},
-        {"Viejo.mdb", jeterror::UnrecognizedFormat, "Jet"},
-        {"Texto.mdb", jeterror::UnrecognizedFormat, "Texto.mdb"},
+        {"NoExiste.mdb", jeterror::FileNotFound, "NoExiste.mdb", Database::FileKind::Missing},
+        {"Viejo.mdb", jeterror::UnrecognizedFormat, "Jet", Database::FileKind::Jet},
+        {"Texto.mdb", jeterror::UnrecognizedFormat, "Texto.mdb", Database::FileKind::Foreign},
+        {"Vacio.mdb", jeterror::UnrecognizedFormat, "empty", Database::FileKind::Empty},
+        {"Corto.mdb", jeterror::UnrecognizedFormat, "Corto.mdb", Database::FileKind::Foreign},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.filePath(QString::fromUtf8(c.file));
+        const QByteArray before = contentOf(path);
+        EXPECT_EQ(Database::fileKind(path), c.kind);
         DbError error;
-        const auto database = Database::open(dir.filePath(QString::fromUtf8(c.file)), {}, error);
-        EXPECT_EQ(database, nullptr) << c.file;
-        EXPECT_EQ(error.number, c.number) << c.file;
+        const auto database = Database::open(path, {}, error);
+        EXPECT_EQ(database, nullptr);
+        EXPECT_EQ(error.number, c.number);
         EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.mentions)))
             << error.description.toStdString();
+        EXPECT_EQ(contentOf(path), before);
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("NoExiste.mdb"))));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4);
+}
+
+namespace {
+
+// A database of its own, closed again, with a table of `rows` notes that take several pages.
+QString databaseWithNotes(const QTemporaryDir& dir, int rows)
+{
+    const QString path = dir.filePath(QStringLiteral("Notas.mdb"));
+    DbError error;
+    auto database = Database::create(path, error);
+    EXPECT_TRUE(error.ok()) << error.description.toStdString();
+    FieldDef text;
+    text.name = QStringLiteral("Texto");
+    text.type = jettype::Text;
+    text.size = 200;
+    EXPECT_TRUE(database->createTables({TableDef{QStringLiteral("Notas"), {text}, {}}}).ok());
+    Transaction transaction(*database);
+    for (int i = 0; i < rows; ++i)
+        database->execute(QStringLiteral("INSERT INTO Notas (Texto) VALUES (?)"),
+                          {QStringLiteral("nota %1 ").arg(i).repeated(12)});
+    EXPECT_TRUE(transaction.commit().ok());
+    return path;
+}
+
+} // namespace
+
+TEST(DatabaseQuickCheck, FindsDamagedPagesAndNothingInAGoodFile)
+{
+    QTemporaryDir dir;
+    const QString path = databaseWithNotes(dir, 300);
+    DbError error;
+    {
+        auto database = Database::open(path, {}, error);
+        ASSERT_TRUE(database) << error.description.toStdString();
+        EXPECT_TRUE(database->quickCheck(5000).ok());
+    }
+    quelmar::testsupport::damageLastPages(path, 2);
+    auto database = Database::open(path, {}, error);
+    ASSERT_TRUE(database) << error.description.toStdString();
+    const DbError found = database->quickCheck(5000);
+    EXPECT_EQ(found.number, jeterror::CorruptDatabase);
+    EXPECT_TRUE(found.description.contains(QStringLiteral("Quick check: ")))
+        << found.description.toStdString();
+    // Without time to look, nothing is said.
+    EXPECT_TRUE(database->quickCheck(0).ok());
 }
 
 TEST(DatabaseOpen, KeepsTheUsersFileWhileOpenAndHonoursExclusiveUse)
@@ -181,6 +249,82 @@ TEST(DatabaseCounters, ALockHeldByAnotherProgramIsALockError)
     other->rollback();
     EXPECT_TRUE(fixture.db().takeCounter(QStringLiteral("CDT"), value).ok());
     EXPECT_EQ(value, 42);
+}
+
+// A parameters table whose Secuen numbers a row added without one within its Clase; and a table of notes.
+QList<TableDef> numberedTables()
+{
+    const auto field = [](const char* name, int type, int size = 0) {
+        FieldDef def;
+        def.name = QString::fromUtf8(name);
+        def.type = type;
+        def.size = size;
+        return def;
+    };
+    TableDef parametros;
+    parametros.name = QStringLiteral("Parametros");
+    parametros.fields = {field("Clase", jettype::Text, 20), field("Secuen", jettype::Long),
+                         field("Nombre", jettype::Text, 50), field("Clave", jettype::Text, 20),
+                         field("Contenido", jettype::Text, 255)};
+    parametros.fields[1].numberedWithin = QStringLiteral("Clase");
+    TableDef notas;
+    notas.name = QStringLiteral("Notas");
+    notas.fields = {field("Texto", jettype::Memo), field("Orden", jettype::Long)};
+    notas.fields[1].numberedWithin = QStringLiteral("Texto");
+    return {parametros, notas};
+}
+
+TEST(DatabaseStructure, AnOlderDatabaseGetsWhatItLacksAndANewRowItsPlaceInItsGroup)
+{
+    TestDatabase fixture;
+    const QString places =
+        QStringLiteral("SELECT Clase, Secuen, Nombre FROM Parametros ORDER BY Clase, Secuen");
+    // Made before the numbering: a row added without its place has none.
+    fixture.exec(QStringLiteral("INSERT INTO Parametros (Clase, Nombre) VALUES ('P', 'Sin lugar')"));
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Count(*) FROM Parametros WHERE Secuen Is Null")),
+              QStringLiteral("1"));
+    fixture.exec(QStringLiteral("DELETE FROM Parametros WHERE Secuen Is Null"));
+    const QString before = fixture.rows(places);
+
+    ASSERT_FALSE(fixture.db().ensureTables(numberedTables()));
+    EXPECT_TRUE(fixture.db().hasTable(QStringLiteral("Notas")));
+    EXPECT_EQ(
+        fixture.rows(QStringLiteral("SELECT FieldName FROM MSysFields WHERE TableName = 'Notas' ORDER BY "
+                                    "Position")),
+        QStringLiteral("Texto\nOrden"));
+    EXPECT_EQ(fixture.rows(places), before); // the rows there keep their places
+
+    // Added as the grid adds rows (the place is not among its fields), and by a statement.
+    auto grid = fixture.open(QStringLiteral("SELECT Nombre, Clase FROM Parametros WHERE Clase = 'P'"),
+                             RecordsetType::Dynaset);
+    ASSERT_FALSE(grid->addNew());
+    ASSERT_FALSE(grid->setValue(QStringLiteral("Nombre"), QStringLiteral("Decodificador")));
+    ASSERT_FALSE(grid->setValue(QStringLiteral("Clase"), QStringLiteral("P")));
+    ASSERT_FALSE(grid->update());
+    fixture.exec(QStringLiteral("INSERT INTO Parametros (Clase, Nombre) VALUES ('Nueva', 'Primera')"));
+    fixture.exec(
+        QStringLiteral("INSERT INTO Parametros (Clase, Secuen, Nombre) VALUES ('Nueva', 7, 'Dada')"));
+    fixture.exec(QStringLiteral("INSERT INTO Parametros (Clase, Nombre) VALUES ('Nueva', 'Tras la dada')"));
+    const qint64 lastOfP =
+        fixture
+            .rows(QStringLiteral("SELECT Max(Secuen) FROM Parametros WHERE Clase = 'P' AND Nombre <> "
+                                 "'Decodificador'"))
+            .toLongLong();
+    EXPECT_EQ(fixture.rows(QStringLiteral("SELECT Secuen FROM Parametros WHERE Nombre = 'Decodificador'"))
+                  .toLongLong(),
+              lastOfP + 1);
+    EXPECT_EQ(
+        fixture.rows(QStringLiteral("SELECT Nombre, Secuen FROM Parametros WHERE Clase = 'Nueva' ORDER BY "
+                                    "Secuen")),
+        QStringLiteral("Primera|1\nDada|7\nTras la dada|8"));
+
+    // Up to date, it writes nothing: not even another workstation's lock stops it.
+    DbError error;
+    auto other = Database::open(fixture.path(), {}, error);
+    ASSERT_TRUE(other);
+    ASSERT_FALSE(other->beginTransaction());
+    EXPECT_FALSE(fixture.db().ensureTables(numberedTables()));
+    other->rollback();
 }
 
 TEST(DatabaseStructure, ListsTablesAndStoredQueriesAndTheCatalogue)

@@ -127,6 +127,43 @@ TEST(RecordsetEdit, AddsNewRowsWithRealDefaultsOnly)
     quelmar::Clock::setToday({});
 }
 
+TEST(RecordsetEdit, NewRowsTakeTheDefaultsOfTheFieldsTheStatementLeavesOut)
+{
+    quelmar::Clock::setToday(QDate(2026, 12, 10));
+    TestDatabase fixture;
+    // The date of registration is not among the fields captured: the engine still gives it its Date().
+    auto rows = fixture.open(QStringLiteral("SELECT Nombre FROM Clientes"), RecordsetType::Dynaset);
+    ASSERT_TRUE(rows->addNew().ok());
+    ASSERT_TRUE(rows->setValue(0, QStringLiteral("Sin Fecha")).ok());
+    ASSERT_TRUE(rows->update().ok()) << rows->lastError().description.toStdString();
+    EXPECT_EQ(fixture.rows(QStringLiteral(
+                  "SELECT Unidades, [Fecha de Alta], Activo FROM Clientes WHERE Nombre = 'Sin Fecha'")),
+              QStringLiteral("1|2026-12-10|true"));
+    // A field the statement has keeps what the row was given, even an empty value over its default.
+    auto captured =
+        fixture.open(QStringLiteral("SELECT Nombre, [Fecha de Alta] FROM Clientes"), RecordsetType::Dynaset);
+    ASSERT_TRUE(captured->addNew().ok());
+    ASSERT_TRUE(captured->setValue(0, QStringLiteral("Fecha Vacía")).ok());
+    ASSERT_TRUE(captured->setValue(1, QVariant()).ok());
+    ASSERT_TRUE(captured->update().ok()) << captured->lastError().description.toStdString();
+    EXPECT_EQ(
+        fixture.rows(QStringLiteral("SELECT [Fecha de Alta] FROM Clientes WHERE Nombre = 'Fecha Vacía'")),
+        QString());
+    // A catalogue without the default (an office made before it had one) adds rows as before.
+    fixture.exec(QStringLiteral("UPDATE MSysFields SET DefaultValue = '' WHERE TableName = 'Clientes' AND "
+                                "FieldName = 'Fecha de Alta'"));
+    fixture.db().reloadCatalogue();
+    auto older = fixture.open(QStringLiteral("SELECT Nombre FROM Clientes"), RecordsetType::Dynaset);
+    ASSERT_TRUE(older->addNew().ok());
+    ASSERT_TRUE(older->setValue(0, QStringLiteral("Oficina Antigua")).ok());
+    ASSERT_TRUE(older->update().ok()) << older->lastError().description.toStdString();
+    EXPECT_EQ(
+        fixture.rows(QStringLiteral("SELECT Count(*) FROM Clientes WHERE Nombre = 'Oficina Antigua' AND "
+                                    "[Fecha de Alta] Is Null")),
+        QStringLiteral("1"));
+    quelmar::Clock::setToday({});
+}
+
 TEST(RecordsetEdit, RefusesBadValuesWithTheEngineErrorAndWritesNothing)
 {
     TestDatabase fixture;
@@ -134,7 +171,12 @@ TEST(RecordsetEdit, RefusesBadValuesWithTheEngineErrorAndWritesNothing)
         fixture.open(QStringLiteral("SELECT Nombre, Unidades, [Fecha de Alta] FROM Clientes ORDER BY Clave"),
                      RecordsetType::Dynaset);
     ASSERT_TRUE(rows->edit().ok());
-    EXPECT_EQ(rows->setValue(1, QStringLiteral("muchas")).number, jeterror::DataTypeConversion);
+    const DbError conversion = rows->setValue(1, QStringLiteral("muchas"));
+    EXPECT_EQ(conversion.number, jeterror::DataTypeConversion);
+    // The description names the field, so that the message built from it says which one to correct.
+    EXPECT_TRUE(conversion.description.contains(QStringLiteral("'Unidades'")))
+        << conversion.description.toStdString();
+    EXPECT_EQ(rows->setValue(1, 40000).number, jeterror::DataTypeConversion);
     EXPECT_EQ(rows->setValue(2, QStringLiteral("31-02-99")).number, jeterror::DataTypeConversion);
     ASSERT_TRUE(rows->setValue(2, QStringLiteral("10-Dic-2026")).ok());
     EXPECT_EQ(rows->value(2).toDate(), QDate(2026, 12, 10));

@@ -1,13 +1,17 @@
 // The presentation engine on a demonstration office: loading, the panel, capture, editing and deletion.
 #include "engine/officefixture.h"
 
+#include "core/clock.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
 #include "engine/panelview.h"
+#include "panels/keyboard.h"
 #include "panels/mainform.h"
+#include "panels/memobox.h"
 #include "session/session.h"
 #include "session/sessiondatabase.h"
+#include "shell/accesskeys.h"
 #include "subscribers/demooffice.h"
 
 #include <QAbstractButton>
@@ -15,6 +19,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -224,6 +229,51 @@ TEST_F(EngineTest, aDuplicateKeyIsTranslatedAndCorrected)
               QStringLiteral("Agua"));
 }
 
+TEST_F(EngineTest, aValueTheDatabaseCannotConvertIsCorrectedNeverLostInSilence)
+{
+    // A catalogue that calls a numbered key text: the panel's check lets letters through and the database
+    // refuses them with a conversion error (3421).
+    db::Database& database = *session.database.CurrentDatabase;
+    db::TableDef folios;
+    folios.name = QStringLiteral("Folios");
+    db::FieldDef number;
+    number.name = QStringLiteral("Numero");
+    number.type = db::jettype::Long;
+    number.autoNumber = true;
+    db::FieldDef note;
+    note.name = QStringLiteral("Nota");
+    note.type = db::jettype::Text;
+    note.size = 40;
+    folios.fields = {number, note};
+    ASSERT_FALSE(database.createTables({folios}));
+    ASSERT_FALSE(database.execute(QStringLiteral(
+        "UPDATE MSysFields SET Type = 10, [Size] = 10 WHERE TableName = 'Folios' AND FieldName = 'Numero'")));
+    database.reloadCatalogue();
+
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Numero"), QStringLiteral("A-1"));
+        type(QStringLiteral("Nota"), QStringLiteral("primera"));
+        press(QStringLiteral("&Termina"));
+    });
+    user.answer(QStringLiteral("Yes")); // Desea corregirlo?
+    user.then([this](const WaitContext&) {
+        type(QStringLiteral("Numero"), QStringLiteral("15"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Folios"),
+          QStringLiteral("SELECT Numero, Nota FROM Folios"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    const QString shown = transcript(QStringLiteral("question")).join(QLatin1Char('\n'));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Aviso de Error: Se presenta el error: 3421")));
+    EXPECT_TRUE(shown.contains(
+        QStringLiteral("Dato de Fecha ó Numérico con error.  Revise y corrija / Desea corregirlo?")))
+        << shown.toStdString();
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(session.engine.SavedCount, 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Nota FROM Folios WHERE Numero = 15")).toString(),
+              QStringLiteral("primera"));
+}
+
 TEST_F(EngineTest, aRecordLockedByAnotherProgramIsRetriedThenAskedAndNothingIsWritten)
 {
     // Another program holds a write transaction on the same file.
@@ -269,6 +319,69 @@ TEST_F(EngineTest, aClassifierFieldOffersItsClassAndSavesTheChosenName)
     EXPECT_EQ(session.codes.EngineStatus, 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Tipo FROM Gastos WHERE Descripción = 'Gasolina'")).toString(),
               QStringLiteral("Combustible"));
+}
+
+TEST_F(EngineTest, aNewRecordShowsTheDefaultsOfItsFieldsAndWritesThem)
+{
+    Clock::setToday(QDate(2026, 12, 10));
+    QString shownDate;
+    user.then([this, &shownDate](const WaitContext&) {
+        auto* date = qobject_cast<QLineEdit*>(field(QStringLiteral("Fecha")));
+        ASSERT_NE(date, nullptr);
+        shownDate = date->text();
+        type(QStringLiteral("Descripción"), QStringLiteral("Gasolina"));
+        type(QStringLiteral("Monto"), QStringLiteral("350"));
+        type(QStringLiteral("Comprobante"), QStringLiteral("F-DEF"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Gastos"),
+          QStringLiteral("SELECT Descripción, Monto, Comprobante, Fecha FROM Gastos"));
+    Clock::setToday({});
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(shownDate, QStringLiteral("10-Dic-2026"));
+    EXPECT_EQ(session.engine.SavedCount, 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Fecha FROM Gastos WHERE Comprobante = 'F-DEF'")).toDate(),
+              QDate(2026, 12, 10));
+}
+
+TEST_F(EngineTest, typedKeysAreRefusedAsTheFieldsTypeAndSizeSay)
+{
+    QMap<QString, QString> held;
+    QString memoText;
+    const QString observation = QString(1200, QLatin1Char('o')) + QStringLiteral(" fin");
+    user.then([&](const WaitContext&) {
+        const QList<std::pair<QString, QString>> typed = {
+            {QStringLiteral("Nombre"), QString(80, QLatin1Char('n'))}, // a text of 50 characters
+            {QStringLiteral("Contrato"), QStringLiteral("12ab-34")},   // a whole number
+            {QStringLiteral("Unidades"), QStringLiteral("7.5x")},      // a whole number
+            {QStringLiteral("Poste"), QString(300, QLatin1Char('p'))}, // a text of 10 characters
+            {QStringLiteral("Vencimiento"), QStringLiteral("10-Dic-2026!")},
+        };
+        for (const auto& [name, text] : typed) {
+            panels::keyboard::replaceText(field(name), text);
+            held.insert(name, qobject_cast<QLineEdit*>(field(name))->text());
+        }
+        panels::keyboard::replaceText(field(QStringLiteral("Contrato")), QString(300, QLatin1Char('9')));
+        held.insert(QStringLiteral("Contrato largo"),
+                    qobject_cast<QLineEdit*>(field(QStringLiteral("Contrato")))->text());
+        auto* memo = qobject_cast<panels::MemoBox*>(field(QStringLiteral("Observaciones")));
+        ASSERT_NE(memo, nullptr);
+        panels::keyboard::replaceText(memo, observation);
+        memoText = memo->text();
+        press(QStringLiteral("&Cancela"));
+    });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra"),
+          QStringLiteral(
+              "SELECT Nombre, Contrato, Unidades, Poste, Vencimiento, Observaciones FROM Suscriptores"));
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(held.value(QStringLiteral("Nombre")), QString(50, QLatin1Char('n')));
+    EXPECT_EQ(held.value(QStringLiteral("Contrato")), QStringLiteral("1234"));
+    EXPECT_EQ(held.value(QStringLiteral("Unidades")), QStringLiteral("75"));
+    EXPECT_EQ(held.value(QStringLiteral("Poste")), QString(10, QLatin1Char('p')));
+    EXPECT_EQ(held.value(QStringLiteral("Vencimiento")), QStringLiteral("10-Dic-2026"));
+    // No masked field holds more than a text field can.
+    EXPECT_EQ(held.value(QStringLiteral("Contrato largo")), QString(255, QLatin1Char('9')));
+    EXPECT_EQ(memoText, observation);
 }
 
 TEST_F(EngineTest, captureCancelledWritesNothing)

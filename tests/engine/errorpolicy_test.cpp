@@ -128,6 +128,26 @@ TEST(DecideInteractiveTest, AccessErrorsOutsideTheApplicationDirectoryChangeToIt
             << number;
 }
 
+TEST(DecideInteractiveTest, AConversionErrorIsNeverSilentAndLetsTheUserCorrect)
+{
+    // A number or a date the field cannot hold: the translated question, whatever the description names.
+    const std::pair<const char*, const char*> cases[] = {
+        {"Data type conversion error in field 'Contrato'.",
+         "[Yes/No] {Se presenta el error: 3421   Contrato\r\nDato de Fecha ó Numérico con error.  Revise y "
+         "corrija\r\nDesea corregirlo?} -> continue / end; title {Aviso de Error}; critical icon"},
+        {"Data type conversion error.",
+         "[Yes/No] {Se presenta el error: 3421   \r\nDato de Fecha ó Numérico con error.  Revise y "
+         "corrija\r\nDesea corregirlo?} -> continue / end; title {Aviso de Error}; critical icon"},
+    };
+    for (const auto& [description, expected] : cases) {
+        HandlerContext context;
+        context.description = QString::fromUtf8(description);
+        LockRetries retries;
+        EXPECT_EQ(describe(decideInteractive(3421, context, retries)), QString::fromUtf8(expected))
+            << description;
+    }
+}
+
 TEST(DecideInteractiveTest, UndefinedErrorShowsEveryErrorTheEngineCollected)
 {
     HandlerContext context;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace quelmar::engine {
 namespace {
 
@@ -146,6 +148,45 @@ TEST(CheckPanelFieldTest, NumbersAreCleanedAndMustBeNumbers)
          "TASA   Admite solo valores numéricos, con decimales"},
         {definition(jettype::Double), "Tasa", "nan", masked, "",
          "TASA   Admite solo valores numéricos, con decimales"},
+    });
+}
+
+TEST(CheckPanelFieldTest, NumbersMustFitTheRangeOfTheFieldsType)
+{
+    const int masked = capturekind::MaskedField;
+    const char* contract =
+        "El dato: Contrato debe ser un número entre -2,147,483,648 y 2,147,483,647.  Corrija el "
+        "número ó cancele la operación";
+    expectChecks({
+        {definition(jettype::Byte), "Canal", "255", masked, "#0", ""},
+        {definition(jettype::Byte), "Canal", "256", masked, "#0",
+         "El dato: Canal debe ser un número entre 0 y 255.  Corrija el número ó cancele la operación"},
+        {definition(jettype::Integer), "Unidades", "-32,768", masked, "#,##0", ""},
+        {definition(jettype::Integer), "Unidades", "32768", masked, "#,##0",
+         "El dato: Unidades debe ser un número entre -32,768 y 32,767.  Corrija el número ó cancele la "
+         "operación"},
+        {definition(jettype::Long, true, ">0"), "Contrato", "2147483647", masked, "###,###,##0", ""},
+        {definition(jettype::Long, true, ">0"), "Contrato", "2147483648", masked, "###,###,##0", contract},
+        {definition(jettype::Long, true, ">0"), "Contrato", "99,999,999,999", masked, "###,###,##0",
+         contract},
+        {definition(jettype::Long), "[Ticket]", "-2147483649", masked, "",
+         "El dato: Ticket debe ser un número entre -2,147,483,648 y 2,147,483,647.  Corrija el número ó "
+         "cancele la operación"},
+        {definition(jettype::Currency, false, ">0"), "Monto", "$922,337,203,685,477.5807", masked, "", ""},
+        {definition(jettype::Currency, false, ">0"), "Monto", "922337203685477.5808", masked, "",
+         "El dato: Monto debe ser un número entre -922,337,203,685,477.5807 y 922,337,203,685,477.5807.  "
+         "Corrija el número ó cancele la operación"},
+        {definition(jettype::Single), "Peso", "340282300000000000000000000000000000000", masked, "", ""},
+        {definition(jettype::Single), "Peso", "-340282400000000000000000000000000000000", masked, "",
+         "El dato: Peso debe ser un número entre -3.402823E38 y 3.402823E38.  Corrija el número ó cancele "
+         "la operación"},
+        {definition(jettype::Double), "Tasa", ("1" + std::string(309, '0')).c_str(), masked, "",
+         "El dato: Tasa debe ser un número entre -1.79769313486231E308 y 1.79769313486231E308.  Corrija el "
+         "número ó cancele la operación"},
+        // The range comes before the field's own rule, whose bound the number may well pass.
+        {definition(jettype::Integer, false, "<100"), "Unidades", "-40000", masked, "",
+         "El dato: Unidades debe ser un número entre -32,768 y 32,767.  Corrija el número ó cancele la "
+         "operación"},
     });
 }
 

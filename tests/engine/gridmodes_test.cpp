@@ -2,6 +2,8 @@
 // editing and adding in place with their checks, and the lists.
 #include "engine/officefixture.h"
 
+#include "core/errormessages.h"
+#include "db/database.h"
 #include "engine/bdats.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
@@ -188,6 +190,30 @@ TEST_F(GridModesTest, refusedValuesAreCorrectedOrUndone)
         QStringLiteral("No se pudieron registrar los Datos / Importe del gasto")));
     EXPECT_DOUBLE_EQ(scalar(QStringLiteral("SELECT Monto FROM Gastos ORDER BY Fecha")).toDouble(), amount);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Monto < 0")).toInt(), 0);
+}
+
+TEST_F(GridModesTest, aRowThatAnotherWorkstationKeepsLockedIsToldInSpanish)
+{
+    const QString statement = QStringLiteral("SELECT Cheque, Descripción, Monto FROM Gastos ORDER BY Fecha");
+    db::DbError error;
+    // Another workstation is in the middle of a write on the same file.
+    auto other = db::Database::open(session.database.CurrentDatabase->path(), {}, error);
+    ASSERT_NE(other, nullptr) << error.description.toStdString();
+    ASSERT_TRUE(other->beginTransaction().ok());
+    onGrid([this] {
+        EXPECT_TRUE(typeInto(0, QStringLiteral("Cheque"), QStringLiteral("4711")));
+        view().setCurrent(1, 0);
+        termina();
+    });
+    user.answer(QStringLiteral("Cancel"));
+    BDats(session, QStringLiteral("TabEdi"), 2, QStringLiteral("Cheques"), statement);
+    other->rollback();
+    const QString shown = transcript(QStringLiteral("question")).join(u'\n');
+    EXPECT_TRUE(shown.contains(QStringLiteral("No se pudieron registrar los Datos / ") +
+                               errormessages::forNumber(db::jeterror::RecordLocked)))
+        << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("locked"))) << shown.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Cheque = '4711'")).toInt(), 0);
 }
 
 TEST_F(GridModesTest, aNewRowTakesTheFixedValuesAndLocksTheirColumns)

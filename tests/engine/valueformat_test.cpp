@@ -64,6 +64,9 @@ TEST(FormatValueTest, OtherPatternsAndNamedFormats)
         {-999999.5, "###,##0", "-1,000,000"},
         {1234.5, "Currency", "$1,234.50"},
         {-3, "currency", "-$3.00"},
+        // The largest amounts keep their decimals beyond the 15 significant digits.
+        {500000000000000.0, "Currency", "$500,000,000,000,000.00"},
+        {-922337203685477.0, "Currency", "-$922,337,203,685,477.00"},
         {1234.5, "Standard", "1,234.50"},
         {-1234.5, "Standard", "-1,234.50"},
         {0.004, "Standard", "0.00"},

@@ -278,12 +278,21 @@ TEST_F(DailyIncomeTest, ADayWithoutPaymentsShowsOnlyThatThereAreNone)
     EXPECT_TRUE(shown.at(2).startsWith(u"[menu] QUELMAR"_s));
 }
 
-TEST_F(DailyIncomeTest, APaymentsTableThatCannotBeReadShowsNoCount)
+TEST_F(DailyIncomeTest, APaymentsTableThatCannotBeReadIsToldAndLogged)
 {
     makeOffice(false);
-    const QStringList shown = dailyIncomeOf(u"09-Dic-2026"_s, false);
-    ASSERT_EQ(shown.size(), 2) << shown.join(u'\n').toStdString();
-    EXPECT_TRUE(shown.at(1).startsWith(u"[menu] QUELMAR"_s));
+    const QStringList shown = dailyIncomeOf(u"09-Dic-2026"_s, true);
+    ASSERT_EQ(shown.size(), 3) << shown.join(u'\n').toStdString();
+    EXPECT_EQ(shown.at(1), u"[message] Quelmar: Ha ocurrido un error.  Conviene que grabe y anote el tipo de "
+                           u"problema:  /  4  No se encuentra una tabla o consulta en la Base de Datos.  "
+                           u"Revise que la Base de Datos sea la de este Programa. [Aceptar]"_s);
+    EXPECT_TRUE(shown.at(2).startsWith(u"[menu] QUELMAR"_s));
+    const QStringList log = fileLines(u"Que_Err.log"_s);
+    ASSERT_EQ(log.size(), 2) << log.join(u'\n').toStdString();
+    EXPECT_TRUE(
+        log.at(1).startsWith(u" 3078\tThe Microsoft Jet database engine cannot find the input table or "
+                             u"query 'Pagos'."_s))
+        << log.at(1).toStdString();
 }
 
 } // namespace

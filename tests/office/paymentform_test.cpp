@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -484,33 +485,22 @@ TEST_F(PaymentFormTest, CancelledSubscriberCannotPay)
     EXPECT_EQ(situation(), u"Baja"_s);
 }
 
-struct ExpiredCase
-{
-    const char* name;
-    int line; // the line paid
-    QString answer;
-    QString situationAfter;
-};
-
-class ExpiredSubscriber : public PaymentFormTest, public ::testing::WithParamInterface<ExpiredCase>
+class ExpiredSubscriber : public PaymentFormTest, public ::testing::WithParamInterface<int>
 {
 };
 
-TEST_P(ExpiredSubscriber, IsConnectedOnlyByAnAcceptedRentPayment)
+// The form only asks: the connection of an expired subscriber who pays rent is written by the payment, in its
+// transaction (payments_test), never while the form is open or after it was cancelled.
+TEST_P(ExpiredSubscriber, IsNotChangedByTheForm)
 {
-    const ExpiredCase& c = GetParam();
     loadSubscriber(u"Vencido"_s, u"Otra"_s);
-    onForm([this, &c] { click(c.line); }, c.answer);
+    onForm([this] { click(GetParam()); });
     ask();
-    EXPECT_EQ(situation(), c.situationAfter);
+    EXPECT_EQ(session.codes.CommandCode, -1);
+    EXPECT_EQ(situation(), u"Vencido"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(PaymentForm, ExpiredSubscriber,
-                         ::testing::Values(ExpiredCase{"RentOneTwo", 1, u"Acepta"_s, u"Conectado"_s},
-                                           ExpiredCase{"RentThreeFour", 2, u"Acepta"_s, u"Conectado"_s},
-                                           ExpiredCase{"OtherConcept", 3, u"Acepta"_s, u"Vencido"_s},
-                                           ExpiredCase{"Cancelled", 1, u"Cancela"_s, u"Vencido"_s}),
-                         caseName<ExpiredCase>);
+INSTANTIATE_TEST_SUITE_P(PaymentForm, ExpiredSubscriber, ::testing::Values(1, 2, 3));
 
 class BadPrice : public PaymentFormTest, public ::testing::WithParamInterface<QString>
 {
@@ -540,6 +530,79 @@ TEST_P(BadPrice, IsReportedAndNothingIsChargedUntilAValidPriceIsTyped)
 }
 
 INSTANTIATE_TEST_SUITE_P(PaymentForm, BadPrice, ::testing::Values(u"abc"_s, u"-5"_s, u""_s, u"12x"_s));
+
+struct OutOfRange
+{
+    const char* name;
+    QString price;    // typed into line 3 ("Cable adicional") before its clicks
+    int clicks;       // clicks on line 3
+    QString price4;   // typed into line 4 before its one click; empty: line 4 not paid
+    QString total3;   // line 3's total afterwards
+    QString quantity; // line 3's quantity afterwards
+    int messages;     // the price messages shown
+    bool accepted;    // "&Acepta" is taken: what the form holds is in range
+};
+
+class AmountOutOfRange : public PaymentFormTest, public ::testing::WithParamInterface<OutOfRange>
+{
+};
+
+// Money has the range of the currency type (±922,337,203,685,477.5807): a price, a line total or a total
+// beyond it is refused with the price message, and the form never shows or hands on an amount it cannot keep.
+TEST_P(AmountOutOfRange, IsRefusedWithThePriceMessage)
+{
+    const OutOfRange& c = GetParam();
+    const QString message =
+        u"Quelmar: Cable adicional tiene un precio unitario fuera de rango.  El precio, el "
+        u"total de la línea y el total a pagar no pueden pasar de $922,337,203,685,477.58: "
+        u"corrija el precio o la cantidad."_s;
+    loadSubscriber(u"Conectado"_s);
+    user.then([this, &c](const WaitContext& context) {
+        if (!c.price4.isEmpty()) {
+            typePrice(4, c.price4);
+            click(4);
+        }
+        typePrice(3, c.price);
+        for (int i = 0; i < c.clicks; ++i)
+            click(3);
+        EXPECT_EQ(pagos().lineTotalLabel(3)->text(), c.total3);
+        EXPECT_EQ(pagos().quantityLabel(3)->text(), c.quantity);
+        EXPECT_FALSE(pagos().totalLabel()->text().contains(u"inf"_s))
+            << pagos().totalLabel()->text().toStdString();
+        EXPECT_TRUE(context.respond(u"answer"_s, u"Acepta"_s));
+        if (!c.accepted) {
+            EXPECT_EQ(session.codes.TableCommand, 0); // the form still waits
+            EXPECT_TRUE(context.respond(u"answer"_s, u"Cancela"_s));
+        }
+    });
+    for (int i = 0; i < c.messages; ++i)
+        user.answer(u"OK"_s);
+    ask();
+    EXPECT_TRUE(user.actions.isEmpty());
+    EXPECT_EQ(user.waits.mid(1), QStringList(c.messages, message));
+    EXPECT_EQ(session.codes.CommandCode, c.accepted ? -1 : -2);
+    for (const QString& record : std::as_const(session.payments.PaidLines)) {
+        const std::optional<PaidLine> paid = splitPaidLine(record);
+        if (paid) {
+            EXPECT_LE(std::fabs(paid->lineTotal.toDouble()), 922337203685477.5807) << record.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PaymentForm, AmountOutOfRange,
+    ::testing::Values(
+        // A price beyond the range: told on leaving the box, on the click and on accepting; nothing charged.
+        OutOfRange{"TwentyDigits", u"99999999999999999999"_s, 1, QString(), u"$0.00"_s, u"1"_s, 3, false},
+        OutOfRange{"JustAbove", u"922,337,203,685,478"_s, 1, QString(), u"$0.00"_s, u"1"_s, 3, false},
+        OutOfRange{"Huge", u"1e308"_s, 1, QString(), u"$0.00"_s, u"1"_s, 3, false},
+        // A price in range whose line total is not: the second click is not taken.
+        OutOfRange{"LineTotal", u"500,000,000,000,000"_s, 2, QString(), u"$500,000,000,000,000.00"_s, u"1"_s,
+                   1, true},
+        // Two lines in range whose sum is not: the click that would pass it is not taken.
+        OutOfRange{"Total", u"500,000,000,000,000"_s, 1, u"500,000,000,000,000"_s, u"$0.00"_s, u"0"_s, 1,
+                   true}),
+    caseName<OutOfRange>);
 
 TEST_F(PaymentFormTest, ChangedPriceChangesTheLineTotalAtOnce)
 {

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,27 @@ protected:
         QFile file(m_folder.filePath(u"Avisos.txt"_s));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content.toUtf8());
+    }
+
+    // Another workstation: a connection of its own to the office's database file.
+    std::unique_ptr<db::Database> otherWorkstation()
+    {
+        db::DbError error;
+        auto other = db::Database::open(session.database.CurrentDatabase->path(), {}, error);
+        EXPECT_TRUE(other) << error.description.toStdString();
+        return other;
+    }
+
+    // A write of another workstation; its error (none when it went through).
+    static db::DbError writeElsewhere(db::Database& other)
+    {
+        return other.execute(u"UPDATE Gastos SET Comprobante = 'Otra caja' WHERE Comprobante Is Null"_s);
+    }
+
+    QString errorLog()
+    {
+        QFile file(m_folder.filePath(u"Que_Err.log"_s));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
     QString receiptFile()
@@ -330,6 +352,186 @@ TEST_F(PaymentTest, aKeyThatIsNotANumberOrNoSubscriberRecordsNothing)
     EXPECT_EQ(user.waits.size(), 2); // the two messages; no payment form
 }
 
+struct ExpiredCase
+{
+    const char* name;
+    QList<int> clicks;
+    QString statusAfter;
+};
+
+TEST_F(PaymentTest, anExpiredSubscriberIsConnectedOnlyByPayingTheRentOfLineOneOrTwo)
+{
+    const ExpiredCase cases[] = {
+        {"RentOneTwo", {RentOneTwo}, u"Conectado"_s},
+        {"RentThreeFour", {2}, u"Conectado"_s},
+        {"OtherConcept", {ExtraCable}, u"Vencido"_s},
+    };
+    for (const ExpiredCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        prepare(Subscriber, u"Vencido"_s, QDate(2026, 1, 15), u"Otra"_s);
+        pay(c.clicks);
+        RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+        EXPECT_EQ(session.codes.EngineStatus, 0);
+        EXPECT_EQ(text(u"SELECT Situación FROM Suscriptores WHERE Clave = 5"_s), c.statusAfter);
+    }
+}
+
+TEST_F(PaymentTest, nothingIsHeldWhileTheCashierDecides)
+{
+    prepare(Subscriber, u"Cortado"_s, QDate(2026, 1, 15));
+    execute(u"INSERT INTO Situación (Suscriptor, [Situación Anterior], Fecha, Nota, Clase, Unidades) "
+            u"VALUES (?, 'Vencido', ?, 'Cortado-falta de pago', '1-2 TV', 1)"_s,
+            {Subscriber, Clock::today().addDays(-10)});
+    const std::unique_ptr<db::Database> other = otherWorkstation();
+    ASSERT_TRUE(other);
+    // At the form and at the bonification question another workstation writes at once.
+    const auto othersWrite = [this, &other] {
+        EXPECT_FALSE(session.database.CurrentDatabase->inTransaction());
+        const db::DbError error = writeElsewhere(*other);
+        EXPECT_FALSE(error) << error.description.toStdString();
+    };
+    user.then([this, othersWrite](const WaitContext& context) {
+        othersWrite();
+        click(RentOneTwo);
+        click(ReconnectOneTwo);
+        ASSERT_TRUE(context.respond(u"answer"_s, u"Acepta"_s));
+    });
+    user.then([othersWrite](const WaitContext& context) {
+        othersWrite();
+        ASSERT_TRUE(context.respond(u"answer"_s, u"Yes"_s)); // "¿Bonifica Días de Corte?"
+    });
+
+    RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(user.waits.size(), 2) << user.waits.join(u" | "_s).toStdString();
+    EXPECT_EQ(text(u"SELECT Vencimiento FROM Suscriptores WHERE Clave = 5"_s), u"2026-02-25"_s);
+    EXPECT_EQ(text(u"SELECT Situación FROM Suscriptores WHERE Clave = 5"_s), u"Por Reconectar"_s);
+}
+
+TEST_F(PaymentTest, aPaymentMadeElsewhereWhileTheFormIsOpenIsAddedTo)
+{
+    prepare(Subscriber, u"Cortado"_s, QDate(2026, 1, 15));
+    const std::unique_ptr<db::Database> other = otherWorkstation();
+    ASSERT_TRUE(other);
+    const qint64 before = counter();
+    // While this cashier's form is open, another workstation takes a ticket, pays one month and reconnects.
+    user.then([this, &other](const WaitContext& context) {
+        qint64 ticket = 0;
+        EXPECT_FALSE(other->takeCounter(u"CDT"_s, ticket));
+        const db::DbError error = other->execute(u"UPDATE Suscriptores SET Vencimiento = #2/15/2026#, "
+                                                 u"Situación = 'Por Reconectar' WHERE Clave = 5"_s);
+        EXPECT_FALSE(error) << error.description.toStdString();
+        click(RentOneTwo);
+        click(ReconnectOneTwo);
+        ASSERT_TRUE(context.respond(u"answer"_s, u"Acepta"_s));
+    });
+    // The bonification is offered for the cut this form saw, and the cashier agrees; but the subscriber is no
+    // longer cut when the payment is written, so nothing is bonified twice.
+    user.answer(u"Yes"_s);
+    execute(u"INSERT INTO Situación (Suscriptor, [Situación Anterior], Fecha, Nota, Clase, Unidades) "
+            u"VALUES (?, 'Vencido', ?, 'Cortado-falta de pago', '1-2 TV', 1)"_s,
+            {Subscriber, Clock::today().addDays(-10)});
+
+    RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(counter(), before + 2);
+    EXPECT_EQ(text(u"SELECT Vencimiento FROM Suscriptores WHERE Clave = 5"_s), u"2026-03-15"_s);
+    EXPECT_EQ(text(u"SELECT Situación FROM Suscriptores WHERE Clave = 5"_s), u"Por Reconectar"_s);
+    EXPECT_EQ(scalar(u"SELECT Count(*) FROM Situación WHERE Suscriptor = 5 AND Clase = 'Bonifica'"_s).toInt(),
+              0);
+    EXPECT_FALSE(transcript(u"receipt"_s).filter(u"(1 Mes  15-Feb-2026 a 15-Mar-2026)"_s).isEmpty())
+        << transcript(u"receipt"_s).join(u'\n').toStdString();
+}
+
+TEST_F(PaymentTest, aLockReleasedInTimeOnlyDelaysThePayment)
+{
+    prepare(Subscriber, u"Conectado"_s, QDate(2026, 5, 10));
+    const std::unique_ptr<db::Database> other = otherWorkstation();
+    ASSERT_TRUE(other);
+    const qint64 before = counter();
+    // Another workstation is writing when the cashier accepts, and is done a second later.
+    QTimer release;
+    release.setSingleShot(true);
+    QObject::connect(&release, &QTimer::timeout, &release, [&other] { EXPECT_FALSE(other->commit()); });
+    user.then([this, &other, &release](const WaitContext& context) {
+        click(ExtraCable);
+        ASSERT_FALSE(other->beginTransaction());
+        release.start(1000);
+        ASSERT_TRUE(context.respond(u"answer"_s, u"Acepta"_s));
+    });
+
+    RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    EXPECT_EQ(user.waits.size(), 1) << user.waits.join(u" | "_s).toStdString(); // no message, no question
+    EXPECT_EQ(counter(), before + 1);
+    EXPECT_EQ(payments(Subscriber).size(), 1);
+    EXPECT_FALSE(transcript(u"receipt"_s).isEmpty());
+}
+
+TEST_F(PaymentTest, aLockHeldTooLongIsAskedAboutAndRefusedInSpanish)
+{
+    prepare(Subscriber, u"Conectado"_s, QDate(2026, 5, 10));
+    const std::unique_ptr<db::Database> other = otherWorkstation();
+    ASSERT_TRUE(other);
+    const qint64 before = counter();
+    user.then([this, &other](const WaitContext& context) {
+        click(ExtraCable);
+        ASSERT_FALSE(other->beginTransaction());
+        ASSERT_TRUE(context.respond(u"answer"_s, u"Acepta"_s));
+    });
+    QString question;
+    user.then([&question](const WaitContext& context) {
+        question = context.description;
+        ASSERT_TRUE(context.respond(u"answer"_s, u"No"_s));
+    });
+    QString refusal;
+    user.then([&refusal](const WaitContext& context) {
+        refusal = context.description;
+        ASSERT_TRUE(context.respond(u"answer"_s, u"OK"_s));
+    });
+
+    RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+    other->rollback();
+
+    EXPECT_TRUE(
+        question.endsWith(u"Esta bloqueado el Registro por otro Usuario.  ¿Desea intentar ota vez?"_s))
+        << question.toStdString();
+    EXPECT_EQ(refusal, u"Pagos: No se registró el pago: Otro Usuario de la Red está usando estos datos en "
+                       u"este momento.  Espere unos segundos e intente otra vez."_s);
+    EXPECT_TRUE(errorLog().contains(u"Couldn't update; currently locked"_s)) << errorLog().toStdString();
+    EXPECT_EQ(session.codes.EngineStatus, 3260);
+    EXPECT_EQ(counter(), before);
+    EXPECT_TRUE(payments(Subscriber).isEmpty());
+    EXPECT_TRUE(transcript(u"receipt"_s).isEmpty());
+}
+
+TEST_F(PaymentTest, theReceiptIsKeptWithItsPaymentAlsoInAnOfficeMadeBeforeReceiptsWereKept)
+{
+    // An office database made before receipts were kept: no table for them, no catalogue rows.
+    execute(u"DROP TABLE Recibos"_s);
+    execute(u"DELETE FROM MSysFields WHERE TableName = 'Recibos'"_s);
+    prepare(Subscriber, u"Conectado"_s, QDate(2026, 5, 10));
+    const QString ticket = QString::number(counter() + 1);
+    pay({RentOneTwo, ExtraCable});
+
+    RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    const QString stored = text(u"SELECT Texto FROM Recibos WHERE Suscriptor = 5 AND Ticket = "_s + ticket);
+    QStringList printed = transcript(u"receipt"_s);
+    for (QString& line : printed)
+        line.remove(0, u"[receipt] "_s.size());
+    // The printer skips the empty heading lines; the stored receipt keeps every line.
+    QStringList kept = stored.split(u'\n');
+    kept.removeAll(QString());
+    EXPECT_EQ(kept, printed);
+    EXPECT_TRUE(stored.contains(u"Ticket = "_s + ticket));
+    EXPECT_EQ(scalar(u"SELECT Count(*) FROM MSysFields WHERE TableName = 'Recibos'"_s).toInt(), 4);
+}
+
 TEST_F(PaymentTest, nextCounterAdvancesItsClassAndGivesZeroForAClassWithoutRow)
 {
     const qint64 before = counter();
@@ -348,20 +550,69 @@ TEST_F(PaymentTest, editParameterStoresOnlyANumberAboveZero)
         QString stored;
     };
     const Case cases[] = {
-        {u"500"_s, u"500"_s}, {u" 750 "_s, u"750"_s}, {u"0"_s, u"750"_s},
-        {u"-3"_s, u"750"_s},  {u"abc"_s, u"750"_s},   {QString(), u"750"_s},
+        {u"12"_s, u"12"_s}, {u" 7 "_s, u"7"_s}, {u"0"_s, u"7"_s},
+        {u"-3"_s, u"7"_s},  {u"abc"_s, u"7"_s}, {QString(), u"7"_s},
     };
     for (const Case& c : cases) {
         user.answer(c.typed);
         const QString result =
-            EditParameter(session, u"Edi"_s, u"CDT"_s, u"Modifica el Contador de Tickets"_s);
+            EditParameter(session, u"Edi"_s, u"DV"_s, u"Modifica los dias de vencimiento"_s);
         EXPECT_EQ(result, c.stored) << c.typed.toStdString();
-        EXPECT_EQ(text(u"SELECT Contenido FROM Parametros WHERE Clase = 'CDT'"_s), c.stored)
+        EXPECT_EQ(text(u"SELECT Contenido FROM Parametros WHERE Clase = 'DV'"_s), c.stored)
             << c.typed.toStdString();
     }
-    EXPECT_FALSE(transcript(u"input"_s).filter(u"Modifica el Contador de Tickets = 500"_s).isEmpty());
+    EXPECT_FALSE(transcript(u"input"_s).filter(u"Modifica los dias de vencimiento = 12"_s).isEmpty());
     // Without "Edi" the value is only read.
-    EXPECT_EQ(EditParameter(session, QString(), u"DV"_s, QString()), u"5"_s);
+    EXPECT_EQ(EditParameter(session, QString(), u"DV"_s, QString()), u"7"_s);
+}
+
+TEST_F(PaymentTest, theTicketCounterTakesOnlyAWholeNumberFromTheLastTicketIssuedOn)
+{
+    const qint64 issued = scalar(u"SELECT Max(Ticket) FROM Pagos"_s).toLongLong();
+    ASSERT_GT(issued, 1);
+    const QString last = QString::number(issued);
+    const QString range = u"El Contador de Tickets debe ser un número entero de 1 a 2,147,483,646, y no se "
+                          u"cambió.  Escriba un número entero en ese rango."_s;
+    const QString below = u"El Contador de Tickets no puede ser menor que el último Ticket emitido, %1, y no "
+                          u"se cambió.  Escriba %1 o un número mayor."_s.arg(last);
+    struct Case
+    {
+        QString typed;
+        QString stored;  // the counter afterwards
+        QString message; // empty: none
+    };
+    const Case cases[] = {
+        {QString::number(issued + 100), QString::number(issued + 100), QString()},
+        {last, last, QString()},
+        {QString::number(issued - 1), last, below},
+        {u"1"_s, last, below},
+        {u"99999999999999999999"_s, last, range},
+        {u"2147483647"_s, last, range},
+        {u"1.5"_s, last, range},
+        {u"0"_s, last, range},
+        {u"-3"_s, last, range},
+        {u"abc"_s, last, range},
+        {QString(), last, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        QString shown;
+        user.answer(c.typed);
+        if (!c.message.isEmpty())
+            user.then([&shown](const WaitContext& context) {
+                shown = context.description;
+                context.respond(u"answer"_s, u"OK"_s);
+            });
+        EditParameter(session, u"Edi"_s, u"CDT"_s, u"Modifica el Contador de Tickets"_s);
+        EXPECT_TRUE(user.actions.isEmpty());
+        EXPECT_EQ(text(u"SELECT Contenido FROM Parametros WHERE Clase = 'CDT'"_s), c.stored);
+        EXPECT_TRUE(shown.endsWith(c.message)) << shown.toStdString();
+    }
+    // The next payment takes the ticket after the last one issued.
+    prepare(Subscriber, u"Conectado"_s, QDate(2026, 5, 10));
+    pay({ExtraCable});
+    RegisterPayment(session, QString::number(Subscriber), u"Suscriptor de prueba"_s);
+    EXPECT_EQ(scalar(u"SELECT Max(Ticket) FROM Pagos"_s).toLongLong(), issued + 1);
 }
 
 TEST_F(PaymentTest, editParameterOfAMissingClassCreatesNothing)

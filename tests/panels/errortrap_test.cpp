@@ -1,8 +1,11 @@
 #include "panels/errortrap.h"
 
 #include "answeringstandin.h"
+#include "core/errormessages.h"
+#include "session/errorlog.h"
 #include "session/session.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,8 +27,6 @@ protected:
     }
 
     Session session;
-
-private:
     QTemporaryDir m_folder;
 };
 
@@ -92,16 +93,19 @@ TEST_F(ErrorTrapTest, aStepThatNeverWorksIsGivenUpAtTheSeventhReport)
     EXPECT_EQ(session.codes.EngineStatus, 51);
 }
 
-TEST_F(ErrorTrapTest, anyExceptionIsReportedWithItsText)
+TEST_F(ErrorTrapTest, anyExceptionIsReportedAndItsTextLogged)
 {
     session.shell.DebugSwitches.clear(); // debugging behaviour shows every error
     AnsweringStandIn person(session);
     ErrorTrap trap(session, QStringLiteral("GrafEst"), 0);
     EXPECT_TRUE(trap.step([] { throw std::out_of_range("column 7"); }));
     ASSERT_EQ(person.shown.size(), 1);
-    EXPECT_TRUE(
-        person.shown.constFirst().endsWith(QStringLiteral("Rutina: GrafEst / Error Num: 51 - column 7")))
+    EXPECT_TRUE(person.shown.constFirst().endsWith(QStringLiteral("Rutina: GrafEst / Error Num: 51 - ") +
+                                                   errormessages::forNumber(51)))
         << person.shown.constFirst().toStdString();
+    QFile log(QDir(m_folder.path()).filePath(maintenance::errorLogName(session.shell.AppName)));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("\tcolumn 7\t"));
 }
 
 } // namespace

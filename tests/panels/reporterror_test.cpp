@@ -2,6 +2,7 @@
 
 #include "answeringstandin.h"
 #include "core/clock.h"
+#include "core/errormessages.h"
 #include "session/errorlog.h"
 #include "session/session.h"
 
@@ -86,6 +87,7 @@ TEST_F(ReportErrorTest, aKnownErrorAsksWhetherToRepeat)
 TEST_F(ReportErrorTest, whatIsShownDependsOnStateAndDebugSwitch)
 {
     const QString where = QStringLiteral("Error en Menu: Respaldo, Rutina: BDResp / Error Num: %1 - %2");
+    const QString invalidValue = errormessages::forNumber(5);
     struct Case
     {
         QString switches;
@@ -94,18 +96,12 @@ TEST_F(ReportErrorTest, whatIsShownDependsOnStateAndDebugSwitch)
         QStringList shown;
     };
     const Case cases[] = {
-        {production, 61, 3, {QStringLiteral("Quelmar: ") + where.arg(61).arg(QStringLiteral("Disk full"))}},
-        {production, 5, 2, {QStringLiteral("Quelmar: ") + where.arg(5).arg(QStringLiteral("Disk full"))}},
+        {production, 61, 3, {QStringLiteral("Quelmar: ") + where.arg(61).arg(QStringLiteral("Disco lleno"))}},
+        {production, 5, 2, {QStringLiteral("Quelmar: ") + where.arg(5).arg(invalidValue)}},
         {production, 5, 0, {}},
         {production, 5, 1, {}},
-        {debugging,
-         5,
-         0,
-         {QStringLiteral("Quelmar: Depuracion.  ") + where.arg(5).arg(QStringLiteral("Disk full"))}},
-        {QString(),
-         5,
-         1,
-         {QStringLiteral("Quelmar: Depuracion.  ") + where.arg(5).arg(QStringLiteral("Disk full"))}},
+        {debugging, 5, 0, {QStringLiteral("Quelmar: Depuracion.  ") + where.arg(5).arg(invalidValue)}},
+        {QString(), 5, 1, {QStringLiteral("Quelmar: Depuracion.  ") + where.arg(5).arg(invalidValue)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -117,6 +113,40 @@ TEST_F(ReportErrorTest, whatIsShownDependsOnStateAndDebugSwitch)
         ReportError(session, c.number, state, QStringLiteral("Disk full"), QStringLiteral("Quelmar"));
         EXPECT_EQ(person.shown, c.shown);
         EXPECT_EQ(state, c.state);
+    }
+}
+
+TEST_F(ReportErrorTest, theUserReadsSpanishAndTheLogKeepsTheEnginesOwnText)
+{
+    struct Case
+    {
+        qint32 number;
+        const char* description;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {3163, "The field is too small to accept the amount of data you attempted to add.",
+         "El Dato es demasiado largo para su campo.  Acórtelo y vuelva a escribirlo."},
+        {3043, "Disk or network error.",
+         "Error de disco o de red al usar la Base de Datos.  Revise la conexión con la Computadora Central"},
+        {3260, "Couldn't update; currently locked by user '?' on machine '?'.",
+         "Otro Usuario de la Red está usando estos datos en este momento.  Espere unos segundos"},
+        {91, "Object variable or With block variable not set", "Falta algo que la operación necesita"},
+        {4711, "Something nobody expected", "Error no previsto en la operación.  Anote el número del error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        session.errors.lastNumber = 0;
+        AnsweringStandIn person(session);
+        int state = 2;
+        ReportError(session, c.number, state, QString::fromUtf8(c.description), QStringLiteral("Quelmar"));
+        ASSERT_EQ(person.shown.size(), 1);
+        const QString shown = person.shown.constFirst();
+        EXPECT_TRUE(
+            shown.contains(QStringLiteral("Error Num: %1 - ").arg(c.number) + QString::fromUtf8(c.shown)))
+            << shown.toStdString();
+        EXPECT_FALSE(shown.contains(QString::fromUtf8(c.description))) << shown.toStdString();
+        EXPECT_TRUE(logEntries().constLast().contains(QString::fromUtf8(c.description)));
     }
 }
 
@@ -146,7 +176,8 @@ TEST_F(ReportErrorTest, aNewErrorIsShownEvenRightAfterARepeatedOne)
     int state = 2;
     ReportError(session, 13, state, QStringLiteral("Type mismatch"), {});
     ASSERT_EQ(person.shown.size(), 1);
-    EXPECT_TRUE(person.shown.constFirst().endsWith(QStringLiteral("Error Num: 13 - Type mismatch")));
+    EXPECT_TRUE(person.shown.constFirst().endsWith(QStringLiteral("Error Num: 13 - ") +
+                                                   errormessages::forNumber(13)));
 }
 
 TEST_F(ReportErrorTest, theSeventhReportOfTheSameErrorIsLoggedAgainAndGivesUp)

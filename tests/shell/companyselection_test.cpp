@@ -1,7 +1,10 @@
 #include "shellfixture.h"
 
+#include "panels/keyboard.h"
 #include "shell/companyfile.h"
 #include "shell/companyselection.h"
+
+#include <QAbstractButton>
 
 namespace quelmar::shelltest {
 namespace {
@@ -71,6 +74,27 @@ TEST_F(CompanySelectionTest, DecliningToChooseEndsTheProgram)
     writeLines(u"Norte.emp"_s, {u"Norte"_s});
     user.answer(u"Cancelar"_s);
     EXPECT_THROW(choose(), ProgramEnded);
+}
+
+TEST_F(CompanySelectionTest, EscOnTheCompanyListCancelsLikeCancelarAndEndsTheProgram)
+{
+    writeLines(u"Centro.emp"_s, {u"Centro"_s});
+    writeLines(u"Norte.emp"_s, {u"Norte"_s});
+    // ESC wherever the focus is while the list waits: on a button of its row, as the start-up leaves it, or
+    // on the list itself.
+    for (const bool onTheList : {false, true}) {
+        SCOPED_TRACE(onTheList ? "on the list" : "on the buttons");
+        user.inspect([this, onTheList](const WaitContext& context) {
+            QWidget* target = onTheList ? context.widget.data() : form->focusWidget();
+            ASSERT_NE(target, nullptr);
+            EXPECT_EQ(qobject_cast<QAbstractButton*>(target) != nullptr, !onTheList);
+            panels::keyboard::press(target, Qt::Key_Escape);
+        });
+        EXPECT_THROW(choose(), ProgramEnded);
+        EXPECT_TRUE(user.steps.isEmpty());
+        EXPECT_EQ(user.waits, QStringList{u"Elige la Sucursal"_s});
+        user.waits.clear();
+    }
 }
 
 } // namespace

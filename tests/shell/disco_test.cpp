@@ -1,5 +1,6 @@
 #include "shellfixture.h"
 
+#include "core/errormessages.h"
 #include "shell/disco.h"
 #include "shell/textlines.h"
 
@@ -71,7 +72,8 @@ TEST_F(DiscoTest, AFileOfMoreThan32767LinesIsAnOverflow)
     EXPECT_EQ(session.files.FileLineCount, 32767);
     const QStringList lines = transcriptLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines.first().contains(u"Rutina: Disco LeeAr / Error Num: 6 - Overflow"_s))
+    EXPECT_TRUE(
+        lines.first().contains(u"Rutina: Disco LeeAr / Error Num: 6 - "_s + errormessages::forNumber(6)))
         << lines.first().toStdString();
 }
 

@@ -1,14 +1,20 @@
 #include "shellfixture.h"
 
+#include "core/errormessages.h"
+#include "damagedfile.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "session/sessiondatabase.h"
 #include "shell/menuform.h"
 #include "shell/networkmode.h"
+#include "shell/openingmessages.h"
 #include "shell/startup.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
 
 namespace quelmar::shelltest {
 namespace {
@@ -23,6 +29,12 @@ QRgb background(const QWidget* widget)
 class StartupTest : public ShellTest
 {
 protected:
+    QByteArray fileContent(const QString& name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     // The office of the demo: its menu file, a company file and a database with one access key.
     void makeOffice()
     {
@@ -54,6 +66,55 @@ TEST_F(StartupTest, ASecondInstanceIsRefused)
     EXPECT_TRUE(startup::mainFormLoad(second));
     EXPECT_TRUE(secondUser.waits.isEmpty());
     second.wait.setStandIn(nullptr);
+}
+
+TEST_F(StartupTest, ALockFileThatNoRunningInstanceHoldsIsTakenOverWhateverItHolds)
+{
+    // A process that has ended: its number names no running program.
+    QProcess ended;
+    ended.start(u"true"_s);
+    ASSERT_TRUE(ended.waitForFinished());
+    const QByteArray deadPid = QByteArray::number(ended.processId() > 0 ? ended.processId() : 999999);
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QString lockPath = path(u"Quelmar.lck"_s);
+    const struct
+    {
+        const char* name;
+        QByteArray content;
+        bool holdIt; // another instance holds the lock and runs
+        bool taken;
+    } cases[]{
+        {"empty", QByteArray(), false, true},
+        {"garbage", QByteArray("\xff\x00\x13 basura de un corte de luz\n\n\n", 30), false, true},
+        {"a dead process", deadPid + "\nquelmar\n" + host + "\n", false, true},
+        {"another running instance", QByteArray(), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(lockPath);
+        QLockFile other(lockPath);
+        if (c.holdIt)
+            ASSERT_TRUE(other.tryLock(0));
+        else
+            writeFile(u"Quelmar.lck"_s, c.content);
+        if (!c.taken)
+            user.answer(u"OK"_s);
+        EXPECT_EQ(startup::mainFormLoad(session), c.taken);
+        EXPECT_EQ(session.shell.InstanceLock != nullptr, c.taken);
+        const QStringList shown = transcriptLines();
+        if (c.taken) {
+            EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+            ASSERT_NE(session.shell.InstanceLock, nullptr);
+            EXPECT_TRUE(session.shell.InstanceLock->isLocked());
+            session.shell.InstanceLock.reset();
+            EXPECT_FALSE(QFile::exists(lockPath));
+        } else {
+            EXPECT_EQ(shown,
+                      QStringList{u"[message] AVISO: Hay otra instancia del Programa, y solo puede haber "
+                                  u"una [Aceptar]"_s});
+        }
+    }
+    EXPECT_TRUE(user.steps.isEmpty());
 }
 
 TEST_F(StartupTest, EndProgramClosesTheSessionAndEnds)
@@ -165,16 +226,127 @@ TEST_F(StartupTest, AMissingDatabaseEndsTheProgram)
                                              QDir::toNativeSeparators(folder.path()) + u" [Aceptar]"_s});
 }
 
-TEST_F(StartupTest, AFileThatIsNoDatabaseEndsTheProgram)
+TEST_F(StartupTest, AFileThatIsNoDatabaseOfOursEndsTheProgramWithASpanishReasonAndIsLeftAsItIs)
 {
-    writeFile(u"Quelmar.mdb"_s, "esto no es una base de datos");
+    QByteArray jetHeader(64, '\0');
+    jetHeader.replace(4, 15, "Standard Jet DB");
+    const struct
+    {
+        const char* name;
+        QByteArray content; // none: a database of the program's engine without the program's tables
+        const char* reason;
+        const char* logged;
+    } cases[]{
+        {"texto", "esto no es una base de datos", "El archivo no es una Base de Datos de este Programa",
+         " 3343\t"},
+        {"vacío", QByteArray(), "El archivo está vacío (mide 0 bytes)", " 3343\t"},
+        {"Jet", jetHeader, "El archivo es una Base de Datos de Microsoft Access (Jet)", " 3343\t"},
+        {"sin tablas", "-", "El archivo no tiene las tablas de este Programa (falta la tabla Parametros)",
+         " 3078\t"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path(u"Quelmar.mdb"_s));
+        QFile::remove(path(u"Que_Err.log"_s));
+        if (c.content == "-") {
+            db::DbError error;
+            ASSERT_NE(db::Database::create(path(u"Quelmar.mdb"_s), error), nullptr);
+        } else {
+            writeFile(u"Quelmar.mdb"_s, c.content);
+        }
+        const QByteArray before = fileContent(u"Quelmar.mdb"_s);
+        user.answer(u"OK"_s);
+        QString mode = u"Inicia"_s;
+        QString database = u"Quelmar.mdb"_s;
+        EXPECT_THROW(startup::NetworkMode(session, mode, database), ProgramEnded);
+        const QString shown = transcriptLines().value(0);
+        EXPECT_TRUE(
+            shown.startsWith(u"[message] Quelmar: No se pudo abrir la Base de Datos: Quelmar.mdb / "_s +
+                             QString::fromUtf8(c.reason)))
+            << shown.toStdString();
+        EXPECT_TRUE(shown.contains(u"El Programa terminará."_s)) << shown.toStdString();
+        EXPECT_EQ(session.database.CurrentDatabase, nullptr);
+        if (c.content != "-") {
+            EXPECT_EQ(fileContent(u"Quelmar.mdb"_s), before);
+        }
+        // The engine's own words are kept in the error log, and only there.
+        const QStringList log = fileLines(u"Que_Err.log"_s);
+        ASSERT_EQ(log.size(), 2);
+        EXPECT_TRUE(log.at(1).startsWith(QString::fromUtf8(c.logged))) << log.at(1).toStdString();
+        EXPECT_FALSE(shown.contains(log.at(1).section(u'\t', 1, 1))) << shown.toStdString();
+    }
+}
+
+TEST_F(StartupTest, TheReasonForAnUnusableDatabaseSaysWhatToDo)
+{
+    using Kind = db::Database::FileKind;
+    const QString office = u"/oficina"_s;
+    const struct
+    {
+        Kind kind;
+        int number;
+        QString reason;
+        QString advice;
+    } cases[]{
+        {Kind::Ours, db::jeterror::ReadOnly,
+         u"El archivo, o el Subdirectorio /oficina, es de solo lectura, y el Programa necesita escribir en ambos."_s,
+         u"Pida al encargado del sistema permiso de escritura sobre el Subdirectorio y sobre la Base de "
+         u"Datos, y "
+         u"vuelva a ejecutar el Programa."_s},
+        {Kind::Ours, db::jeterror::CorruptDatabase, u"La Base de Datos está dañada."_s,
+         u"Reemplácela por su copia de respaldo más reciente y avise al encargado del sistema."_s},
+        {Kind::Ours, db::jeterror::OpenedExclusively,
+         u"Otra computadora la tiene en uso exclusivo (por ejemplo, para respaldarla o repararla)."_s,
+         u"Espere a que termine y vuelva a ejecutar el Programa."_s},
+        {Kind::Ours, db::jeterror::DiskError, errormessages::forNumber(db::jeterror::DiskError),
+         u"Si el problema sigue, anote el número 3043 y avise al encargado del sistema."_s},
+        {Kind::Empty, db::jeterror::UnrecognizedFormat,
+         u"El archivo está vacío (mide 0 bytes): no contiene ningún dato, posiblemente por un corte de luz o "
+         u"una "
+         u"copia incompleta."_s,
+         u"Copie la Base de Datos correcta al Subdirectorio /oficina (o su copia de respaldo más reciente).  "
+         u"El "
+         u"archivo no se modificó."_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(startup::openFailureMessage(u"Quelmar.mdb"_s, office, c.kind, c.number, u"\n"_s),
+                  u"No se pudo abrir la Base de Datos: Quelmar.mdb\n"_s + c.reason + u"\n\n"_s + c.advice +
+                      u"  El Programa terminará."_s);
+    }
+}
+
+TEST_F(StartupTest, ADamagedDatabaseIsToldWithHowToRepairItAndTheProgramGoesOn)
+{
+    createDatabase(u"Quelmar.mdb"_s, {{u"LA"_s, u"Gerente"_s, u"3"_s, u"gerencia"_s}});
+    {
+        db::DbError error;
+        auto database = db::Database::open(path(u"Quelmar.mdb"_s), {}, error);
+        ASSERT_NE(database, nullptr);
+        db::Transaction transaction(*database);
+        for (int i = 0; i < 300; ++i)
+            database->execute(u"INSERT INTO Notas (Texto) VALUES (?)"_s, {u"nota %1 "_s.arg(i).repeated(8)});
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+    testsupport::damageLastPages(path(u"Quelmar.mdb"_s), 2);
     user.answer(u"OK"_s);
     QString mode = u"Inicia"_s;
     QString database = u"Quelmar.mdb"_s;
-    EXPECT_THROW(startup::NetworkMode(session, mode, database), ProgramEnded);
-    EXPECT_TRUE(transcriptLines().value(0).startsWith(
-        u"[message] Quelmar: No se pudo abrir la Base de Datos: Quelmar.mdb"_s));
-    EXPECT_EQ(session.database.CurrentDatabase, nullptr);
+    startup::NetworkMode(session, mode, database);
+    EXPECT_EQ(mode, u"base"_s);
+    EXPECT_NE(session.database.CurrentDatabase, nullptr);
+    EXPECT_NE(session.database.ParamTable, nullptr);
+    EXPECT_EQ(
+        transcriptLines(),
+        QStringList{u"[message] AVISO: La Base de Datos Quelmar.mdb está dañada: la revisión al iniciar "
+                    u"encontró errores en su contenido, y algunas pantallas pueden mostrar datos "
+                    u"incompletos o ninguno. /  / Para repararla, pida a los demás Usuarios que salgan del "
+                    u"Programa y use la opción «Repara base de datos» del menú Administración.  Hasta "
+                    u"entonces, evite registrar datos en ella. [Aceptar]"_s});
+    const QStringList log = fileLines(u"Que_Err.log"_s);
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log.at(1).startsWith(u" 3049\t"_s)) << log.at(1).toStdString();
+    EXPECT_TRUE(log.at(1).contains(u"Quick check: "_s)) << log.at(1).toStdString();
 }
 
 TEST_F(StartupTest, ASatelliteComputerIsToldThatNetworkModeComesLater)

@@ -1,6 +1,7 @@
 #include "app/automation/screendump.h"
 
 #include "app/automation/screenwindows.h"
+#include "panels/fieldtext.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -93,7 +94,7 @@ QString describe(const QWidget* widget)
         return line;
     }
     if (const auto* edit = qobject_cast<const QLineEdit*>(widget))
-        return QStringLiteral("field ") + nameOf(edit) + QStringLiteral(" = ") + edit->text();
+        return QStringLiteral("field ") + nameOf(edit) + QStringLiteral(" = ") + panels::shownText(edit);
     if (const auto* box = qobject_cast<const QTextEdit*>(widget))
         return QStringLiteral("text ") + nameOf(box) + QStringLiteral(" = ") + box->toPlainText();
     if (const auto* box = qobject_cast<const QPlainTextEdit*>(widget))

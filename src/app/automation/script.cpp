@@ -31,6 +31,7 @@ constexpr VerbInfo verbs[] = {
     {QLatin1String("expect"), Verb::Expect, QLatin1String("expect TEXT")},
     {QLatin1String("dump"), Verb::Dump, QLatin1String("dump")},
     {QLatin1String("pause"), Verb::Pause, QLatin1String("pause MS")},
+    {QLatin1String("await"), Verb::Await, QLatin1String("await FILE")},
 };
 
 // Reads the words of an action's arguments: a word ends at a blank; a word that begins with a double quote
@@ -195,6 +196,9 @@ bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
         out << QString::number(*milliseconds);
         return in.atEnd();
     }
+    case Verb::Await:
+        out << in.rest();
+        return !in.atEnd();
     case Verb::DblClick:
     case Verb::Dump:
         return in.atEnd();

@@ -26,6 +26,7 @@ enum class Verb
     Expect,   // expect TEXT
     Dump,     // dump
     Pause,    // pause MS
+    Await,    // await FILE
 };
 
 // One action of a script. The arguments are already checked and normalised:
@@ -33,7 +34,7 @@ enum class Verb
 //   choose: the entry numbers, or one quoted text (quoted == true); set: field, text; pick: field, number;
 //   record: "first", "next", "previous" or "last"; row: number and an optional field; pause: milliseconds;
 //   cell: number, field, text; key: "Enter", "Esc" or "Tab"; click: name, index and, for a right click,
-//   "right".
+//   "right"; await: the file's path.
 struct ScriptAction
 {
     Verb verb = Verb::Dump;

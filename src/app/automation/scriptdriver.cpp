@@ -2,8 +2,13 @@
 
 #include "app/automation/screenactions.h"
 #include "app/automation/screendump.h"
+#include "panels/fieldtext.h"
 #include "panels/showmessage.h"
 #include "session/session.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimer>
 
 namespace quelmar::automation {
 
@@ -12,6 +17,34 @@ namespace {
 QString where(const ScriptAction& action)
 {
     return QStringLiteral("línea %1 «%2»").arg(action.line).arg(action.source);
+}
+
+// The same for an answer to a wait: what is typed into the access-key box is never written in clear.
+QString where(const ScriptAction& action, const WaitContext& context)
+{
+    if (context.kind != WaitKind::AccessKey || action.verb != Verb::Answer ||
+        action.arguments.value(0).isEmpty())
+        return where(action);
+    const QString typed = action.arguments.value(0);
+    QString source = action.source;
+    source.replace(source.lastIndexOf(typed), typed.size(), panels::masked(typed));
+    return QStringLiteral("línea %1 «%2»").arg(action.line).arg(source);
+}
+
+// Waits, the program's events running, until the file exists: a session that works beside others (another
+// workstation on the same database) holds its screen until they are done. Empty when it appeared.
+QString awaitFile(Session& session, const QString& path)
+{
+    constexpr int CheckMs = 50;
+    constexpr int LimitMs = 120000;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer check;
+    check.start(CheckMs);
+    session.wait.until([&] { return QFileInfo::exists(path) || elapsed.hasExpired(LimitMs); });
+    if (QFileInfo::exists(path))
+        return {};
+    return QStringLiteral("el archivo %1 no apareció en %2 segundos").arg(path).arg(LimitMs / 1000);
 }
 
 QString verbName(Verb verb)
@@ -125,6 +158,8 @@ bool ScriptDriver::apply(const ScriptAction& action, const WaitContext& context)
         // A demonstration lets the screen stand for a while, the program's events running.
         panels::Pause(m_session, a.value(0).toInt());
         return true;
+    case Verb::Await:
+        return screenResult(action, awaitFile(m_session, a.value(0)));
     case Verb::Dump: {
         const QStringList lines = screen::dump();
         for (const QString& line : lines)
@@ -139,13 +174,13 @@ bool ScriptDriver::respondTo(const ScriptAction& action, const WaitContext& cont
 {
     if (!context.respond) {
         recordFailure(ActionFailed, QStringLiteral("error"),
-                      where(action) +
+                      where(action, context) +
                           QStringLiteral(": la espera no admite respuestas (%1)").arg(context.description));
         return false;
     }
     if (!context.respond(verbName(action.verb), respondArgument(action))) {
         recordFailure(ActionFailed, QStringLiteral("error"),
-                      where(action) +
+                      where(action, context) +
                           QStringLiteral(": no corresponde a la espera (%1)").arg(context.description));
         return false;
     }

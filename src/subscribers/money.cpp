@@ -1,0 +1,37 @@
+#include "subscribers/money.h"
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace quelmar::subscribers::money {
+
+std::optional<double> amount(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > Limit)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> lineAmount(double price, int quantity)
+{
+    if (!amount(price))
+        return std::nullopt;
+    return amount(price * quantity);
+}
+
+std::optional<double> sum(double a, double b)
+{
+    if (!amount(a) || !amount(b))
+        return std::nullopt;
+    return amount(a + b);
+}
+
+QString outOfRangeMessage(const QString& conceptName)
+{
+    return conceptName + u" tiene un precio unitario fuera de rango.  El precio, el total de la línea y el "
+                         u"total a pagar no pueden pasar de $922,337,203,685,477.58: corrija el precio o la "
+                         u"cantidad."_s;
+}
+
+} // namespace quelmar::subscribers::money
