@@ -1,8 +1,9 @@
-// Measures the report grid on the office of a large company: how soon a grid over every payment shows its
-// exact count and its first screen of rows, against the database's own count and first page of the same
-// statement, and what scrolling through every row to the end holds in memory.
+// Measures the report grids on the large office (benchmarks/largeoffice.h): how soon a grid shows its exact
+// count and its first screen of rows, and what scrolling through every row costs in time and memory, each
+// beside SQLite doing the same work on the same file in the same iteration (see paired.h).
 
 #include "largeoffice.h"
+#include "paired.h"
 
 #include "db/database.h"
 #include "db/jetsql.h"
@@ -14,69 +15,72 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include <QDate>
 
 using namespace quelmar;
 
 namespace {
 
+using bench::Paired;
+
 constexpr int ScreenRows = 40;
 
-// All payments, and the daily payments report's join over every day.
 const QString allPayments = QStringLiteral("SELECT * FROM Pagos");
+
+// The daily payments report's join over every day.
 const QString paymentsReport = QStringLiteral(
     "SELECT Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Vencimiento, Suscriptores.Situación, "
     "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad, Pagos.Ticket,Pagos.Observaciones FROM Suscriptores INNER "
-    "JOIN "
-    "Pagos ON Suscriptores.Clave = Pagos.Suscriptor");
+    "JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor");
 
-const QString& statementOf(const benchmark::State& state)
+// The alphabetical list of subscribers.
+const QString subscriberList = QStringLiteral(
+    "SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, Suscriptores.Situación, "
+    "Suscriptores.Instalación, Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
+    "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores ORDER BY Suscriptores.Nombre");
+
+// The payments of a period, for the last whole year of the office's history.
+QString paymentsOfTheYear(db::Database& database)
 {
-    return state.range(0) == 0 ? allPayments : paymentsReport;
+    db::SqliteStatement last(database.handle(), QStringLiteral("SELECT max(Fecha) FROM Pagos"));
+    last.step();
+    const int year = QDate::fromString(last.value(0).toString(), Qt::ISODate).year() - 1;
+    return QStringLiteral(
+               "SELECT DISTINCTROW Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Situación, "
+               "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad,Pagos.Ticket,Pagos.Observaciones FROM "
+               "Suscriptores "
+               "INNER JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor WHERE Pagos.Fecha >= %1 AND "
+               "Pagos.Fecha <= %2")
+        .arg(db::jetsql::literal(QDate(year, 1, 1)), db::jetsql::literal(QDate(year, 12, 31)));
 }
 
-using bench::openLargeDatabase;
-
-// The database itself: the exact count and the first screen of rows of the statement, in SQLite's own SQL.
-void BM_SqliteCountAndFirstScreen(benchmark::State& state)
+// A presentation grid as the engine shows one: a read-only recordset, the field table, the columns' formats.
+struct Grid
 {
-    auto database = openLargeDatabase(state);
-    if (!database)
-        return;
-    const QString sql = db::jetsql::translate(statementOf(state)).sql;
-    for (auto _ : state) {
-        db::SqliteStatement count(database->handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(sql));
-        count.step();
-        benchmark::DoNotOptimize(count.int64(0));
-        db::SqliteStatement page(database->handle(), QStringLiteral("%1 LIMIT %2").arg(sql).arg(ScreenRows));
-        while (page.step()) {
-            for (int column = 0; column < page.columnCount(); ++column)
-                benchmark::DoNotOptimize(page.value(column));
-        }
-    }
-}
-BENCHMARK(BM_SqliteCountAndFirstScreen)->Arg(0)->Arg(1)->ArgNames({"join"})->Unit(benchmark::kMillisecond);
+    std::unique_ptr<db::Recordset> rows;
+    engine::GridModel model;
 
-// A presentation grid over the same statement: opened read-only, its caption's exact count and the cells of
-// its first screen as the grid shows them (formatted).
-void BM_GridCountAndFirstScreen(benchmark::State& state)
-{
-    auto database = openLargeDatabase(state);
-    if (!database)
-        return;
-    for (auto _ : state) {
+    bool open(benchmark::State& state, db::Database& database, const QString& statement, bool formatted)
+    {
         db::DbError error;
-        auto rows = database->openRecordset(statementOf(state), db::RecordsetType::Snapshot, error);
+        rows = database.openRecordset(statement, db::RecordsetType::Snapshot, error);
         if (!rows) {
             state.SkipWithError(qPrintable(error.description));
-            return;
+            return false;
         }
         const QList<engine::FieldRow> fields = engine::buildFieldTable(*rows, {});
         QStringList formats;
-        for (const engine::FieldRow& field : fields)
-            formats.append(engine::gridColumnFormat(field.type, field.format, true));
-        engine::GridModel model;
+        if (formatted) {
+            for (const engine::FieldRow& field : fields)
+                formats.append(engine::gridColumnFormat(field.type, field.format, true));
+        }
         model.setSource(rows.get(), fields, formats);
+        return true;
+    }
+
+    // The caption's count and the cells of the first screen, as the grid shows them.
+    void showFirstScreen()
+    {
         benchmark::DoNotOptimize(
             engine::gridCaption(QStringLiteral("Pagos"), static_cast<int>(model.recordCount())));
         for (int row = 0; row < ScreenRows; ++row) {
@@ -84,38 +88,90 @@ void BM_GridCountAndFirstScreen(benchmark::State& state)
                 benchmark::DoNotOptimize(model.data(model.index(row, column)));
         }
     }
+};
+
+// SQLite's own count and first screen of the same statement.
+void sqliteCountAndFirstScreen(db::Database& database, const QString& jetSql)
+{
+    const QString sql = db::jetsql::translate(jetSql).sql;
+    db::SqliteStatement count(database.handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(sql));
+    count.step();
+    benchmark::DoNotOptimize(count.int64(0));
+    db::SqliteStatement page(database.handle(), QStringLiteral("%1 LIMIT %2").arg(sql).arg(ScreenRows));
+    while (page.step()) {
+        for (int column = 0; column < page.columnCount(); ++column)
+            benchmark::DoNotOptimize(page.value(column));
+    }
+}
+
+void gridOpen(benchmark::State& state, const QString& statement)
+{
+    auto database = bench::openLargeDatabase(state);
+    if (!database)
+        return;
+    Paired paired(state);
+    for (auto _ : state) {
+        paired.ours([&] {
+            Grid grid;
+            if (grid.open(state, *database, statement, true))
+                grid.showFirstScreen();
+        });
+        paired.sqlite([&] { sqliteCountAndFirstScreen(*database, statement); });
+    }
+}
+
+void BM_GridCountAndFirstScreen(benchmark::State& state)
+{
+    gridOpen(state, state.range(0) == 0 ? allPayments : paymentsReport);
 }
 BENCHMARK(BM_GridCountAndFirstScreen)->Arg(0)->Arg(1)->ArgNames({"join"})->Unit(benchmark::kMillisecond);
 
-long maxResidentKilobytes()
+void BM_SubscriberListOpen(benchmark::State& state)
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    gridOpen(state, subscriberList);
 }
+BENCHMARK(BM_SubscriberListOpen)->Unit(benchmark::kMillisecond);
 
-// Scrolling a grid over every payment from the first screen to the last: the growth of the process's memory
-// while every row is read once.
-void BM_GridScrollToTheEnd(benchmark::State& state)
+void BM_PaymentsOfAYearOpen(benchmark::State& state)
 {
-    auto database = openLargeDatabase(state);
+    auto database = bench::openLargeDatabase(state);
     if (!database)
         return;
+    const QString statement = paymentsOfTheYear(*database);
+    database.reset();
+    gridOpen(state, statement);
+}
+BENCHMARK(BM_PaymentsOfAYearOpen)->Unit(benchmark::kMillisecond);
+
+// Scrolling a grid over every payment from the first screen to the last, against SQLite stepping through the
+// same rows; grownKB is how much the process's memory grew while every row was read once.
+void BM_GridScrollToTheEnd(benchmark::State& state)
+{
+    auto database = bench::openLargeDatabase(state);
+    if (!database)
+        return;
+    Paired paired(state);
     for (auto _ : state) {
-        db::DbError error;
-        auto rows = database->openRecordset(allPayments, db::RecordsetType::Snapshot, error);
-        if (!rows) {
-            state.SkipWithError(qPrintable(error.description));
-            return;
-        }
-        const QList<engine::FieldRow> fields = engine::buildFieldTable(*rows, {});
-        engine::GridModel model;
-        model.setSource(rows.get(), fields, {});
-        const long before = maxResidentKilobytes();
-        for (int row = 0; row < model.rowCount(); row += ScreenRows / 2)
-            benchmark::DoNotOptimize(model.data(model.index(row, 1)));
-        state.counters["rows"] = static_cast<double>(model.rowCount());
-        state.counters["grownKB"] = static_cast<double>(maxResidentKilobytes() - before);
+        Grid grid;
+        paired.untimed([&] { grid.open(state, *database, allPayments, false); });
+        bench::MemoryPeak peak;
+        paired.ours([&] {
+            for (int row = 0; row < grid.model.rowCount(); row += ScreenRows / 2) {
+                benchmark::DoNotOptimize(grid.model.data(grid.model.index(row, 1)));
+                if (row % 65536 == 0)
+                    peak.sample();
+            }
+        });
+        peak.sample();
+        state.counters["rows"] = static_cast<double>(grid.model.rowCount());
+        state.counters["grownKB"] = static_cast<double>(peak.grownKilobytes());
+        paired.sqlite([&] {
+            db::SqliteStatement scan(database->handle(), QStringLiteral("SELECT * FROM \"Pagos\""));
+            while (scan.step()) {
+                for (int column = 0; column < scan.columnCount(); ++column)
+                    benchmark::DoNotOptimize(scan.value(column));
+            }
+        });
     }
 }
 BENCHMARK(BM_GridScrollToTheEnd)->Iterations(1)->Unit(benchmark::kMillisecond);
