@@ -1,17 +1,36 @@
 #include "db/jetsql.h"
 
-#include <QStringView>
+#include <algorithm>
 
 namespace quelmar::db::jetsql {
 
 namespace {
 
-// Simple case folding, with a shortcut for ASCII, which is nearly all of the office's text.
-char32_t fold(char16_t c)
+// Simple case folding of the Latin letters, which are nearly all of the office's text, kept in a table.
+constexpr char16_t LatinEnd = 0x250;
+
+struct LatinFolding
 {
-    if (c < 0x80)
-        return (c >= u'A' && c <= u'Z') ? char32_t(c + (u'a' - u'A')) : char32_t(c);
+    char16_t folded[LatinEnd];
+    LatinFolding()
+    {
+        for (char16_t c = 0; c < LatinEnd; ++c)
+            folded[c] = char16_t(QChar::toCaseFolded(char32_t(c)));
+    }
+};
+
+const LatinFolding latin;
+
+inline char32_t fold(char16_t c)
+{
+    if (c < LatinEnd)
+        return latin.folded[c];
     return QChar::toCaseFolded(char32_t(c));
+}
+
+inline char32_t fold(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char32_t(c + ('a' - 'A')) : char32_t(static_cast<unsigned char>(c));
 }
 
 // A character class is the text between '[' and the next ']'. A leading '!' negates it; "a-z" is a range;
@@ -39,90 +58,197 @@ bool classMatches(QStringView body, char16_t c)
     return found != negated;
 }
 
-// What the pattern element at p is, and where the next one starts.
-enum class Element
+// Whether a character beyond ASCII folds to this ASCII one (the Kelvin sign to "k", the long s to "s").
+bool foldedFromBeyondAscii(char32_t ascii)
 {
-    Star,
-    Empty, // "[]": matches the empty text
-    Single // matches one character
-};
-
-Element elementAt(QStringView pattern, qsizetype p, qsizetype& next, qsizetype& classClose)
-{
-    const char16_t c = pattern[p].unicode();
-    classClose = -1;
-    next = p + 1;
-    if (c == u'*')
-        return Element::Star;
-    if (c == u'[') {
-        const qsizetype close = pattern.indexOf(u']', p + 1);
-        if (close == p + 1) {
-            next = close + 1;
-            return Element::Empty;
+    static const std::vector<char32_t> targets = [] {
+        std::vector<char32_t> found;
+        for (char32_t c = 0x80; c <= 0xFFFF; ++c) {
+            const char32_t folded = QChar::toCaseFolded(c);
+            if (folded < 0x80)
+                found.push_back(folded);
         }
-        if (close > p + 1) {
-            classClose = close;
-            next = close + 1;
-        }
-    }
-    return Element::Single;
+        return found;
+    }();
+    return std::find(targets.begin(), targets.end(), ascii) != targets.end();
 }
 
-bool singleMatches(QStringView pattern, qsizetype p, qsizetype classClose, char16_t c)
+char16_t unitOf(char16_t c)
 {
-    if (classClose > 0)
-        return classMatches(pattern.mid(p + 1, classClose - p - 1), c);
-    const char16_t wanted = pattern[p].unicode();
-    return wanted == u'?' || fold(wanted) == fold(c);
+    return c;
+}
+
+char16_t unitOf(char c)
+{
+    return char16_t(static_cast<unsigned char>(c));
 }
 
 } // namespace
 
-// Iterative matching: every element other than '*' takes exactly one character (or none, for "[]"), so on a
-// mismatch it is enough to let the most recent '*' take one character more. Time is at worst
-// pattern length × text length, and nothing is allocated.
-bool likeMatches(const QString& patternString, const QString& textString)
+LikePattern::LikePattern(QStringView pattern) : m_pattern(pattern.toString())
 {
-    const QStringView pattern(patternString);
-    const QStringView text(textString);
+    const QStringView text(m_pattern);
+    for (qsizetype p = 0; p < text.size();) {
+        const char16_t c = text[p].unicode();
+        Element element;
+        qsizetype next = p + 1;
+        if (c == u'*') {
+            element.kind = Kind::Star;
+        } else if (c == u'?') {
+            element.kind = Kind::Any;
+        } else if (c == u'[' && text.indexOf(u']', p + 1) == p + 1) {
+            element.kind = Kind::Empty; // "[]" matches the empty text
+            next = p + 2;
+        } else if (c == u'[' && text.indexOf(u']', p + 1) > p + 1) {
+            const qsizetype close = text.indexOf(u']', p + 1);
+            element.kind = Kind::Class;
+            element.classStart = p + 1;
+            element.classSize = close - p - 1;
+            next = close + 1;
+        } else {
+            element.kind = Kind::Literal; // an unclosed '[' too
+            element.folded = fold(c);
+            if (element.folded < 0x80 && !foldedFromBeyondAscii(element.folded)) {
+                element.lower = char16_t(element.folded);
+                element.upper = QChar::toUpper(element.lower);
+                if (fold(element.upper) != element.folded)
+                    element.upper = element.lower;
+            }
+        }
+        m_elements.push_back(element);
+        p = next;
+    }
+
+    // Stars, then plain characters, then stars?
+    std::size_t first = 0;
+    std::size_t last = m_elements.size();
+    while (first < last && m_elements[first].kind == Kind::Star)
+        ++first;
+    while (last > first && m_elements[last - 1].kind == Kind::Star)
+        --last;
+    m_leadingStar = first > 0;
+    m_trailingStar = last < m_elements.size();
+    m_plain = true;
+    for (std::size_t e = first; e < last && m_plain; ++e) {
+        const Element& element = m_elements[e];
+        m_plain = element.kind == Kind::Literal && element.lower != 0;
+        m_lowerRun.append(char(element.lower));
+        m_upperRun.append(char(element.upper));
+    }
+}
+
+std::optional<bool> LikePattern::matchesUtf8(const char* text, qsizetype size) const
+{
+    if (!m_plain)
+        return std::nullopt;
+    const qsizetype length = m_lowerRun.size();
+    const auto runAt = [&](qsizetype at) {
+        for (qsizetype k = 0; k < length; ++k) {
+            if (text[at + k] != m_lowerRun[k] && text[at + k] != m_upperRun[k])
+                return false;
+        }
+        return true;
+    };
+    if (size < length)
+        return false;
+    if (!m_leadingStar && !m_trailingStar)
+        return size == length && runAt(0);
+    if (!m_leadingStar)
+        return runAt(0);
+    if (!m_trailingStar)
+        return runAt(size - length);
+    for (qsizetype at = 0; at + length <= size; ++at) {
+        if (runAt(at))
+            return true;
+    }
+    return false;
+}
+
+template <typename Unit> bool LikePattern::singleMatches(const Element& element, Unit c) const
+{
+    switch (element.kind) {
+    case Kind::Any:
+        return true;
+    case Kind::Literal:
+        return fold(c) == element.folded;
+    case Kind::Class:
+        return classMatches(QStringView(m_pattern).mid(element.classStart, element.classSize), unitOf(c));
+    default:
+        return false;
+    }
+}
+
+// Iterative matching: every element other than '*' takes exactly one character (or none, for "[]"), so on a
+// mismatch it is enough to let the most recent '*' take one character more — and when a plain character
+// follows that '*', to go straight to the next place where it stands. Time is at worst pattern length × text
+// length, and nothing is allocated.
+template <typename Unit> bool LikePattern::matchUnits(const Unit* text, qsizetype size) const
+{
+    const auto elements = static_cast<qsizetype>(m_elements.size());
+    // Where the most recent '*' may next leave off: the next place where the plain character after it stands.
+    const auto nextStart = [&](qsizetype from, qsizetype starElement) {
+        if (starElement < elements && m_elements[std::size_t(starElement)].kind == Kind::Literal) {
+            const char32_t wanted = m_elements[std::size_t(starElement)].folded;
+            const Element& literal = m_elements[std::size_t(starElement)];
+            if (literal.lower != 0) {
+                while (from < size && unitOf(text[from]) != literal.lower &&
+                       unitOf(text[from]) != literal.upper)
+                    ++from;
+            } else {
+                while (from < size && fold(text[from]) != wanted)
+                    ++from;
+            }
+        }
+        return from;
+    };
     qsizetype p = 0;
     qsizetype t = 0;
-    qsizetype starPattern = -1; // element after the last '*' seen
+    qsizetype starElement = -1; // element after the last '*' seen
     qsizetype starText = -1;    // where that '*' began to take characters
-    while (t < text.size()) {
-        if (p < pattern.size()) {
-            qsizetype next = 0;
-            qsizetype classClose = -1;
-            const Element element = elementAt(pattern, p, next, classClose);
-            if (element == Element::Star) {
-                p = next;
-                starPattern = p;
-                starText = t;
+    while (t < size) {
+        if (p < elements) {
+            const Element& element = m_elements[std::size_t(p)];
+            if (element.kind == Kind::Star) {
+                starElement = ++p;
+                starText = t = nextStart(t, starElement);
                 continue;
             }
-            if (element == Element::Empty) {
-                p = next;
+            if (element.kind == Kind::Empty) {
+                ++p;
                 continue;
             }
-            if (singleMatches(pattern, p, classClose, text[t].unicode())) {
-                p = next;
+            if (singleMatches(element, text[t])) {
+                ++p;
                 ++t;
                 continue;
             }
         }
-        if (starPattern < 0)
+        if (starElement < 0)
             return false;
-        p = starPattern;
-        t = ++starText;
+        p = starElement;
+        starText = t = nextStart(starText + 1, starElement);
     }
-    while (p < pattern.size()) {
-        qsizetype next = 0;
-        qsizetype classClose = -1;
-        if (elementAt(pattern, p, next, classClose) == Element::Single)
+    for (; p < elements; ++p) {
+        const Kind kind = m_elements[std::size_t(p)].kind;
+        if (kind != Kind::Star && kind != Kind::Empty)
             return false;
-        p = next;
     }
     return true;
+}
+
+bool LikePattern::matches(QStringView text) const
+{
+    return matchUnits(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+}
+
+bool LikePattern::matchesAscii(const char* text, qsizetype size) const
+{
+    return matchUnits(text, size);
+}
+
+bool likeMatches(QStringView pattern, QStringView text)
+{
+    return LikePattern(pattern).matches(text);
 }
 
 } // namespace quelmar::db::jetsql

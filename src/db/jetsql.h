@@ -6,7 +6,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVariant>
+
+#include <optional>
+#include <vector>
 
 // The system's statements are written in the SQL of the engine the office program was designed for
 // ("Jet SQL"): #mm-dd-yyyy# dates, LIKE with * and ?, DISTINCTROW, True/False, [bracketed names],
@@ -112,6 +116,54 @@ QString literal(const QVariant& value);
 // Jet's LIKE, as the statements use it: * any run, ? one character, [abc], [a-z], [!abc] classes,
 // every other character literal (% and _ included); letters compare without regard to case or accents'
 // case ("Á" matches "á"). Used as SQLite's like() function.
-bool likeMatches(const QString& pattern, const QString& text);
+bool likeMatches(QStringView pattern, QStringView text);
+
+// A LIKE pattern read once, to be matched against many texts (the rows of a statement).
+class LikePattern
+{
+public:
+    explicit LikePattern(QStringView pattern);
+
+    bool matches(QStringView text) const;
+    // The same for a text of ASCII characters only, given as its bytes.
+    bool matchesAscii(const char* text, qsizetype size) const;
+    // The most common patterns ("*ana*", "Cor*", "*ez", "Centro") of plain characters that no character
+    // beyond ASCII folds to are answered on UTF-8 bytes as they are, whatever else the text holds: such a
+    // character only ever matches an ASCII byte, and ASCII bytes stand for themselves in any UTF-8. Empty for
+    // any other pattern.
+    std::optional<bool> matchesUtf8(const char* text, qsizetype size) const;
+
+private:
+    enum class Kind : char
+    {
+        Star,
+        Empty, // "[]": matches the empty text
+        Any,   // '?'
+        Literal,
+        Class
+    };
+    struct Element
+    {
+        Kind kind = Kind::Literal;
+        char32_t folded = 0; // a literal's character, case-folded
+        // For a letter that only ASCII letters fold to: its two cases, to look for it without folding.
+        char16_t lower = 0;
+        char16_t upper = 0;
+        qsizetype classStart = 0;
+        qsizetype classSize = 0;
+    };
+
+    template <typename Unit> bool singleMatches(const Element& element, Unit c) const;
+    template <typename Unit> bool matchUnits(const Unit* text, qsizetype size) const;
+
+    QString m_pattern;
+    std::vector<Element> m_elements;
+    // The pattern as a run of plain ASCII characters between optional stars, when it is one.
+    bool m_plain = false;
+    bool m_leadingStar = false;
+    bool m_trailingStar = false;
+    QByteArray m_lowerRun;
+    QByteArray m_upperRun;
+};
 
 } // namespace quelmar::db::jetsql

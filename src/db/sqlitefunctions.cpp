@@ -6,35 +6,167 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <memory>
+
 namespace quelmar::db {
 
 namespace {
 
-QString textView(sqlite3_value* value)
+// Code units of a decoded text: on the stack for the short texts of a table's fields.
+class Units
 {
-    const auto* data = static_cast<const QChar*>(sqlite3_value_text16(value));
-    const int bytes = sqlite3_value_bytes16(value);
-    return QString::fromRawData(data, bytes / 2);
+public:
+    explicit Units(int capacity)
+    {
+        if (capacity > int(std::size(m_local))) {
+            m_heap = std::make_unique<char16_t[]>(std::size_t(capacity));
+            m_data = m_heap.get();
+        }
+    }
+    char16_t* data() { return m_data; }
+    QStringView view(int size) const { return QStringView(m_data, size); }
+
+private:
+    char16_t m_local[256];
+    std::unique_ptr<char16_t[]> m_heap;
+    char16_t* m_data = m_local;
+};
+
+// Decodes UTF-8 into UTF-16 code units, as SQLite's own conversion gives them for well-formed text; the
+// number of units, or -1 on a malformed sequence (an overlong form, a surrogate, a stray or missing
+// continuation byte), which the caller leaves to SQLite. `out` has room for `size` units (never more are
+// needed).
+int decodeUtf8(const unsigned char* bytes, int size, char16_t* out)
+{
+    int units = 0;
+    for (int i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            out[units++] = lead;
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0;
+        char32_t lowest = 0;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+            lowest = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+            lowest = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+            lowest = 0x10000;
+        } else {
+            return -1;
+        }
+        if (i + length > size)
+            return -1;
+        for (int k = 1; k < length; ++k) {
+            const unsigned char next = bytes[i + k];
+            if ((next & 0xC0) != 0x80)
+                return -1;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return -1;
+        if (code >= 0x10000) {
+            out[units++] = char16_t(0xD800 + ((code - 0x10000) >> 10));
+            out[units++] = char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out[units++] = char16_t(code);
+        }
+        i += length;
+    }
+    return units;
 }
 
-// "text LIKE pattern" calls like(pattern, text).
+// SQLite's own UTF-16 of a value: for text that is not well-formed UTF-8.
+QStringView sqliteUtf16(sqlite3_value* value)
+{
+    const auto* data = static_cast<const char16_t*>(sqlite3_value_text16(value));
+    return QStringView(data, sqlite3_value_bytes16(value) / 2);
+}
+
+// The length of the leading run of ASCII bytes, eight at a time.
+int asciiPrefix(const unsigned char* bytes, int size)
+{
+    int i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word = 0;
+        std::memcpy(&word, bytes + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < size && bytes[i] < 0x80)
+        ++i;
+    return i;
+}
+
+void freePattern(void* pattern)
+{
+    delete static_cast<jetsql::LikePattern*>(pattern);
+}
+
+// The pattern of like(): read once and kept with the statement while it stays the same from row to row.
+const jetsql::LikePattern& patternOf(sqlite3_context* context, sqlite3_value* value,
+                                     std::unique_ptr<jetsql::LikePattern>& local)
+{
+    if (const auto* kept = static_cast<const jetsql::LikePattern*>(sqlite3_get_auxdata(context, 0)))
+        return *kept;
+    const int size = sqlite3_value_bytes(value);
+    Units units(size);
+    if (const int decoded = decodeUtf8(sqlite3_value_text(value), size, units.data()); decoded >= 0)
+        local = std::make_unique<jetsql::LikePattern>(units.view(decoded));
+    else
+        local = std::make_unique<jetsql::LikePattern>(sqliteUtf16(value));
+    // SQLite may keep it, or drop it at once (when the pattern is not the same for every row).
+    sqlite3_set_auxdata(context, 0, local.release(), freePattern);
+    if (const auto* kept = static_cast<const jetsql::LikePattern*>(sqlite3_get_auxdata(context, 0)))
+        return *kept;
+    local = std::make_unique<jetsql::LikePattern>(sqliteUtf16(value));
+    return *local;
+}
+
+// "text LIKE pattern" calls like(pattern, text). The text is read as the file keeps it (UTF-8): matched as it
+// is when it is plain ASCII, else decoded into a buffer on the stack.
 void jetLike(sqlite3_context* context, int, sqlite3_value** arguments)
 {
     if (sqlite3_value_type(arguments[0]) == SQLITE_NULL || sqlite3_value_type(arguments[1]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
-    const QString pattern = textView(arguments[0]);
-    const QString text = textView(arguments[1]);
-    sqlite3_result_int(context, jetsql::likeMatches(pattern, text) ? 1 : 0);
+    std::unique_ptr<jetsql::LikePattern> local;
+    const jetsql::LikePattern& pattern = patternOf(context, arguments[0], local);
+    const unsigned char* bytes = sqlite3_value_text(arguments[1]);
+    const int size = sqlite3_value_bytes(arguments[1]);
+    bool matches = false;
+    if (const std::optional<bool> answer = pattern.matchesUtf8(reinterpret_cast<const char*>(bytes), size)) {
+        matches = *answer;
+    } else if (const int ascii = asciiPrefix(bytes, size); ascii == size) {
+        matches = pattern.matchesAscii(reinterpret_cast<const char*>(bytes), size);
+    } else {
+        Units units(size);
+        std::copy(bytes, bytes + ascii, units.data());
+        const int decoded = decodeUtf8(bytes + ascii, size - ascii, units.data() + ascii);
+        matches = pattern.matches(decoded >= 0 ? units.view(ascii + decoded) : sqliteUtf16(arguments[1]));
+    }
+    sqlite3_result_int(context, matches ? 1 : 0);
 }
 
 } // namespace
 
 int registerSqlFunctions(sqlite3* handle)
 {
-    return sqlite3_create_function_v2(handle, "like", 2, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
-                                      jetLike, nullptr, nullptr, nullptr);
+    return sqlite3_create_function_v2(handle, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, jetLike,
+                                      nullptr, nullptr, nullptr);
 }
 
 } // namespace quelmar::db
