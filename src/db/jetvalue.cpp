@@ -171,6 +171,24 @@ bool fitsType(double number, int jetType)
     }
 }
 
+QDate isoDate(QStringView text)
+{
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return {};
+    int digits[8];
+    int d = 0;
+    for (qsizetype i = 0; i < 10; ++i) {
+        if (i == 4 || i == 7)
+            continue;
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return {};
+        digits[d++] = c - u'0';
+    }
+    const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+    return QDate(year, digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
+}
+
 QVariant toStorage(const QVariant& value, int jetType, DbError& error)
 {
     error = {};
@@ -242,6 +260,11 @@ QVariant fromStorage(const QVariant& stored, int jetType)
     case jettype::Double:
         return stored.toDouble();
     case jettype::Date: {
+        // Nearly every stored date is a plain ISO date: read without the time-zone machinery a moment needs.
+        if (stored.typeId() == QMetaType::QString) {
+            if (const QDate date = isoDate(stored.toString()); date.isValid())
+                return date;
+        }
         const QDateTime moment = datetext::parseDateTime(stored.toString());
         if (!moment.isValid())
             return stored;

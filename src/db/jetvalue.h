@@ -3,6 +3,8 @@
 #include "db/dberror.h"
 #include "db/fielddef.h"
 
+#include <QDate>
+#include <QStringView>
 #include <QVariant>
 
 // Values between the program and the database file: dates kept as ISO text, yes/no as 0/1, money rounded to
@@ -40,6 +42,10 @@ bool fitsType(double number, int jetType);
 // The stored value as the program sees it: QDate (QDateTime when there is a time) for dates, bool for
 // yes/no, double for money and reals, qlonglong for whole numbers, QString for text. Null stays invalid.
 QVariant fromStorage(const QVariant& stored, int jetType);
+
+// The date of a stored text of exactly the form "YYYY-MM-DD"; an invalid date for anything else (which
+// fromStorage reads the general way).
+QDate isoDate(QStringView text);
 
 // A field's default value as the catalogue keeps it ("0", "\"Por Instalar\"", "Date()", "No"), evaluated;
 // invalid when there is none or it only carries the "!C"/"!R" markers.

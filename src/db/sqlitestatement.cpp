@@ -150,8 +150,9 @@ QVariant SqliteStatement::value(int column) const
     case SQLITE_FLOAT:
         return sqlite3_column_double(m_statement, column);
     case SQLITE_TEXT: {
-        const auto* data = static_cast<const QChar*>(sqlite3_column_text16(m_statement, column));
-        return QString(data, sqlite3_column_bytes16(m_statement, column) / 2);
+        // The file keeps text as UTF-8: decoded once, without SQLite's own UTF-16 copy in between.
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, column));
     }
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, column)),

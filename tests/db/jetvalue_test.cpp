@@ -1,10 +1,13 @@
 #include "db/jetvalue.h"
 
+#include "core/datetext.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace quelmar::db;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -82,6 +85,77 @@ TEST(JetValueStorage, NumbersGivenAsNumbersMeetTheSameRanges)
         jetvalue::toStorage(c.value, c.type, error);
         EXPECT_EQ(error.ok(), c.fits) << c.type << " " << c.value.toString().toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// What a stored date text was read as before plain ISO dates had a way of their own: the general parse,
+// through a moment of local time.
+QVariant readTheGeneralWay(const QString& stored)
+{
+    const QDateTime moment = quelmar::datetext::parseDateTime(stored);
+    if (!moment.isValid())
+        return stored;
+    if (moment.time() == QTime(0, 0))
+        return moment.date();
+    return moment;
+}
+
+TEST(JetValueDates, StoredTextsReadAsTheGeneralParseReadsThem)
+{
+    const QString texts[] = {
+        u"2024-01-05"_s,
+        u"2024-12-31"_s,
+        u"2024-02-29"_s,
+        u"2023-02-29"_s,
+        u"2024-13-01"_s,
+        u"2024-00-10"_s,
+        u"2024-01-00"_s,
+        u"2024-04-31"_s,
+        u"0000-01-01"_s,
+        u"0099-01-01"_s,
+        u"1899-12-30"_s,
+        u"9999-12-31"_s,
+        u"2024-1-5"_s,
+        u"2024-01-5"_s,
+        u" 2024-01-05"_s,
+        u"2024-01-05 "_s,
+        u"2024/01/05"_s,
+        u"2024-01-05x"_s,
+        u"2024-01-05 00:00:00"_s,
+        u"2024-01-05 10:30:00"_s,
+        u"2024-01-05 10:30"_s,
+        u"2024-01-05T10:30:00"_s,
+        u"2024-01-05 24:00:00"_s,
+        u"05-01-2024"_s,
+        u"10-Dic-2026"_s,
+        u"10/12/26"_s,
+        u"２０２４-01-05"_s,
+        u"2024-01-05\n"_s,
+        u"+024-01-05"_s,
+        u"-024-01-05"_s,
+        u"2024--1-05"_s,
+        QString(),
+        u"abc"_s,
+        u"2024-01"_s,
+    };
+    for (const QString& text : texts) {
+        const QVariant read = jetvalue::fromStorage(text, jettype::Date);
+        const QVariant before = readTheGeneralWay(text);
+        EXPECT_EQ(read.typeId(), before.typeId()) << text.toStdString();
+        EXPECT_EQ(read, before) << text.toStdString();
+    }
+}
+
+TEST(JetValueDates, OnlyTheExactIsoFormHasTheShortWay)
+{
+    EXPECT_EQ(jetvalue::isoDate(u"2024-02-29"), QDate(2024, 2, 29));
+    EXPECT_FALSE(jetvalue::isoDate(u"2023-02-29").isValid());
+    EXPECT_FALSE(jetvalue::isoDate(u"2024-1-05").isValid());
+    EXPECT_FALSE(jetvalue::isoDate(u"2024-01-05 00:00:00").isValid());
+    EXPECT_FALSE(jetvalue::isoDate(u"２０２４-01-05").isValid());
 }
 
 } // namespace
