@@ -3,6 +3,7 @@
 #include "db/catalogue.h"
 #include "db/jetsql.h"
 #include "db/jetvalue.h"
+#include "db/keyedsource.h"
 #include "db/recordset.h"
 #include "db/recordsetsource.h"
 #include "db/sqlitefunctions.h"
@@ -351,10 +352,15 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
         return nullptr;
     }
     std::unique_ptr<Recordset::Source> rows;
+    const bool forwardOnly = type == RecordsetType::ForwardOnly;
     if (translated.kind == jetsql::StatementKind::Select) {
-        rows = KeyedSource::create(*this, translated.select, type == RecordsetType::Dynaset, error);
-        if (!rows && error.ok())
-            rows = SteppedSource::create(*this, translated.sql, error);
+        if (forwardOnly) {
+            rows = ForwardSource::create(*this, translated.sql, error);
+        } else {
+            rows = KeyedSource::create(*this, translated.select, type == RecordsetType::Dynaset, error);
+            if (!rows && error.ok())
+                rows = SteppedSource::create(*this, translated.sql, error);
+        }
     } else if (translated.kind == jetsql::StatementKind::Crosstab) {
         QVariantList values;
         if (translated.crosstab.fixedValues.isEmpty()) {
@@ -363,8 +369,11 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
                 values.append(pivots.value(0));
             error = pivots.error();
         }
-        if (error.ok())
-            rows = SteppedSource::create(*this, jetsql::crosstabSql(translated.crosstab, values), error);
+        const QString sql = jetsql::crosstabSql(translated.crosstab, values);
+        if (error.ok() && forwardOnly)
+            rows = ForwardSource::create(*this, sql, error);
+        else if (error.ok())
+            rows = SteppedSource::create(*this, sql, error);
     } else {
         error = DbError::make(3219, QStringLiteral("Invalid operation."), jetSql);
     }

@@ -23,9 +23,10 @@ class UsersFile;
 
 enum class RecordsetType
 {
-    Table,   // a whole table in the order of one of its indexes; Seek works on it
-    Dynaset, // rows by key, read as they are needed, updatable when the statement allows it
-    Snapshot // read-only
+    Table,      // a whole table in the order of one of its indexes; Seek works on it
+    Dynaset,    // rows by key, read as they are needed, updatable when the statement allows it
+    Snapshot,   // read-only
+    ForwardOnly // read-only, read once from the first row to the last (exports, printing, totals)
 };
 
 struct TableInfo

@@ -38,7 +38,8 @@ Recordset::~Recordset() = default;
 
 bool Recordset::isUpdatable() const
 {
-    return m_source && m_type != RecordsetType::Snapshot && m_source->isUpdatable();
+    return m_source && m_type != RecordsetType::Snapshot && m_type != RecordsetType::ForwardOnly &&
+           m_source->isUpdatable();
 }
 
 DbError Recordset::fail(DbError error)
@@ -63,23 +64,41 @@ qint64 Recordset::recordCount()
     return count;
 }
 
-qint64 Recordset::absolutePosition() const
+// A row just added stands after all the others; where that is is counted only when someone needs it.
+void Recordset::resolvePosition() const
 {
-    return (m_position < 0 || m_atEof || m_currentDeleted) ? -1 : m_position;
+    if (m_addedIndex < 0 || !m_source)
+        return;
+    DbError error;
+    m_position = m_source->positionOfAdded(m_addedIndex, error);
+    m_addedIndex = -1;
 }
 
-bool Recordset::loadCurrent()
+qint64 Recordset::absolutePosition() const
+{
+    resolvePosition();
+    return (m_position < 0 || m_atEof || m_currentDeleted || m_currentGone) ? -1 : m_position;
+}
+
+bool Recordset::loadCurrent(bool fresh)
 {
     m_editMode = EditMode::None;
     m_currentDeleted = false;
+    m_currentGone = false;
     DbError error;
-    if (!m_source->row(m_position, m_current, error)) {
+    const bool read = m_addedIndex >= 0 ? m_source->addedRow(m_addedIndex, m_current, error)
+                                        : m_source->row(m_position, m_current, error, fresh);
+    if (!read) {
         m_current = QVariantList(fieldCount());
-        m_currentDeleted = error.number == jeterror::RecordDeleted;
+        // Deleted by someone else: the row keeps its place among the others, so moving goes on from it.
+        m_currentGone = error.number == jeterror::RecordDeleted;
         fail(error);
         return false;
     }
-    m_dirty = QList<bool>(fieldCount(), false);
+    if (m_dirty.size() == fieldCount())
+        m_dirty.fill(false);
+    else
+        m_dirty = QList<bool>(fieldCount(), false);
     m_error = {};
     return true;
 }
@@ -93,6 +112,7 @@ bool Recordset::setAbsolutePosition(qint64 position)
         fail(error.ok() ? DbError::make(jeterror::NoCurrentRecord) : error);
         return false;
     }
+    m_addedIndex = -1;
     m_position = position;
     m_atEof = false;
     return loadCurrent();
@@ -102,6 +122,7 @@ void Recordset::moveFirst()
 {
     if (!m_source)
         return;
+    m_addedIndex = -1;
     DbError error;
     if (m_source->hasRow(0, error)) {
         m_position = 0;
@@ -113,6 +134,7 @@ void Recordset::moveFirst()
         m_current.clear();
         m_editMode = EditMode::None;
         m_currentDeleted = false;
+        m_currentGone = false;
         fail(error);
     }
 }
@@ -121,6 +143,7 @@ void Recordset::moveLast()
 {
     if (!m_source)
         return;
+    m_addedIndex = -1;
     DbError error;
     qint64 last = m_source->count(error) - 1;
     // The count may have changed since the keys were read: settle on the last row that exists.
@@ -145,6 +168,7 @@ void Recordset::moveNext()
         fail(DbError::make(jeterror::NoCurrentRecord));
         return;
     }
+    resolvePosition();
     // After a deletion the following row has moved into the deleted one's place.
     const qint64 next = m_currentDeleted ? m_position : m_position + 1;
     DbError error;
@@ -157,6 +181,7 @@ void Recordset::moveNext()
         m_current.clear();
         m_editMode = EditMode::None;
         m_currentDeleted = false;
+        m_currentGone = false;
         fail(error);
     }
 }
@@ -169,6 +194,7 @@ void Recordset::movePrevious()
         fail(DbError::make(jeterror::NoCurrentRecord));
         return;
     }
+    resolvePosition();
     const qint64 previous = m_position - 1;
     if (previous < 0) {
         m_position = -1;
@@ -176,6 +202,7 @@ void Recordset::movePrevious()
         m_current.clear();
         m_editMode = EditMode::None;
         m_currentDeleted = false;
+        m_currentGone = false;
         DbError error;
         m_atEof = !m_source->hasRow(0, error);
         return;
@@ -189,6 +216,7 @@ void Recordset::move(qint64 rows)
 {
     if (rows == 0 || !m_source)
         return;
+    resolvePosition();
     const qint64 target = (m_atEof ? m_position : std::max<qint64>(m_position, 0)) + rows;
     if (target < 0) {
         moveFirst();
@@ -308,6 +336,7 @@ bool Recordset::findFrom(const QString& criterion, qint64 start, bool forward)
     if (found < 0)
         return false;
     m_noMatch = false;
+    m_addedIndex = -1;
     m_position = found;
     m_atEof = false;
     loadCurrent();
@@ -326,6 +355,7 @@ bool Recordset::findLast(const QString& criterion)
 
 bool Recordset::findNext(const QString& criterion)
 {
+    resolvePosition();
     const qint64 start = bof() ? 0 : (m_currentDeleted ? m_position : m_position + 1);
     return findFrom(criterion, start, true);
 }
@@ -336,6 +366,7 @@ bool Recordset::findPrevious(const QString& criterion)
         m_noMatch = true;
         return false;
     }
+    resolvePosition();
     return findFrom(criterion, m_position - 1, false);
 }
 
@@ -358,6 +389,7 @@ bool Recordset::seek(const QString& comparison, const QVariantList& keys)
     if (found < 0)
         return false;
     m_noMatch = false;
+    m_addedIndex = -1;
     m_position = found;
     m_atEof = false;
     return loadCurrent();
@@ -368,6 +400,7 @@ DbError Recordset::addNew()
     if (!isUpdatable())
         return fail(DbError::make(jeterror::ReadOnly));
     m_positionBeforeAdd = m_position;
+    m_addedBeforeAdd = m_addedIndex;
     m_eofBeforeAdd = m_atEof;
     m_current = QVariantList(fieldCount());
     m_dirty = QList<bool>(fieldCount(), false);
@@ -393,7 +426,7 @@ DbError Recordset::edit()
     if (absolutePosition() < 0)
         return fail(DbError::make(jeterror::NoCurrentRecord));
     // Read the row afresh, so that a change by someone else since it was shown is not overwritten.
-    if (!loadCurrent())
+    if (!loadCurrent(true))
         return m_error;
     m_original = m_current;
     m_editMode = EditMode::Edit;
@@ -405,20 +438,21 @@ DbError Recordset::update()
     if (m_editMode == EditMode::None)
         return fail(DbError::make(jeterror::UpdateWithoutEdit));
     if (m_editMode == EditMode::Edit) {
+        resolvePosition();
         const DbError error = m_source->update(m_position, m_original, m_current, m_dirty);
         if (!error.ok())
             return fail(error);
-        loadCurrent();
+        loadCurrent(true);
         return {};
     }
-    qint64 added = -1;
+    int added = -1;
     const DbError error = m_source->insert(m_current, m_dirty, added);
     if (!error.ok())
         return fail(error);
     // The new row becomes the current one.
-    m_position = added;
+    m_addedIndex = added;
     m_atEof = false;
-    loadCurrent();
+    loadCurrent(true);
     return {};
 }
 
@@ -426,14 +460,15 @@ void Recordset::cancelUpdate()
 {
     if (m_editMode == EditMode::AddNew) {
         m_position = m_positionBeforeAdd;
+        m_addedIndex = m_addedBeforeAdd;
         m_atEof = m_eofBeforeAdd;
         m_editMode = EditMode::None;
-        if (m_position >= 0 && !m_atEof)
+        if ((m_position >= 0 || m_addedIndex >= 0) && !m_atEof)
             loadCurrent();
         else
             m_current.clear();
     } else if (m_editMode == EditMode::Edit) {
-        loadCurrent();
+        loadCurrent(true);
     }
     m_editMode = EditMode::None;
 }
@@ -449,6 +484,7 @@ DbError Recordset::remove()
         return fail(error);
     m_current = QVariantList(fieldCount());
     m_currentDeleted = true;
+    m_currentGone = false;
     m_editMode = EditMode::None;
     m_error = {};
     return {};
@@ -467,6 +503,7 @@ DbError Recordset::requery()
 
 void Recordset::close()
 {
+    m_addedIndex = -1;
     m_source.reset();
     m_current.clear();
     m_position = -1;

@@ -34,10 +34,11 @@ enum class EditMode
     AddNew
 };
 
-// Rows of a statement with a current position, in the manner of the engine's recordsets: a dynaset keeps
-// the keys of its rows and reads the rows themselves as they are needed; a snapshot is read-only; a table
-// recordset follows an index and can Seek. The record count is exact and comes from the database, never
-// from reading every row.
+// Rows of a statement with a current position, in the manner of the engine's recordsets: a dynaset finds its
+// rows by their keys, a window of rows at a time, and shows what the database holds now; a snapshot is
+// read-only; a forward-only recordset steps once through its statement (exports, printing); a table recordset
+// follows an index and can Seek. The record count is exact and comes from the database, never from reading
+// every row.
 class Recordset
 {
 public:
@@ -71,6 +72,8 @@ public:
     int fieldIndex(const QString& name) const; // -1 when absent; "Table.Field" and "[Field]" accepted
     QVariant value(int index) const; // Null as an invalid QVariant; dates as QDate (QDateTime with time)
     QVariant value(const QString& name) const;
+    // Every value of the current row, in the order of the fields (empty when there is no current row).
+    const QVariantList& values() const { return m_current; }
     DbError setValue(int index, const QVariant& value);
     DbError setValue(const QString& name, const QVariant& value);
 
@@ -102,7 +105,8 @@ public:
     bool isOpen() const { return m_source != nullptr; }
 
 private:
-    bool loadCurrent();
+    bool loadCurrent(bool fresh = false);
+    void resolvePosition() const;
     DbError fail(DbError error);
     bool findFrom(const QString& criterion, qint64 start, bool forward);
 
@@ -110,11 +114,16 @@ private:
     RecordsetType m_type;
     QString m_sql;
     std::unique_ptr<Source> m_source;
-    qint64 m_position = -1; // -1 BOF; count EOF
+    mutable qint64 m_position = -1; // -1 BOF; count EOF
+    // The current row was just added and its position is not known yet (it needs the row count): which of the
+    // rows added it is.
+    mutable int m_addedIndex = -1;
     bool m_atEof = false;
     bool m_noMatch = false;
     bool m_currentDeleted = false; // the current row was deleted: the next row now holds its position
+    bool m_currentGone = false;    // the current row was deleted by another connection: its place stays
     qint64 m_positionBeforeAdd = -1;
+    int m_addedBeforeAdd = -1;
     bool m_eofBeforeAdd = false;
     EditMode m_editMode = EditMode::None;
     QVariantList m_current;  // values of the current row

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "db/jetsql.h"
 #include "db/recordset.h"
 #include "db/sqlitestatement.h"
 
@@ -9,14 +8,15 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace quelmar::db {
 
 class Database;
 
-// Where a recordset's rows come from. Positions are 0-based; a source never holds more than what the user
-// has moved over: keys as far as the user went, and rows one at a time or in a bounded cache.
+// Where a recordset's rows come from. Positions are 0-based; a source never holds more than a bounded part of
+// the result: a few windows of rows near where the user is, never a list as long as the table.
 class Recordset::Source
 {
 public:
@@ -27,17 +27,23 @@ public:
 
     // Exact number of rows, from the database.
     virtual qint64 count(DbError& error) = 0;
-    // True when the row at the position exists (reading keys or rows up to it as needed).
+    // True when the row at the position exists (reading rows up to it as needed).
     virtual bool hasRow(qint64 position, DbError& error) = 0;
     // The row's values as the program sees them; false with error 3167 when the row was deleted meanwhile.
-    virtual bool row(qint64 position, QVariantList& values, DbError& error) = 0;
+    // `fresh` reads it from the database now; otherwise values read a moment ago with its neighbours may
+    // serve.
+    virtual bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) = 0;
     // The first match at or after `from` (forward) or the last at or before it (backward); -1 when none.
     virtual qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) = 0;
     virtual DbError requery() = 0;
 
     virtual DbError update(qint64 position, const QVariantList& original, const QVariantList& values,
                            const QList<bool>& dirty);
-    virtual DbError insert(const QVariantList& values, const QList<bool>& dirty, qint64& newPosition);
+    // Writes a new row, which the recordset shows after all the others. Its place is told by
+    // positionOfAdded(addedIndex), which may have to count the rows first: adding never reads the table.
+    virtual DbError insert(const QVariantList& values, const QList<bool>& dirty, int& addedIndex);
+    virtual qint64 positionOfAdded(int addedIndex, DbError& error);
+    virtual bool addedRow(int addedIndex, QVariantList& values, DbError& error);
     virtual DbError remove(qint64 position);
     virtual QString indexName() const { return {}; }
     virtual qint64 seek(const QString& comparison, const QVariantList& keys, DbError& error);
@@ -46,59 +52,10 @@ protected:
     QList<FieldInfo> m_fields;
 };
 
-// Rows of a plain SELECT over tables, found by the rowids of the tables they join. Keys are read in chunks
-// as the position advances; each row is read by its key when it is needed, so it shows what the database
-// holds now. Writes go to the origin columns of the fields.
-class KeyedSource final : public Recordset::Source
-{
-public:
-    // Null when the statement cannot be keyed (the caller then steps through it read-only).
-    static std::unique_ptr<KeyedSource> create(Database& database, const jetsql::SelectParts& select,
-                                               bool writable, DbError& error);
-    // A whole table in the order of one of its indexes (all keys read at once: tables opened this way are
-    // small).
-    static std::unique_ptr<KeyedSource> createTable(Database& database, const QString& table,
-                                                    const QString& index, DbError& error);
-
-    bool isUpdatable() const override { return m_writable; }
-    qint64 count(DbError& error) override;
-    bool hasRow(qint64 position, DbError& error) override;
-    bool row(qint64 position, QVariantList& values, DbError& error) override;
-    qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) override;
-    DbError requery() override;
-    DbError update(qint64 position, const QVariantList& original, const QVariantList& values,
-                   const QList<bool>& dirty) override;
-    DbError insert(const QVariantList& values, const QList<bool>& dirty, qint64& newPosition) override;
-    DbError remove(qint64 position) override;
-    QString indexName() const override { return m_indexName; }
-    qint64 seek(const QString& comparison, const QVariantList& keys, DbError& error) override;
-
-private:
-    KeyedSource(Database& database, const jetsql::SelectParts& select);
-    DbError prepare(bool writable);
-    qint64 keyCount() const { return static_cast<qint64>(m_keys.size()) / m_stride; }
-    bool ensureKeys(qint64 upTo, DbError& error); // upTo < 0: all
-    bool sameKey(qint64 position, const SqliteStatement& statement) const;
-    QString keySelect() const;
-    QString orderWithKeys() const;
-    int slotOf(const QString& table) const;
-    DbError checkField(const FieldInfo& field, const QVariant& stored);
-    qint64 positionOfRowid(qint64 rowid, DbError& error);
-
-    Database& m_database;
-    jetsql::SelectParts m_select;
-    QStringList m_slotTables;     // real table per key slot
-    QStringList m_slotReferences; // name used in the statement per key slot
-    int m_stride = 1;
-    bool m_writable = false;
-    std::vector<qint64> m_keys;
-    bool m_keysComplete = false;
-    SqliteStatement m_keyCursor;
-    SqliteStatement m_rowStatement;
-    qint64 m_count = -1;
-    QString m_indexName;
-    QStringList m_indexFields;
-};
+// Column descriptions of a prepared statement, completed from the catalogue.
+QList<FieldInfo> describeColumns(Database& database, const SqliteStatement& statement, bool hasRow);
+// A row of a statement as the program sees it, from `firstColumn` on.
+QVariantList readRow(const SqliteStatement& statement, const QList<FieldInfo>& fields, int firstColumn = 0);
 
 // Rows of any other statement (totals, DISTINCT, crosstabs, unions, stored queries): read-only, stepped
 // through in order, kept in a bounded cache of chunks.
@@ -109,7 +66,7 @@ public:
 
     qint64 count(DbError& error) override;
     bool hasRow(qint64 position, DbError& error) override;
-    bool row(qint64 position, QVariantList& values, DbError& error) override;
+    bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) override;
     qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) override;
     DbError requery() override;
 
@@ -129,5 +86,37 @@ private:
     std::deque<qint64> m_chunkOrder; // least recently read first
     qint64 m_count = -1;
 };
+
+// Rows of a statement read once, front to back (exports, printing, totals): one statement stepped, nothing
+// kept but the current row. Going back starts the statement again.
+class ForwardSource final : public Recordset::Source
+{
+public:
+    static std::unique_ptr<ForwardSource> create(Database& database, const QString& sql, DbError& error);
+
+    qint64 count(DbError& error) override;
+    bool hasRow(qint64 position, DbError& error) override;
+    bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) override;
+    qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) override;
+    DbError requery() override;
+
+    // The statement on its current row, for readers that take the values as the file keeps them.
+    const SqliteStatement& statement() const { return m_cursor; }
+
+private:
+    ForwardSource(Database& database, const QString& sql);
+
+    Database& m_database;
+    QString m_sql;
+    SqliteStatement m_cursor;
+    qint64 m_cursorRow = -1; // the position of the row the cursor stands on; -1 before the first
+    bool m_cursorDone = false;
+    qint64 m_count = -1;
+};
+
+// The position of the first row at or after `from` (or the last at or before it) of a statement's rows that
+// meets a condition, by numbering the rows in their order; -1 when none.
+qint64 findByRowNumber(Database& database, const QString& sql, const QString& criterionSql, qint64 from,
+                       bool forward, DbError& error);
 
 } // namespace quelmar::db

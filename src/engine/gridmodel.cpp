@@ -116,13 +116,9 @@ const QVariantList* GridModel::rowValues(int row) const
         QList<QVariantList> values;
         const qint64 first = page * PageRows;
         if (m_rows->setAbsolutePosition(first)) {
-            const int fields = m_rows->fieldCount();
+            values.reserve(PageRows);
             for (qint64 at = first; at < std::min(first + PageRows, m_count) && !m_rows->eof(); ++at) {
-                QVariantList rowValues;
-                rowValues.reserve(fields);
-                for (int column = 0; column < fields; ++column)
-                    rowValues.append(m_rows->value(column));
-                values.append(rowValues);
+                values.append(m_rows->values());
                 m_rows->moveNext();
             }
         }
