@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/jetsql.h"
 #include "db/recordset.h"
+#include "db/textrows.h"
 #include "subscribers/demooffice.h"
 
 #include <QDate>
@@ -53,30 +54,38 @@ bool isSourceName(const QString& source)
     return name.match(source).hasMatch();
 }
 
-QString formatNumber(double number)
+// The rows as text, written in large blocks straight to the output's device when it has one.
+int printRows(db::TextRows& rows, QTextStream& out, QTextStream& err)
 {
-    if (std::isfinite(number) && number == std::trunc(number) && std::abs(number) < 1e15)
-        return QString::number(qint64(number));
-    return QString::number(number, 'g', 15);
-}
-
-int printRows(db::Recordset& rows, QTextStream& out, QTextStream& err)
-{
-    QStringList line;
-    for (int i = 0; i < rows.fieldCount(); ++i)
-        line.append(rows.field(i).name);
-    out << line.join(u'\t') << '\n';
-    rows.moveFirst();
-    while (!rows.eof()) {
-        line.clear();
-        for (int i = 0; i < rows.fieldCount(); ++i)
-            line.append(formatValue(rows.value(i)));
-        out << line.join(u'\t') << '\n';
-        rows.moveNext();
-    }
+    QStringList names;
+    for (const db::FieldInfo& field : rows.fields())
+        names.append(field.name);
+    out << names.join(u'\t') << '\n';
     out.flush();
-    if (!rows.lastError().ok()) {
-        reportError(err, u"reading the rows failed"_s, rows.lastError());
+    QIODevice* device = out.device();
+    const int columns = int(rows.fields().size());
+    constexpr qsizetype BlockBytes = 1 << 16;
+    QByteArray block;
+    block.reserve(BlockBytes + 4096);
+    const auto write = [&] {
+        if (device)
+            device->write(block);
+        else
+            out << QString::fromUtf8(block);
+        block.clear();
+    };
+    while (rows.next()) {
+        for (int column = 0; column < columns; ++column) {
+            rows.appendText(column, block);
+            block.append(column + 1 < columns ? '\t' : '\n');
+        }
+        if (block.size() >= BlockBytes)
+            write();
+    }
+    write();
+    out.flush();
+    if (!rows.error().ok()) {
+        reportError(err, u"reading the rows failed"_s, rows.error());
         return exitcode::Failure;
     }
     return exitcode::Success;
@@ -94,31 +103,6 @@ QString adminUsage()
            u"      Runs a statement in the office's SQL. A SELECT (or a table or &query name) prints\n"
            u"      its column names and its rows, tab-separated; an action statement prints\n"
            u"      \"Rows affected: N\".\n"_s;
-}
-
-QString formatValue(const QVariant& value)
-{
-    if (!value.isValid() || value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(Qt::ISODate);
-    case QMetaType::QDateTime:
-        return value.toDateTime().toString(u"yyyy-MM-dd hh:mm:ss"_s);
-    case QMetaType::Bool:
-        return value.toBool() ? u"1"_s : u"0"_s;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return formatNumber(value.toDouble());
-    case QMetaType::QByteArray:
-        return QString::fromLatin1(value.toByteArray().toHex());
-    default:
-        break;
-    }
-    QString text = value.toString();
-    static const QRegularExpression breaks(u"\r\n|[\r\n\t]"_s);
-    text.replace(breaks, u" "_s);
-    return text;
 }
 
 int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -211,8 +195,7 @@ int query(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return exitcode::Success;
     }
 
-    const std::unique_ptr<db::Recordset> rows =
-        database->openRecordset(statement, db::RecordsetType::Snapshot, error);
+    const std::unique_ptr<db::TextRows> rows = db::TextRows::open(*database, statement, error);
     if (!rows) {
         reportError(err, u"the statement failed"_s, error);
         return exitcode::Failure;

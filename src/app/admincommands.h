@@ -28,8 +28,4 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
 // column names and one tab-separated line per row; an action statement prints the rows it affected.
 int query(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
-// A value as the query command prints it: Null empty, dates YYYY-MM-DD (with hh:mm:ss when they carry a
-// time), yes/no 0/1, numbers plainly (12.5, 150), text on one line (tabs and line breaks become blanks).
-QString formatValue(const QVariant& value);
-
 } // namespace quelmar::app

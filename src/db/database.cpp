@@ -322,29 +322,85 @@ DbError PreparedStatement::run(const QVariantList& values, qint64* rowsAffected)
     return {};
 }
 
+QString Database::sourceStatement(const QString& source, DbError& error)
+{
+    const QString jetSql = source.trimmed();
+    if (jetSql.startsWith(QLatin1Char('&'))) {
+        const QString stored = storedQuerySql(jetSql.mid(1).trimmed());
+        if (stored.isEmpty())
+            error = DbError::make(jeterror::TableNotFound,
+                                  jetDescription(jeterror::TableNotFound, {source.mid(1)}), source);
+        return stored;
+    }
+    if (isTableName(jetSql)) {
+        // A bare name is a table, or else a stored query.
+        const QString name = unbracket(jetSql);
+        const QString stored = hasTable(name) ? QString() : storedQuerySql(name);
+        return stored.isEmpty() ? QStringLiteral("SELECT * FROM [%1]").arg(name) : stored;
+    }
+    return jetSql;
+}
+
+QString Database::forwardSql(const jetsql::TranslatedStatement& translated, DbError& error)
+{
+    if (translated.kind == jetsql::StatementKind::Select) {
+        // A plain SELECT of one table without an order gives its rows in the table's order, as the keyed
+        // recordsets do, not in that of an index SQLite may choose to read instead.
+        const jetsql::SelectParts& select = translated.select;
+        if (select.orderBy.isEmpty() && select.groupBy.isEmpty() && !select.distinct &&
+            !select.hasAggregates && !select.hasUnion && select.top < 0 && select.tables.size() == 1 &&
+            !select.tables.first().isSubquery && hasTable(select.tables.first().name)) {
+            const jetsql::TableReference& table = select.tables.first();
+            jetsql::SelectParts ordered = select;
+            ordered.orderBy = catalogue::quoteName(table.reference.isEmpty() ? table.name : table.reference) +
+                              QStringLiteral(".rowid");
+            return ordered.toSql();
+        }
+        return translated.sql;
+    }
+    if (translated.kind != jetsql::StatementKind::Crosstab) {
+        error = DbError::make(3219, QStringLiteral("Invalid operation."));
+        return {};
+    }
+    QVariantList values;
+    if (translated.crosstab.fixedValues.isEmpty()) {
+        SqliteStatement pivots(m_handle, jetsql::crosstabPivotValuesSql(translated.crosstab));
+        while (pivots.step())
+            values.append(pivots.value(0));
+        error = pivots.error();
+    }
+    return error.ok() ? jetsql::crosstabSql(translated.crosstab, values) : QString();
+}
+
+QString Database::forwardSql(const QString& source, DbError& error)
+{
+    error = {};
+    const QString jetSql = sourceStatement(source, error);
+    if (!error.ok())
+        return {};
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    if (!translated.error.ok()) {
+        error = translated.error;
+        return {};
+    }
+    const QString sql = forwardSql(translated, error);
+    if (!error.ok())
+        error.statement = jetSql;
+    return sql;
+}
+
 std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type, DbError& error)
 {
     error = {};
-    QString jetSql = source.trimmed();
-    if (jetSql.startsWith(QLatin1Char('&'))) {
-        jetSql = storedQuerySql(jetSql.mid(1).trimmed());
-        if (jetSql.isEmpty()) {
-            error = DbError::make(jeterror::TableNotFound,
-                                  jetDescription(jeterror::TableNotFound, {source.mid(1)}), source);
-            return nullptr;
-        }
-    } else if (isTableName(jetSql)) {
-        const QString name = unbracket(jetSql);
-        if (type == RecordsetType::Table)
-            return openTable(name, QString(), error);
-        // A bare name is a table, or else a stored query.
-        const QString stored = hasTable(name) ? QString() : storedQuerySql(name);
-        jetSql = stored.isEmpty() ? QStringLiteral("SELECT * FROM [%1]").arg(name) : stored;
-    }
     if (type == RecordsetType::Table) {
+        if (isTableName(source.trimmed()))
+            return openTable(unbracket(source.trimmed()), QString(), error);
         error = DbError::make(jeterror::InvalidOperation, {}, source);
         return nullptr;
     }
+    const QString jetSql = sourceStatement(source, error);
+    if (!error.ok())
+        return nullptr;
 
     const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
     if (!translated.error.ok()) {
@@ -352,30 +408,18 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
         return nullptr;
     }
     std::unique_ptr<Recordset::Source> rows;
-    const bool forwardOnly = type == RecordsetType::ForwardOnly;
-    if (translated.kind == jetsql::StatementKind::Select) {
-        if (forwardOnly) {
-            rows = ForwardSource::create(*this, translated.sql, error);
-        } else {
-            rows = KeyedSource::create(*this, translated.select, type == RecordsetType::Dynaset, error);
-            if (!rows && error.ok())
-                rows = SteppedSource::create(*this, translated.sql, error);
-        }
-    } else if (translated.kind == jetsql::StatementKind::Crosstab) {
-        QVariantList values;
-        if (translated.crosstab.fixedValues.isEmpty()) {
-            SqliteStatement pivots(m_handle, jetsql::crosstabPivotValuesSql(translated.crosstab));
-            while (pivots.step())
-                values.append(pivots.value(0));
-            error = pivots.error();
-        }
-        const QString sql = jetsql::crosstabSql(translated.crosstab, values);
-        if (error.ok() && forwardOnly)
+    if (type == RecordsetType::ForwardOnly) {
+        const QString sql = forwardSql(translated, error);
+        if (error.ok())
             rows = ForwardSource::create(*this, sql, error);
-        else if (error.ok())
-            rows = SteppedSource::create(*this, sql, error);
+    } else if (translated.kind == jetsql::StatementKind::Select) {
+        rows = KeyedSource::create(*this, translated.select, type == RecordsetType::Dynaset, error);
+        if (!rows && error.ok())
+            rows = SteppedSource::create(*this, translated.sql, error);
     } else {
-        error = DbError::make(3219, QStringLiteral("Invalid operation."), jetSql);
+        const QString sql = forwardSql(translated, error);
+        if (error.ok())
+            rows = SteppedSource::create(*this, sql, error);
     }
     if (!rows) {
         error.statement = jetSql;
@@ -507,7 +551,7 @@ QList<std::pair<QString, QVariant>> Database::defaultsOfOtherFields(const QStrin
     return defaults;
 }
 
-DbError Database::createTables(const QList<TableDef>& tables)
+DbError Database::createTables(const QList<TableDef>& tables, Indexes indexes)
 {
     Transaction transaction(*this);
     if (!transaction.error().ok())
@@ -516,11 +560,8 @@ DbError Database::createTables(const QList<TableDef>& tables)
     for (const TableDef& table : tables) {
         if (error.ok())
             error = executeNative(catalogue::createTableSql(table), {});
-        const QStringList indexes = catalogue::createIndexSql(table);
-        for (const QString& index : indexes) {
-            if (error.ok())
-                error = executeNative(index, {});
-        }
+        if (error.ok() && indexes == Indexes::WithTables)
+            error = createIndexes({table});
         for (int i = 0; i < table.fields.size() && error.ok(); ++i) {
             FieldDef row = table.fields.at(i);
             row.table = table.name;
@@ -536,6 +577,24 @@ DbError Database::createTables(const QList<TableDef>& tables)
     }
     reloadCatalogue();
     return error.ok() ? transaction.commit() : error;
+}
+
+DbError Database::createIndexes(const QList<TableDef>& tables)
+{
+    for (const TableDef& table : tables) {
+        for (const QString& index : catalogue::createIndexSql(table)) {
+            if (DbError error = executeNative(index, {}))
+                return error;
+        }
+    }
+    return {};
+}
+
+void Database::setBulkLoad(bool on)
+{
+    // Negative sizes are in KiB: 256 MiB while loading, SQLite's default 2 MB otherwise.
+    runSql(m_handle,
+           on ? QStringLiteral("PRAGMA cache_size = -262144") : QStringLiteral("PRAGMA cache_size = -2000"));
 }
 
 DbError Database::ensureTables(const QList<TableDef>& tables)

@@ -16,6 +16,10 @@ struct sqlite3;
 
 namespace quelmar::db {
 
+namespace jetsql {
+struct TranslatedStatement;
+} // namespace jetsql
+
 class PreparedStatement;
 class Recordset;
 class SqliteStatement;
@@ -89,6 +93,8 @@ public:
 
     // Opens a statement, a table name or "&" + the name of a stored query.
     std::unique_ptr<Recordset> openRecordset(const QString& source, RecordsetType type, DbError& error);
+    // The database's own SQL that reads a source of openRecordset() once from its first row to its last.
+    QString forwardSql(const QString& source, DbError& error);
     // Opens a table in the order of one of its indexes, for Seek.
     std::unique_ptr<Recordset> openTable(const QString& table, const QString& index, DbError& error);
 
@@ -97,6 +103,9 @@ public:
     bool hasTable(const QString& name);
     // The SELECT of a stored query (a view), as stored; empty when there is none of that name.
     QString storedQuerySql(const QString& name);
+    // The system's SQL of a source: a table's SELECT, a stored query's text ("&name" or a bare name) or the
+    // statement itself.
+    QString sourceStatement(const QString& source, DbError& error);
     // The catalogue's description of a table's fields (declared columns when the catalogue has no row).
     QList<FieldDef> fields(const QString& table);
     // One field; a FieldDef with an empty name when the table has no such field.
@@ -112,7 +121,17 @@ public:
 
     // Creates tables, their indexes, their catalogue rows and the numbering of their numbered fields in one
     // transaction.
-    DbError createTables(const QList<TableDef>& tables);
+    // Indexes made with their tables, or after a bulk load has filled them (one sort instead of keeping every
+    // index up to date row by row): createIndexes() then makes them.
+    enum class Indexes
+    {
+        WithTables,
+        Later
+    };
+    DbError createTables(const QList<TableDef>& tables, Indexes indexes = Indexes::WithTables);
+    DbError createIndexes(const QList<TableDef>& tables);
+    // A bulk load keeps a large cache of pages while it writes; false gives the usual cache back.
+    void setBulkLoad(bool on);
     // Brings a database made before these tables were described up to them: creates, in one transaction, the
     // tables it lacks (as createTables does) and the numbering the others lack. A table that exists keeps its
     // columns and its rows. Writes nothing (and takes no lock) when nothing is missing.
@@ -148,6 +167,8 @@ private:
     DbError describeConstraint(DbError error, int extendedCode, const QString& message);
     DbError openHandle(const QString& path, int flags);
     const QList<FieldDef>& catalogueFor(const QString& table);
+    // The SQL that reads a translated SELECT or TRANSFORM once (a crosstab's pivot values read first).
+    QString forwardSql(const jetsql::TranslatedStatement& translated, DbError& error);
 
     QString m_path;
     bool m_readOnly = false;

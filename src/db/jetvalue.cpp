@@ -171,7 +171,10 @@ bool fitsType(double number, int jetType)
     }
 }
 
-QDate isoDate(QStringView text)
+namespace {
+
+// "yyyy-mm-dd", in UTF-16 or in Latin-1/UTF-8 bytes.
+template <typename Text> QDate isoDateOf(Text text)
 {
     if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
         return {};
@@ -187,6 +190,18 @@ QDate isoDate(QStringView text)
     }
     const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
     return QDate(year, digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
+}
+
+} // namespace
+
+QDate isoDate(QStringView text)
+{
+    return isoDateOf(text);
+}
+
+QDate isoDate(QLatin1StringView text)
+{
+    return isoDateOf(text);
 }
 
 QVariant toStorage(const QVariant& value, int jetType, DbError& error)

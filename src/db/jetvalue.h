@@ -46,6 +46,7 @@ QVariant fromStorage(const QVariant& stored, int jetType);
 // The date of a stored text of exactly the form "YYYY-MM-DD"; an invalid date for anything else (which
 // fromStorage reads the general way).
 QDate isoDate(QStringView text);
+QDate isoDate(QLatin1StringView text);
 
 // A field's default value as the catalogue keeps it ("0", "\"Por Instalar\"", "Date()", "No"), evaluated;
 // invalid when there is none or it only carries the "!C"/"!R" markers.

@@ -714,6 +714,42 @@ bool KeyedSource::row(qint64 position, QVariantList& values, DbError& error, boo
     return keys && rowByKeys(keys, values, error);
 }
 
+bool KeyedSource::rows(qint64 first, qint64 count, QList<QVariantList>& rows, DbError& error)
+{
+    const qint64 end = first + count;
+    qint64 position = first;
+    bool gone = false;
+    while (position < end) {
+        Window* window = windowAt(position, error);
+        if (!window) { // past the rows of the statement: the rows added here, if any
+            if (!error.ok() || !Source::rows(position, end - position, rows, error))
+                return false;
+            break;
+        }
+        // Reading a row again by its key stays inside this window, so the window stays kept meanwhile.
+        const bool serve = valuesServe(*window);
+        for (const qint64 last = std::min(end, window->end()); position < last; ++position) {
+            const QVariantList& kept = window->values[std::size_t(position - window->start)];
+            if (serve && !kept.isEmpty()) {
+                rows.append(kept);
+                continue;
+            }
+            QVariantList values;
+            if (!row(position, values, error, false)) {
+                if (error.number != jeterror::RecordDeleted)
+                    return false;
+                error = {};
+                gone = true;
+                values = QVariantList(m_fields.size());
+            }
+            rows.append(values);
+        }
+    }
+    if (gone && error.ok())
+        error = DbError::make(jeterror::RecordDeleted);
+    return true;
+}
+
 bool KeyedSource::addedRow(int addedIndex, QVariantList& values, DbError& error)
 {
     if (m_strategy == Strategy::KeptKeys)

@@ -44,6 +44,7 @@ public:
     qint64 count(DbError& error) override;
     bool hasRow(qint64 position, DbError& error) override;
     bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) override;
+    bool rows(qint64 first, qint64 count, QList<QVariantList>& rows, DbError& error) override;
     qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) override;
     DbError requery() override;
     DbError update(qint64 position, const QVariantList& original, const QVariantList& values,

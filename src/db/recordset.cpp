@@ -118,6 +118,22 @@ bool Recordset::setAbsolutePosition(qint64 position)
     return loadCurrent();
 }
 
+bool Recordset::readRows(qint64 first, qint64 count, QList<QVariantList>& rows)
+{
+    if (!m_source || first < 0)
+        return false;
+    DbError error;
+    if (!m_source->rows(first, count, rows, error)) {
+        fail(error);
+        return false;
+    }
+    if (error)
+        fail(error); // rows deleted meanwhile came as Nulls
+    else
+        m_error = {};
+    return true;
+}
+
 void Recordset::moveFirst()
 {
     if (!m_source)

@@ -74,6 +74,10 @@ public:
     QVariant value(const QString& name) const;
     // Every value of the current row, in the order of the fields (empty when there is no current row).
     const QVariantList& values() const { return m_current; }
+    // Up to `count` rows from position `first` on (fewer at the end), for a screen of rows at once; a row
+    // deleted meanwhile comes as Nulls and leaves error 3167 in lastError(). The current row stays where it
+    // was. False on any other error.
+    bool readRows(qint64 first, qint64 count, QList<QVariantList>& rows);
     DbError setValue(int index, const QVariant& value);
     DbError setValue(const QString& name, const QVariant& value);
 

@@ -54,16 +54,78 @@ QList<FieldInfo> describeColumns(Database& database, const SqliteStatement& stat
     return fields;
 }
 
+QVariant readValue(const SqliteStatement& statement, int column, int jetType)
+{
+    // The usual stored forms are read straight from the statement; any other goes the general way.
+    sqlite3_stmt* handle = statement.handle();
+    const int storage = sqlite3_column_type(handle, column);
+    if (storage == SQLITE_NULL)
+        return {};
+    switch (jetType) {
+    case jettype::Boolean:
+        if (storage == SQLITE_INTEGER)
+            return sqlite3_column_int64(handle, column) != 0;
+        break;
+    case jettype::Byte:
+    case jettype::Integer:
+    case jettype::Long:
+        if (storage == SQLITE_INTEGER)
+            return qlonglong(sqlite3_column_int64(handle, column));
+        break;
+    case jettype::Currency:
+    case jettype::Single:
+    case jettype::Double:
+        if (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER)
+            return sqlite3_column_double(handle, column);
+        break;
+    case jettype::Date:
+        if (storage == SQLITE_TEXT && sqlite3_column_bytes(handle, column) == 10) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, column));
+            const QDate date = jetvalue::isoDate(QLatin1StringView(text, 10));
+            if (date.isValid())
+                return date;
+        }
+        break;
+    default:
+        if (storage == SQLITE_TEXT)
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(handle, column)),
+                                     sqlite3_column_bytes(handle, column));
+        break;
+    }
+    return jetvalue::fromStorage(statement.value(column), jetType);
+}
+
 QVariantList readRow(const SqliteStatement& statement, const QList<FieldInfo>& fields, int firstColumn)
 {
     QVariantList values;
     values.reserve(fields.size());
     for (int i = 0; i < fields.size(); ++i)
-        values.append(jetvalue::fromStorage(statement.value(firstColumn + i), fields.at(i).type()));
+        values.append(readValue(statement, firstColumn + i, fields.at(i).type()));
     return values;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
+
+bool Recordset::Source::rows(qint64 first, qint64 count, QList<QVariantList>& rows, DbError& error)
+{
+    bool gone = false;
+    for (qint64 position = first; position < first + count && hasRow(position, error); ++position) {
+        QVariantList values;
+        if (!row(position, values, error, false)) {
+            if (error.number != jeterror::RecordDeleted)
+                return false;
+            error = {};
+            gone = true;
+            values = QVariantList(m_fields.size());
+        }
+        rows.append(values);
+    }
+    if (!error.ok())
+        return false;
+    if (gone)
+        error = DbError::make(jeterror::RecordDeleted);
+    return true;
+}
 
 DbError Recordset::Source::update(qint64, const QVariantList&, const QVariantList&, const QList<bool>&)
 {

@@ -33,6 +33,9 @@ public:
     // `fresh` reads it from the database now; otherwise values read a moment ago with its neighbours may
     // serve.
     virtual bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) = 0;
+    // Up to `count` rows from `first` on, appended to `rows` (fewer at the end); a row deleted meanwhile as
+    // Nulls, told by error 3167 with true. False on any other error.
+    virtual bool rows(qint64 first, qint64 count, QList<QVariantList>& rows, DbError& error);
     // The first match at or after `from` (forward) or the last at or before it (backward); -1 when none.
     virtual qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) = 0;
     virtual DbError requery() = 0;

@@ -115,13 +115,8 @@ const QVariantList* GridModel::rowValues(int row) const
     if (found == m_pages.end()) {
         QList<QVariantList> values;
         const qint64 first = page * PageRows;
-        if (m_rows->setAbsolutePosition(first)) {
-            values.reserve(PageRows);
-            for (qint64 at = first; at < std::min(first + PageRows, m_count) && !m_rows->eof(); ++at) {
-                values.append(m_rows->values());
-                m_rows->moveNext();
-            }
-        }
+        values.reserve(PageRows);
+        m_rows->readRows(first, std::min<qint64>(PageRows, m_count - first), values);
         if (m_pages.size() >= MaxPages) {
             m_pages.erase(m_pageOrder.front());
             m_pageOrder.pop_front();

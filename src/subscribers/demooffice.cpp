@@ -6,6 +6,7 @@
 #include "subscribers/schema.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QFile>
 #include <QFileInfo>
 
@@ -98,8 +99,12 @@ DbError writeOfficeFiles(const QDir& folder)
 
 DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSummary* summary)
 {
-    if (DbError error = database.createTables(officeSchema()))
+    // Rows first, indexes after (one sort each), with a large cache while the rows are written.
+    const QList<db::TableDef> schema = officeSchema();
+    if (DbError error = database.createTables(schema, db::Database::Indexes::Later))
         return error;
+    database.setBulkLoad(true);
+    const auto usualCache = qScopeGuard([&] { database.setBulkLoad(false); });
 
     demodata::Settings settings;
     settings.subscribers = std::max(0, options.subscribers);
@@ -118,12 +123,14 @@ DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSum
     const demodata::Result result = demodata::generate(settings, sink);
     if (!result.completed)
         return sink.error();
+    if (DbError error = database.createIndexes(schema))
+        return error;
     if (DbError error = transaction.commit())
         return error;
 
     if (summary) {
         summary->rowCounts.clear();
-        for (const db::TableDef& table : officeSchema()) {
+        for (const db::TableDef& table : schema) {
             for (int t = 0; t < demodata::TableCount; ++t) {
                 if (demodata::tableName(Table(t)) == table.name)
                     summary->rowCounts.append({table.name, sink.count(Table(t))});

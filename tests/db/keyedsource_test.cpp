@@ -2,6 +2,7 @@
 
 #include "db/keysetsql.h"
 #include "db/sqlitestatement.h"
+#include "db/textrows.h"
 
 #include <QDate>
 #include <QRandomGenerator>
@@ -359,6 +360,81 @@ TEST(KeyedDynaset, ARowAddedComesLastAndIsEditedByItsKey)
     rows->moveFirst();
     rows->moveLast();
     EXPECT_EQ(rows->value(0).toLongLong(), 9000);
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------------------
+// Rows as text straight from the file are what the program's values give as text, for every kind of stored
+// value: the quick path never writes a value otherwise than the general one.
+
+TEST(TextRows, WriteEveryValueAsTheProgramsValueIsWritten)
+{
+    TestDatabase fixture;
+    // Odd stored forms next to the usual ones, written past the program's checks as another tool could.
+    const char* odd[] = {
+        "INSERT INTO Clientes (Nombre, Unidades, \"Fecha de Alta\", Activo, Notas) VALUES "
+        "('Línea\r\nDos\tTres\rCuatro\nCinco', 7, '2024-03-05 00:00:00', 0, 12)",
+        "INSERT INTO Clientes (Nombre, Unidades, \"Fecha de Alta\", Activo, Notas) VALUES "
+        "('Hora', 2.75, '2024-03-05 17:45:09', 5, 3.5)",
+        "INSERT INTO Clientes (Nombre, Unidades, \"Fecha de Alta\", Activo) VALUES "
+        "('Fecha rara', 3, '2023-02-30', NULL)",
+        "INSERT INTO Clientes (Nombre, \"Fecha de Alta\") VALUES ('Texto', '5 de marzo')",
+        "INSERT INTO Cobros (Cliente, Fecha, Monto, Concepto, Ticket) VALUES "
+        "(1, '2024-01-01', 1e14, 'Grande', 90), "
+        "(1, '2024-01-01', 123456789012345, 'Entero', 92), (1, '2024-01-01', 0.1, 'Decimal', 93), "
+        "(1, '2024-01-01', 150, 'Entero guardado', 94), ('zz', '2024-01-01', 'abc', 'Texto', 95)",
+    };
+    for (const char* sql : odd)
+        ASSERT_EQ(sqlite3_exec(fixture.db().handle(), sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+
+    for (const QString& source :
+         {QStringLiteral("Clientes"), QStringLiteral("SELECT * FROM Cobros"),
+          QStringLiteral("SELECT Monto * 2 AS Doble, -0.0 * Monto AS Cero, Monto * 1e10 AS Grande, Fecha, "
+                         "Concepto & '!' FROM Cobros")}) {
+        SCOPED_TRACE(source.toStdString());
+        auto expected = fixture.open(source, RecordsetType::ForwardOnly);
+        DbError error;
+        auto rows = TextRows::open(fixture.db(), source, error);
+        ASSERT_TRUE(rows) << error.description.toStdString();
+        ASSERT_EQ(rows->fields().size(), expected->fieldCount());
+        int count = 0;
+        for (expected->moveFirst(); !expected->eof(); expected->moveNext(), ++count) {
+            ASSERT_TRUE(rows->next());
+            for (int column = 0; column < expected->fieldCount(); ++column) {
+                QByteArray text;
+                rows->appendText(column, text);
+                EXPECT_EQ(QString::fromUtf8(text), exportText(expected->value(column)))
+                    << "row " << count << " column " << expected->field(column).name.toStdString();
+            }
+        }
+        EXPECT_FALSE(rows->next());
+        EXPECT_TRUE(rows->error().ok());
+        EXPECT_GT(count, 4);
+    }
+}
+
+TEST(TextRows, GiveTheExportsTextRules)
+{
+    const struct
+    {
+        QVariant value;
+        const char* text;
+    } cases[] = {
+        {QVariant(), ""},
+        {QDate(2024, 3, 5), "2024-03-05"},
+        {QDateTime(QDate(2024, 3, 5), QTime(17, 45, 9)), "2024-03-05 17:45:09"},
+        {true, "1"},
+        {false, "0"},
+        {150.0, "150"},
+        {150.5, "150.5"},
+        {1e20, "1e+20"},
+        {QStringLiteral("a\r\nb\tc\rd\ne"), "a b c d e"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(exportText(c.value), QString::fromUtf8(c.text)) << c.text;
 }
 
 } // namespace
