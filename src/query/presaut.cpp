@@ -620,7 +620,13 @@ private:
     {
         const QString base =
             QStringLiteral("SELECT ") + relation.columns + QStringLiteral(" FROM ") + relation.table;
-        const QString extra = relation.extra.isEmpty() ? QString() : u' ' + relation.extra;
+        // The definition's last part orders the related rows: a clause, or just the fields to order by.
+        QString extra = relation.extra;
+        if (!extra.isEmpty() && !extra.startsWith(QLatin1String("ORDER BY"), Qt::CaseInsensitive) &&
+            !extra.startsWith(QLatin1String("WHERE"), Qt::CaseInsensitive))
+            extra = QStringLiteral("ORDER BY ") + extra;
+        if (!extra.isEmpty())
+            extra.prepend(u' ');
         if (!fillRelated(base + extra) || m_form.related()->rowCount() == 0) {
             panels::MessageBox(m_session, QStringLiteral("No existen Registros de ") + field);
             return std::nullopt;
