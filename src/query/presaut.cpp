@@ -214,8 +214,8 @@ public:
         m_comparand->clear();
         m_comparand->show();
         show(m_comparand);
-        m_session.transcript.write(QStringLiteral("input"),
-                                   m_form->windowTitle() + QStringLiteral(": ") + prompt);
+        m_session.transcript.write(QStringLiteral("input"), m_form->windowTitle() + QStringLiteral(": ") +
+                                                                prompt + QStringLiteral(" = "));
         WaitContext context;
         context.kind = WaitKind::InputBox;
         context.description = QStringLiteral("el comparador: ") + prompt;
@@ -591,7 +591,8 @@ private:
         std::unique_ptr<db::Recordset> rows =
             m_session.database.CurrentDatabase->openRecordset(statement, db::RecordsetType::Snapshot, error);
         if (error || !rows) {
-            maintenance::appendErrorLog(m_session, error.number, error.description, QStringLiteral("PresAut"));
+            maintenance::appendErrorLog(m_session, error.number, error.description,
+                                        QStringLiteral("PresAut"));
             return false;
         }
         QStringList headers;
@@ -779,8 +780,9 @@ bool applyTo(Session& session, const QString& target, const QString& statement)
         const db::DbError failure = session.engine.LoadFailure;
         session.codes.EngineStatus = savedStatus;
         session.engine.LoadFailure = {};
-        maintenance::appendErrorLog(session, failure.number, failure.description + QStringLiteral(" | ") + statement,
-                       QStringLiteral("PresAut"));
+        maintenance::appendErrorLog(session, failure.number,
+                                    failure.description + QStringLiteral(" | ") + statement,
+                                    QStringLiteral("PresAut"));
         panels::MessageBox(session, Refused, QMessageBox::Ok, QMessageBox::Critical);
         return false;
     }
@@ -795,8 +797,12 @@ bool applyTo(Session& session, const QString& target, const QString& statement)
         grid->setCurrent(0, 0);
     } else if (!toGrid) {
         session.engine.PanelRecordset = std::move(rows);
-        if (session.engine.panel)
-            session.engine.panel->showRecord();
+        if (engine::PanelView* panel = session.engine.panel.get()) {
+            panel->showRecord();
+            // What follows the navigator (an edit begun on the record shown) follows the new first record.
+            if (panel->afterMove)
+                panel->afterMove();
+        }
     }
     session.engine.CurrentSQL = statement;
     return true;
