@@ -4,6 +4,7 @@
 #include "db/database.h"
 #include "db/fielddef.h"
 #include "db/recordset.h"
+#include "engine/gridmodel.h"
 #include "engine/gridview.h"
 #include "engine/loading.h"
 #include "engine/panelview.h"
@@ -771,6 +772,9 @@ bool applyTo(Session& session, const QString& target, const QString& statement)
     db::Recordset* current =
         toGrid ? (grid ? grid->recordset() : nullptr) : session.engine.PanelRecordset.get();
     const db::RecordsetType type = current ? current->type() : db::RecordsetType::Dynaset;
+    // A row being typed into the grid is written (or undone) before the grid's rows are read again.
+    if (grid && !grid->finishEditing())
+        grid->model()->undoPendingRow();
     engine::loading::hourglass();
     const int savedStatus = session.codes.EngineStatus;
     std::unique_ptr<db::Recordset> rows = engine::loading::openSilently(session, statement, type);
