@@ -11,6 +11,7 @@
 #include "db/sqlitestatement.h"
 #include "engine/gridmodel.h"
 #include "engine/gridrules.h"
+#include "query/wizardsql.h"
 #include "session/fieldtable.h"
 
 #include <benchmark/benchmark.h>
@@ -32,6 +33,11 @@ const QString paymentsReport = QStringLiteral(
     "SELECT Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Vencimiento, Suscriptores.Situación, "
     "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad, Pagos.Ticket,Pagos.Observaciones FROM Suscriptores INNER "
     "JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor");
+
+// The report as the selection wizard leaves it: narrowed to the payments of one street, by amount descending.
+const QString narrowedReport =
+    query::wizard::rewrite(paymentsReport, QStringLiteral(" Suscriptores.Calle like '*Morelos*'"),
+                           QStringLiteral("Pagos.Cantidad Desc"));
 
 // The alphabetical list of subscribers.
 const QString subscriberList = QStringLiteral(
@@ -142,6 +148,35 @@ void BM_PaymentsOfAYearOpen(benchmark::State& state)
     gridOpen(state, statement);
 }
 BENCHMARK(BM_PaymentsOfAYearOpen)->Unit(benchmark::kMillisecond);
+
+// The selection wizard's refresh of a grid that shows the whole report: the narrowed and reordered statement
+// put in its place, the caption's exact count and the first screen, against SQLite's count and first page.
+void BM_WizardRefreshCountAndFirstScreen(benchmark::State& state)
+{
+    auto database = bench::openLargeDatabase(state);
+    if (!database)
+        return;
+    Grid shown;
+    if (!shown.open(state, *database, paymentsReport, true))
+        return;
+    Paired paired(state);
+    for (auto _ : state) {
+        paired.ours([&] {
+            db::DbError error;
+            auto rows = database->openRecordset(narrowedReport, db::RecordsetType::Snapshot, error);
+            if (!rows) {
+                state.SkipWithError(qPrintable(error.description));
+                return;
+            }
+            shown.model.replaceRows(rows.get());
+            shown.showFirstScreen();
+            state.counters["rows"] = static_cast<double>(shown.model.recordCount());
+            shown.model.replaceRows(shown.rows.get());
+        });
+        paired.sqlite([&] { sqliteCountAndFirstScreen(*database, narrowedReport); });
+    }
+}
+BENCHMARK(BM_WizardRefreshCountAndFirstScreen)->Unit(benchmark::kMillisecond);
 
 // Scrolling a grid over every payment from the first screen to the last, against SQLite stepping through the
 // same rows; grownKB is how much the process's memory grew while every row was read once.

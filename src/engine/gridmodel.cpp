@@ -34,6 +34,17 @@ void GridModel::setSource(db::Recordset* rows, const QList<FieldRow>& fields, co
     endResetModel();
 }
 
+void GridModel::replaceRows(db::Recordset* rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    m_shown.clear();
+    clearPending();
+    dropCache();
+    m_count = m_rows ? std::max<qint64>(0, m_rows->recordCount()) : 0;
+    endResetModel();
+}
+
 void GridModel::setFormats(const QStringList& formats)
 {
     m_formats = formats;

@@ -51,6 +51,9 @@ public:
     // the model). fields describes the columns (FieldTable), formats the display format of each column.
     void setSource(db::Recordset* rows, const QList<FieldRow>& fields, const QStringList& formats);
     db::Recordset* source() const { return m_rows; }
+    // Shows the rows of another recordset with the same columns, keeping the columns' captions, formats,
+    // alignments and locks (a narrowed or reordered statement of the same result).
+    void replaceRows(db::Recordset* rows);
     void setFormats(const QStringList& formats);
 
     // What the user may do: change cells, add rows, delete rows.

@@ -184,6 +184,18 @@ void GridView::bind(std::unique_ptr<db::Recordset> rows)
     m_model->setSource(m_rows.get(), m_session.engine.FieldTable, {});
 }
 
+void GridView::replaceRows(std::unique_ptr<db::Recordset> rows)
+{
+    build();
+    QList<int> widths;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        widths.append(m_table->columnWidth(column));
+    m_model->replaceRows(rows.get());
+    m_rows = std::move(rows);
+    for (int column = 0; column < widths.size(); ++column)
+        m_table->setColumnWidth(column, widths.at(column));
+}
+
 void GridView::unbind()
 {
     if (m_model)

@@ -46,6 +46,9 @@ public:
     // updatable: the grid may change rows; the column formats follow (Part of the layout).
     void bind(std::unique_ptr<db::Recordset> rows);
     void unbind();
+    // Shows the rows of another recordset of the same columns in place of the bound one (which is closed),
+    // keeping the layout: captions, formats, widths and locks.
+    void replaceRows(std::unique_ptr<db::Recordset> rows);
     db::Recordset* recordset() const;
     GridModel* model() const;
     QTableView* table() const;

@@ -1,9 +1,16 @@
 #include "query/queryservices.h"
 
+#include "query/presaut.h"
 #include "query/tabclasi.h"
 #include "query/tabtotal.h"
 
 namespace quelmar::query {
+
+void QueryServices::PresAut(Session& session, const QString& request, const QString& where, QString& title,
+                            QString& statement)
+{
+    query::PresAut(session, request, where, title, statement);
+}
 
 void QueryServices::TabTotal(Session& session, const QString& request)
 {
