@@ -142,8 +142,6 @@ QStringList holdersOf(const QString& databasePath)
 
 DbError settleJournal(const QString& databasePath)
 {
-    if (!QFileInfo::exists(databasePath + QStringLiteral("-wal")))
-        return {};
     Connection connection(databasePath, SQLITE_OPEN_READWRITE);
     if (DbError error = connection.openError(databasePath))
         return error;

@@ -4,6 +4,7 @@
 #include "db/database.h"
 #include "db/filemaintenance.h"
 #include "db/recordset.h"
+#include "engine/gridview.h"
 #include "maintenance/databasefiles.h"
 #include "panels/mainform.h"
 #include "panels/reporterror.h"
@@ -60,19 +61,6 @@ QString databaseBase(Session& session)
     return QDir::cleanPath(session.shell.WorkingFolder.absoluteFilePath(name));
 }
 
-// The session lets go of the database: the recordsets first, then the database itself.
-void closeDatabase(Session& session)
-{
-    DatabaseState& state = session.database;
-    state.ParamTable.reset();
-    state.CurrentRecordset.reset();
-    state.WorkRecordset2.reset();
-    session.engine.PanelRecordset.reset();
-    if (state.CurrentDatabase)
-        state.CurrentDatabase->refresh();
-    state.CurrentDatabase.reset();
-}
-
 // Every path that neither returns at once nor ends the program: the next activation of the main form runs
 // the start-up again, which opens the database.
 void commonEnd(Session& session)
@@ -122,7 +110,7 @@ BDRespEnd backup(Session& session)
                            "el respaldo, que puede durar algunos minutos.\n\n¿Respalda la Base de Datos?")))
         return BDRespEnd::Return;
     const DatabaseFiles files = DatabaseFiles::of(databaseBase(session));
-    closeDatabase(session);
+    CloseDatabase(session);
     if (!WaitForDatabaseClose(session, files.database).isEmpty()) {
         panels::MessageBox(session,
                            QStringLiteral("Están usando la Base de Datos en este momento.  Para esta "
@@ -168,7 +156,7 @@ BDRespEnd repair(Session& session)
     }
     const QString base = databaseBase(session);
     const DatabaseFiles files = DatabaseFiles::of(base);
-    closeDatabase(session);
+    CloseDatabase(session);
     const QStringList holders = WaitForDatabaseClose(session, files.database);
     Hourglass hourglass;
     if (!holders.isEmpty()) {
@@ -204,6 +192,19 @@ BDRespEnd repair(Session& session)
 }
 
 } // namespace
+
+void CloseDatabase(Session& session)
+{
+    DatabaseState& state = session.database;
+    engine::grid(session).unbind();
+    state.ParamTable.reset();
+    state.CurrentRecordset.reset();
+    state.WorkRecordset2.reset();
+    session.engine.PanelRecordset.reset();
+    if (state.CurrentDatabase)
+        state.CurrentDatabase->refresh();
+    state.CurrentDatabase.reset();
+}
 
 QStringList WaitForDatabaseClose(Session& session, const QString& databasePath, int limitSeconds)
 {

@@ -25,6 +25,10 @@ enum class BDRespEnd
 // telling per table what was saved. Other modes do nothing.
 BDRespEnd BDResp(Session& session, const QString& mode);
 
+// The session lets go of its database: the grid's rows and the recordsets first, then the database itself, so
+// that no connection is left on the file.
+void CloseDatabase(Session& session);
+
 // Waits for the other programs to close the database (at most limitSeconds), the notice reading "CERRANDO LA
 // BASE DE DATOS " + seconds + " segs.". Gives the programs that still hold it, told to the user with "No
 // puede cerrarse la Base de Datos, pues la ésta usando: " and one line each; empty when it was closed.

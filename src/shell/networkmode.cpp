@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/recordset.h"
+#include "maintenance/bdresp.h"
 #include "maintenance/databasefiles.h"
 #include "panels/errortrap.h"
 #include "panels/showmessage.h"
@@ -188,16 +189,6 @@ void openRemoteSatellite(Session& session, QString& database, const QString& cen
     checkOpened(session, QDir::toNativeSeparators(centralPath), centralPath, {});
 }
 
-void closeDatabase(Session& session)
-{
-    DatabaseState& state = session.database;
-    state.ParamTable.reset();
-    state.CurrentRecordset.reset();
-    state.WorkRecordset2.reset();
-    session.engine.PanelRecordset.reset();
-    state.CurrentDatabase.reset();
-}
-
 NetworkFile readNetworkFile(const QString& path)
 {
     QFile file(path);
@@ -245,7 +236,7 @@ void changeMode(Session& session)
                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
                            QStringLiteral("Base de Datos")) != QMessageBox::Yes)
         return;
-    closeDatabase(session);
+    maintenance::CloseDatabase(session);
     panels::Pause(session, SettlePauseMs);
     const QStringList found =
         session.shell.WorkingFolder.entryList({QStringLiteral("*Resp.mdb")}, QDir::Files, QDir::Name);
