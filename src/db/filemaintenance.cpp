@@ -161,7 +161,9 @@ DbError compactInto(const QString& source, const QString& target, const Progress
             QStringLiteral("The file '%1' already exists.").arg(QDir::toNativeSeparators(target)));
     DbError error;
     {
-        Connection connection(source, SQLITE_OPEN_READONLY);
+        // Opened for writing although nothing is written to it: the backend compacts a read-only source many
+        // times slower.
+        Connection connection(source, SQLITE_OPEN_READWRITE);
         if ((error = connection.openError(source)))
             return error;
         CompactionWatch watch;
@@ -184,9 +186,10 @@ DbError compactInto(const QString& source, const QString& target, const Progress
                                QDir::toNativeSeparators(target));
     }
     if (!error) {
-        // The copy is taken for the database only once it reads back whole.
+        // The copy is taken for the database only once every page of it reads back whole (the structure
+        // check; the copy's indexes were just built from its tables).
         QStringList findings;
-        error = integrityCheck(target, findings);
+        error = integrityCheck(target, findings, CheckDepth::Structure);
         if (!error && !findings.isEmpty())
             error = DbError::make(
                 jeterror::CorruptDatabase,
@@ -202,7 +205,7 @@ DbError compactInto(const QString& source, const QString& target, const Progress
     return {};
 }
 
-DbError integrityCheck(const QString& databasePath, QStringList& findings)
+DbError integrityCheck(const QString& databasePath, QStringList& findings, CheckDepth depth)
 {
     findings.clear();
     if (!QFileInfo(databasePath).isFile())
@@ -212,8 +215,10 @@ DbError integrityCheck(const QString& databasePath, QStringList& findings)
     Connection connection(databasePath, SQLITE_OPEN_READONLY);
     if (DbError error = connection.openError(databasePath))
         return error;
+    const QString pragma =
+        depth == CheckDepth::Full ? QStringLiteral("integrity_check") : QStringLiteral("quick_check");
     SqliteStatement check(connection.handle(),
-                          QStringLiteral("PRAGMA integrity_check(%1)").arg(CheckFindings));
+                          QStringLiteral("PRAGMA %1(%2)").arg(pragma).arg(CheckFindings));
     while (check.step())
         findings.append(check.value(0).toString().simplified());
     if (!check.error().ok()) {

@@ -28,9 +28,16 @@ DbError settleJournal(const QString& databasePath);
 // the copy. `target` must not exist; on any failure it is removed again, so that no partial copy is left.
 DbError compactInto(const QString& source, const QString& target, const Progress& progress = {});
 
-// The backend's full integrity check of a closed file. `findings` receives what was found (empty when the
-// file is sound). The error tells a file that cannot be checked at all (missing, not a database).
-DbError integrityCheck(const QString& databasePath, QStringList& findings);
+enum class CheckDepth
+{
+    Full,      // every page, every row against its indexes
+    Structure, // every page and its structure, without comparing indexes with their tables (much quicker)
+};
+
+// The backend's integrity check of a closed file. `findings` receives what was found (empty when the file is
+// sound). The error tells a file that cannot be checked at all (missing, not a database).
+DbError integrityCheck(const QString& databasePath, QStringList& findings,
+                       CheckDepth depth = CheckDepth::Full);
 
 // What the rescue of a damaged file saved of one table.
 struct TableRescue
