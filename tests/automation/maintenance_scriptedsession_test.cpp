@@ -194,7 +194,7 @@ TEST_F(MaintenanceSession, backupWhileAnotherProgramHoldsTheDatabaseCountsNamesI
     const QString script = path(QStringLiteral("respaldo.txt"));
     QFile text(script);
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write((Backup + QStringLiteral("expect No puede cerrarse la Base de Datos, pues la ésta usando: / \n"
+    text.write((Backup + QStringLiteral("expect No puede cerrarse la Base de Datos, pues la ésta usando: \n"
                                         "answer OK\n"
                                         "expect Están usando la Base de Datos en este momento.  Para esta "
                                         "operación se requiere que nadie la use. \nanswer OK\n"
