@@ -244,6 +244,8 @@ DbError rescueInto(const QString& source, const QString& target, QList<TableResc
     Connection damaged(source, SQLITE_OPEN_READONLY);
     if (DbError error = damaged.openError(source))
         return error;
+    // A file shorter than its header says (cut off by a failing disk or copy) is read as far as it goes.
+    runSql(damaged.handle(), QStringLiteral("PRAGMA writable_schema=ON"));
     // What the file held, as far as its schema can be read.
     QList<SchemaEntry> schema;
     {

@@ -189,6 +189,29 @@ TEST(Rescue, SavesTheRowsOnBothSidesOfADamagedPage)
     EXPECT_TRUE(findings.isEmpty()) << findings.join(u'\n').toStdString();
 }
 
+TEST(Rescue, ATruncatedFileGivesTheRowsBeforeTheCut)
+{
+    QTemporaryDir dir;
+    const QString truncated = notesDatabase(dir);
+    {
+        QFile file(truncated);
+        ASSERT_TRUE(file.resize(file.size() * 6 / 10));
+    }
+    QList<files::TableRescue> tables;
+    QStringList notes;
+    const QString rebuilt = dir.filePath(QStringLiteral("Notas.rep"));
+    const DbError error = files::rescueInto(truncated, rebuilt, tables, notes);
+    ASSERT_TRUE(error.ok()) << error.number << " " << error.description.toStdString();
+    const auto notas = std::find_if(tables.cbegin(), tables.cend(), [](const files::TableRescue& t) {
+        return t.table == QStringLiteral("Notas");
+    });
+    ASSERT_NE(notas, tables.cend());
+    EXPECT_GT(notas->saved, Rows / 3);
+    EXPECT_LT(notas->saved, Rows);
+    EXPECT_NE(notas->lost, 0) << "what was cut off is not counted as saved";
+    EXPECT_EQ(countRows(rebuilt), notas->saved);
+}
+
 TEST(Rescue, ASoundFileLosesNothingAndAFileWithoutSchemaIsRefused)
 {
     QTemporaryDir dir;
