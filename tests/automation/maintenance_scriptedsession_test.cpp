@@ -116,6 +116,10 @@ TEST_F(MaintenanceSession, backupKeepsTheOldFileAsBakAndTheProgramStartsAgainOnT
 
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral(".tmp"))));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral(".cmp"))));
+    // The backup is one file: the journal was written into it before it was renamed.
+    EXPECT_EQ(QDir(office()).entryList({QStringLiteral("Quelmar.bak*"), QStringLiteral("Quelmar.tmp*")},
+                                       QDir::Files),
+              QStringList{QStringLiteral("Quelmar.bak")});
     EXPECT_LT(QFileInfo(file(QStringLiteral(".mdb"))).size(), before);
     // The backup is the database as it was, with all its rows.
     EXPECT_EQ(QFileInfo(file(QStringLiteral(".bak"))).size(), before);
