@@ -1,5 +1,7 @@
 #include "maintenance/databasefiles.h"
 
+#include "db/usersfile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -57,6 +59,9 @@ db::DbError backUpDatabase(const DatabaseFiles& files, const db::files::Progress
         return db::DbError::make(
             db::jeterror::FileNotFound,
             db::jetDescription(db::jeterror::FileNotFound, {QDir::toNativeSeparators(files.database)}));
+    // While the files are renamed, a program that starts is told that the database is in exclusive use.
+    db::UsersFile exclusiveUse(files.database);
+    exclusiveUse.enter(true);
     if (db::DbError error = db::files::settleJournal(files.database))
         return error;
     if (!removeDatabaseFile(files.source))
@@ -81,6 +86,8 @@ db::DbError repairDatabase(const DatabaseFiles& files, RepairOutcome& outcome,
                            const db::files::Progress& progress)
 {
     outcome = {};
+    db::UsersFile exclusiveUse(files.database);
+    exclusiveUse.enter(true);
     // What the journal still holds goes into the file first (as far as the damage lets it), so that the file is
     // checked, rebuilt and kept whole on its own.
     db::files::settleJournal(files.database);
