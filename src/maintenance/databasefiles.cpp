@@ -88,8 +88,8 @@ db::DbError repairDatabase(const DatabaseFiles& files, RepairOutcome& outcome,
     outcome = {};
     db::UsersFile exclusiveUse(files.database);
     exclusiveUse.enter(true);
-    // What the journal still holds goes into the file first (as far as the damage lets it), so that the file is
-    // checked, rebuilt and kept whole on its own.
+    // What the journal still holds goes into the file first (as far as the damage lets it), so that the file
+    // is checked, rebuilt and kept whole on its own.
     db::files::settleJournal(files.database);
     if (db::DbError error = db::files::integrityCheck(files.database, outcome.findings)) {
         // A file that is not a database at all is damage too: nothing of it can be read, but it is kept.
