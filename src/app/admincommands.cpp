@@ -1,18 +1,25 @@
 #include "app/admincommands.h"
 
 #include "db/database.h"
+#include "db/filemaintenance.h"
 #include "db/jetsql.h"
 #include "db/recordset.h"
 #include "db/textrows.h"
+#include "maintenance/databasefiles.h"
+#include "shell/companyfile.h"
+#include "shell/textlines.h"
 #include "subscribers/demooffice.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
 #include <cmath>
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -91,6 +98,65 @@ int printRows(db::TextRows& rows, QTextStream& out, QTextStream& err)
     return exitcode::Success;
 }
 
+// Progress of long work on the terminal: a line at every tenth.
+db::files::Progress progressLines(QTextStream& out, const QString& what)
+{
+    auto last = std::make_shared<int>(-1);
+    return [&out, what, last](int percent) {
+        const int tenth = percent / 10;
+        if (tenth == *last)
+            return;
+        *last = tenth;
+        out << what << ": " << tenth * 10 << "%\n";
+        out.flush();
+    };
+}
+
+// The database path without its extension, as the backup names its files.
+QString databaseBase(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    return absolute.endsWith(u".mdb"_s, Qt::CaseInsensitive) ? absolute.chopped(4) : absolute;
+}
+
+// The databases of an office folder: line 4 of each company file (the application's name when there is none),
+// taken in the folder unless it is a full path.
+QStringList officeDatabases(const QString& folder)
+{
+    const QDir dir(folder);
+    QStringList databases;
+    for (const QString& name : dir.entryList({u"*.emp"_s}, QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lines = shell::decodeText(file.readAll()).split(QRegularExpression(u"\r\n|\n"_s));
+        const QString database =
+            shell::companyDataFromLines(lines, QStringList(shell::CompanyDataCount, QString()), 0)
+                .value(3)
+                .trimmed();
+        const QString path = dir.absoluteFilePath((database.isEmpty() ? u"Quelmar"_s : database) + u".mdb"_s);
+        if (!databases.contains(path))
+            databases.append(path);
+    }
+    if (databases.isEmpty())
+        databases.append(dir.absoluteFilePath(u"Quelmar.mdb"_s));
+    return databases;
+}
+
+// The programs that hold the database, told on the error stream; true when there are any.
+bool refusedInUse(const QString& database, QTextStream& err)
+{
+    const QStringList holders = db::files::holdersOf(database);
+    if (holders.isEmpty())
+        return false;
+    err << "quelmar-admin: '" << QDir::toNativeSeparators(database)
+        << "' is in use; nobody may use it during this operation. It is held by:\n";
+    for (const QString& holder : holders)
+        err << "  " << holder << '\n';
+    err.flush();
+    return true;
+}
+
 } // namespace
 
 QString adminUsage()
@@ -102,7 +168,16 @@ QString adminUsage()
            u"  quelmar-admin query DATABASE 'STATEMENT'\n"
            u"      Runs a statement in the office's SQL. A SELECT (or a table or &query name) prints\n"
            u"      its column names and its rows, tab-separated; an action statement prints\n"
-           u"      \"Rows affected: N\".\n"_s;
+           u"      \"Rows affected: N\".\n"
+           u"  quelmar-admin backup FOLDER|DATABASE\n"
+           u"      Backs up and compacts the database of each company of the office folder: the\n"
+           u"      old file is kept as .bak. Exit status 3 while a program holds the database.\n"
+           u"  quelmar-admin check DATABASE\n"
+           u"      Integrity check, field catalogue against the tables, ticket counter against the\n"
+           u"      tickets recorded. Exit status 1 when anything is wrong.\n"
+           u"  quelmar-admin repair DATABASE\n"
+           u"      Rebuilds a damaged database from what can be read; the damaged file is kept\n"
+           u"      beside it. Exit status 3 while a program holds the database.\n"_s;
 }
 
 int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -203,6 +278,148 @@ int query(const QStringList& arguments, QTextStream& out, QTextStream& err)
     return printRows(*rows, out, err);
 }
 
+int backup(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.size() != 1)
+        return usageError(err, u"backup needs the office folder (or the database file)"_s);
+    const QFileInfo given(arguments.first());
+    const QStringList databases =
+        given.isDir() ? officeDatabases(given.absoluteFilePath()) : QStringList{given.absoluteFilePath()};
+    int status = exitcode::Success;
+    for (const QString& database : databases) {
+        const QString shown = QDir::toNativeSeparators(database);
+        if (refusedInUse(database, err)) {
+            status = exitcode::InUse;
+            continue;
+        }
+        const maintenance::DatabaseFiles files = maintenance::DatabaseFiles::of(databaseBase(database));
+        const DbError error =
+            maintenance::backUpDatabase(files, progressLines(out, u"Compacting "_s + shown));
+        if (!error.ok()) {
+            reportError(err, u"the backup of '%1' failed"_s.arg(shown), error);
+            if (QFileInfo::exists(files.source) && !QFileInfo::exists(files.database))
+                err << "  The data is in '" << QDir::toNativeSeparators(files.source) << "': rename it to '"
+                    << shown << "' before the office program is started again.\n";
+            err.flush();
+            status = exitcode::Failure;
+            continue;
+        }
+        out << "Backed up " << shown << " (" << QFileInfo(files.backup).size() << " bytes) as "
+            << QDir::toNativeSeparators(files.backup) << "; compacted to " << QFileInfo(files.database).size()
+            << " bytes\n";
+        out.flush();
+    }
+    return status;
+}
+
+int check(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.size() != 1)
+        return usageError(err, u"check needs the database"_s);
+    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    QStringList findings;
+    DbError error = db::files::integrityCheck(path, findings);
+    if (!error.ok()) {
+        reportError(err, u"cannot check '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
+        return exitcode::Failure;
+    }
+    QStringList problems;
+    for (const QString& finding : std::as_const(findings))
+        problems.append(u"integrity: "_s + finding);
+    if (findings.isEmpty())
+        out << "Integrity: ok\n";
+
+    const std::unique_ptr<db::Database> database = db::Database::open(path, {false, true}, error);
+    if (!database) {
+        reportError(err, u"cannot open '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
+        return exitcode::Failure;
+    }
+    // Every row of the field catalogue names a table and a column that exist.
+    if (database->hasTable(u"MSysFields"_s)) {
+        const auto rows = database->openRecordset(u"SELECT TableName, FieldName FROM MSysFields"_s,
+                                                  db::RecordsetType::Snapshot, error);
+        int catalogued = 0;
+        if (!rows) {
+            reportError(err, u"cannot read the field catalogue"_s, error);
+            return exitcode::Failure;
+        }
+        for (rows->moveFirst(); !rows->eof(); rows->moveNext()) {
+            ++catalogued;
+            const QString table = rows->value(0).toString();
+            const QString field = rows->value(1).toString();
+            if (!database->hasTable(table))
+                problems.append(u"catalogue: field %1 of table %2, which does not exist"_s.arg(field, table));
+            else if (database->field(table, field).name.isEmpty())
+                problems.append(u"catalogue: field %1 of table %2 is not in the table"_s.arg(field, table));
+        }
+        out << "Catalogue: " << catalogued << " fields described\n";
+    }
+    // The ticket counter is never behind the tickets recorded, or the next payment would repeat a number.
+    if (database->hasTable(u"Parametros"_s) && database->hasTable(u"Pagos"_s)) {
+        const auto counter =
+            database->openRecordset(u"SELECT Contenido FROM Parametros WHERE Clase = 'CDT' ORDER BY Secuen"_s,
+                                    db::RecordsetType::Snapshot, error);
+        const auto highest =
+            database->openRecordset(u"SELECT Max(Ticket) FROM Pagos"_s, db::RecordsetType::Snapshot, error);
+        if (counter && highest) {
+            const qint64 next = counter->eof() ? 0 : counter->value(0).toLongLong();
+            const qint64 last = highest->eof() ? 0 : highest->value(0).toLongLong();
+            out << "Ticket counter: " << next << ", highest ticket: " << last << '\n';
+            if (next < last)
+                problems.append(
+                    u"counters: the ticket counter (CDT) is %1, behind the highest ticket %2"_s.arg(
+                        QString::number(next), QString::number(last)));
+        }
+    }
+    out.flush();
+    for (const QString& problem : std::as_const(problems))
+        err << "quelmar-admin: " << problem << '\n';
+    err.flush();
+    return problems.isEmpty() ? exitcode::Success : exitcode::Failure;
+}
+
+int repair(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.size() != 1)
+        return usageError(err, u"repair needs the database"_s);
+    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    if (refusedInUse(path, err))
+        return exitcode::InUse;
+    const maintenance::DatabaseFiles files = maintenance::DatabaseFiles::of(databaseBase(path));
+    maintenance::RepairOutcome outcome;
+    const DbError error = maintenance::repairDatabase(files, outcome, progressLines(out, u"Rebuilding"_s));
+    if (!error.ok()) {
+        reportError(err, u"the repair of '%1' failed"_s.arg(QDir::toNativeSeparators(path)), error);
+        return exitcode::Failure;
+    }
+    if (outcome.findings.isEmpty()) {
+        out << "No damage found in " << QDir::toNativeSeparators(path) << '\n';
+        out.flush();
+        return exitcode::Success;
+    }
+    for (const QString& finding : std::as_const(outcome.findings))
+        out << "damage: " << finding << '\n';
+    if (outcome.damagedKeptAs.isEmpty()) {
+        out.flush();
+        err << "quelmar-admin: nothing could be read from '" << QDir::toNativeSeparators(path)
+            << "'; it is left as it is. Restore the last backup (.bak).\n";
+        err.flush();
+        return exitcode::Failure;
+    }
+    for (const db::files::TableRescue& table : std::as_const(outcome.tables)) {
+        out << table.table << ": " << table.saved << " rows saved, ";
+        if (table.lost < 0)
+            out << "rows lost unknown\n";
+        else
+            out << table.lost << " lost\n";
+    }
+    for (const QString& note : std::as_const(outcome.notes))
+        out << "not rebuilt: " << note << '\n';
+    out << "Damaged file kept as " << QDir::toNativeSeparators(outcome.damagedKeptAs) << '\n';
+    out.flush();
+    return exitcode::Success;
+}
+
 int runAdmin(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.isEmpty())
@@ -217,6 +434,12 @@ int runAdmin(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return createDemo(arguments.mid(1), out, err);
     if (command == u"query"_s)
         return query(arguments.mid(1), out, err);
+    if (command == u"backup"_s)
+        return backup(arguments.mid(1), out, err);
+    if (command == u"check"_s)
+        return check(arguments.mid(1), out, err);
+    if (command == u"repair"_s)
+        return repair(arguments.mid(1), out, err);
     return usageError(err, u"unknown command '%1'"_s.arg(command));
 }
 

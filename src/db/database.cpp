@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 
 #include <sqlite3.h>
+#include <sys/vfs.h>
 
 namespace quelmar::db {
 
@@ -89,6 +90,24 @@ Database::FileKind Database::fileKind(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return FileKind::Foreign;
     return file.read(16) == QByteArray("SQLite format 3", 16) ? FileKind::Ours : FileKind::Foreign;
+}
+
+bool Database::isOnNetworkShare(const QString& path)
+{
+    struct statfs info = {};
+    if (::statfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969UL:     // NFS
+    case 0x517BUL:     // SMB
+    case 0xFF534D42UL: // CIFS
+    case 0xFE534D42UL: // SMB2
+    case 0x564C:       // NCP
+    case 0x73757245UL: // Coda
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool Database::isJetFile(const QString& path)
@@ -179,7 +198,11 @@ std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions&
     if (!error.ok())
         return nullptr;
     database->m_readOnly = options.readOnly;
-    if (!options.readOnly) {
+    if (options.overShare || isOnNetworkShare(path)) {
+        // Programs on other computers share nothing but the file: the journal lives beside it.
+        if (!options.readOnly)
+            runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=DELETE"));
+    } else if (!options.readOnly) {
         // Readers never block a writer, and a writer never blocks readers: grids stay open while others
         // write.
         runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=WAL"));
@@ -447,6 +470,8 @@ QList<TableInfo> Database::tables()
                                              "substr(name, 1, 7) <> 'sqlite_' ORDER BY name COLLATE NOCASE"));
     while (statement.step())
         result.append({statement.value(0).toString(), !m_readOnly});
+    for (const QString& linked : std::as_const(m_linked))
+        result.append({linked, !m_readOnly});
     return result;
 }
 
@@ -697,6 +722,32 @@ DbError Database::takeCounter(const QString& parameterClass, qint64& value)
     if (!statement.error().ok())
         return statement.error();
     return transaction.commit();
+}
+
+DbError Database::linkTable(const QString& table, const QString& databasePath)
+{
+    if (hasTable(table))
+        return DbError::make(3012, QStringLiteral("Object '%1' already exists.").arg(table));
+    if (!QFileInfo(databasePath).isFile())
+        return fileError(jeterror::FileNotFound, databasePath);
+    const QString schema = QStringLiteral("linked%1").arg(m_linked.size() + 1);
+    if (DbError error = executeNative(QStringLiteral("ATTACH DATABASE ? AS ") + schema, {databasePath}))
+        return error;
+    SqliteStatement found(m_handle, QStringLiteral("SELECT 1 FROM ") + schema +
+                                        QStringLiteral(".sqlite_master WHERE type = 'table' AND name = ? "
+                                                       "COLLATE NOCASE"));
+    found.bind({table});
+    if (!found.step()) {
+        const DbError error =
+            found.error().ok()
+                ? DbError::make(jeterror::TableNotFound, jetDescription(jeterror::TableNotFound, {table}))
+                : found.error();
+        runSql(m_handle, QStringLiteral("DETACH DATABASE ") + schema);
+        return error;
+    }
+    runSql(m_handle, QStringLiteral("PRAGMA ") + schema + QStringLiteral(".journal_mode=DELETE"));
+    m_linked.append(table);
+    return {};
 }
 
 DbError Database::quickCheck(int timeLimitMs)

@@ -48,7 +48,14 @@ public:
     {
         bool exclusive = false;
         bool readOnly = false;
+        // Reached by other computers through a file share: the file is used with a rollback journal, since
+        // a write-ahead log needs memory shared on one machine. A file on a network file system is always
+        // used so.
+        bool overShare = false;
     };
+
+    // True when the file lies on a network file system (NFS, SMB/CIFS and the like).
+    static bool isOnNetworkShare(const QString& path);
 
     // What a file at a database's path holds, told from its first bytes without changing it.
     enum class FileKind
@@ -72,6 +79,12 @@ public:
     static std::unique_ptr<Database> create(const QString& path, DbError& error);
     // True when the file begins like a Jet database.
     static bool isJetFile(const QString& path);
+
+    // Makes the table of another database file reachable under its own name, as if it were one of this
+    // database's tables (the other file is attached, in rollback-journal mode since it is reached over a
+    // share). Errors: 3012 when this database has a table of that name (it is left as it is), 3024 when the
+    // file is missing, 3078 when it has no such table.
+    DbError linkTable(const QString& table, const QString& databasePath);
 
     // Looks through the file for damage for at most about timeLimitMs: 3049 with what was found (for the
     // error log), or no error when nothing was found. A check that runs out of time finds nothing.
@@ -176,6 +189,7 @@ private:
     int m_transactionDepth = 0;
     std::unique_ptr<UsersFile> m_users;
     QHash<QString, QList<FieldDef>> m_catalogue; // key: lower-case table name
+    QStringList m_linked;                        // tables reached in other files (linkTable)
     QSet<QString> m_ensured;                     // tables ensureTables found complete (lower-case names)
 };
 

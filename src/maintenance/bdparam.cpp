@@ -1,11 +1,13 @@
 #include "maintenance/bdparam.h"
 
+#include "db/database.h"
 #include "db/recordset.h"
 #include "engine/bdats.h"
 #include "engine/gridmodel.h"
 #include "engine/gridview.h"
 #include "panels/errortrap.h"
 #include "panels/mainform.h"
+#include "panels/standardbox.h"
 #include "session/session.h"
 #include "session/twips.h"
 
@@ -108,6 +110,167 @@ void classifiers(Session& session)
         finishingStep(session);
 }
 
+// The named variables: rows of Parametros found by their name in Clase (the index "Clase"). Each write is one
+// transaction that finds the row again, so that what it changes is what is there now.
+constexpr int ObjectNotSet = 91;
+
+db::Recordset& parameters(Session& session)
+{
+    if (!session.database.ParamTable || !session.database.CurrentDatabase)
+        throw RuntimeError{ObjectNotSet, QStringLiteral("Object variable or With block variable not set"),
+                           QStringLiteral("BDParam")};
+    return *session.database.ParamTable;
+}
+
+void check(const db::DbError& error)
+{
+    if (error)
+        throw RuntimeError{error.number, error.description, QStringLiteral("BDParam")};
+}
+
+bool seekVariable(Session& session, const QString& name)
+{
+    db::Recordset& table = parameters(session);
+    check(table.requery());
+    return table.seek(QStringLiteral("="), {name});
+}
+
+QString contents(Session& session)
+{
+    const QVariant value = parameters(session).value(QStringLiteral("Contenido"));
+    return value.isNull() ? QString() : value.toString();
+}
+
+// Writes the value into the variable, creating it in the group when create is set and it is missing. False
+// when it is missing and not created.
+bool writeVariable(Session& session, const QString& name, const QString& value, bool create,
+                   const QString& group)
+{
+    db::Transaction transaction(*session.database.CurrentDatabase);
+    check(transaction.error());
+    db::Recordset& table = parameters(session);
+    if (seekVariable(session, name)) {
+        check(table.edit());
+    } else if (create) {
+        check(table.addNew());
+        check(table.setValue(QStringLiteral("Clase"), name));
+        check(table.setValue(QStringLiteral("Nombre"), group));
+    } else {
+        return false;
+    }
+    check(table.setValue(QStringLiteral("Contenido"), value));
+    check(table.update());
+    check(transaction.commit());
+    return true;
+}
+
+void getVariable(Session& session, int& flag)
+{
+    DialogState& dialog = session.dialog;
+    if (seekVariable(session, dialog.ValidationMessage)) {
+        dialog.AnswerText = contents(session);
+        flag = -1;
+    } else {
+        dialog.AnswerText.clear();
+    }
+}
+
+void modifyVariable(Session& session, int& flag)
+{
+    DialogState& dialog = session.dialog;
+    if (seekVariable(session, dialog.ValidationMessage)) {
+        dialog.AnswerText = contents(session);
+        const QString name = parameters(session).value(QStringLiteral("Nombre")).toString();
+        QString answer = dialog.AnswerText;
+        panels::InputBox(session, QStringLiteral("Cambia variables"),
+                         QStringLiteral("Modifica ") + name + QStringLiteral(" = ") + dialog.AnswerText,
+                         answer, QPoint(100, 100));
+        if (!answer.isEmpty() && writeVariable(session, dialog.ValidationMessage, answer, false, QString()))
+            flag = -1;
+        return;
+    }
+    const int answer = panels::MessageBox(session,
+                                          QStringLiteral("No encuentro la variable de ") + dialog.VarGroup +
+                                              QStringLiteral("  ¿Desea crearla?"),
+                                          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question,
+                                          QStringLiteral("¿Crea nueva Variable?"));
+    if (answer != QMessageBox::Ok || dialog.VarGroup.isEmpty())
+        return;
+    writeVariable(session, dialog.ValidationMessage, dialog.AnswerText, true, dialog.VarGroup);
+    flag = -1;
+    panels::MessageBox(session,
+                       QStringLiteral("Vuelva a usar este menu para comprobar el contenido deseado"));
+}
+
+void deleteVariable(Session& session, int& flag)
+{
+    DialogState& dialog = session.dialog;
+    db::Transaction transaction(*session.database.CurrentDatabase);
+    check(transaction.error());
+    if (!seekVariable(session, dialog.ValidationMessage)) {
+        transaction.commit();
+        panels::MessageBox(session, QStringLiteral("No encuentro la variable ") + dialog.ValidationMessage);
+        return;
+    }
+    check(parameters(session).remove());
+    check(transaction.commit());
+    flag = -1;
+}
+
+// "Varios": the rows of the class named by CurrentFile, all five columns, updatable, for the caller.
+void openClassRows(Session& session)
+{
+    QString quoted = session.shell.CurrentFile;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    db::DbError error;
+    parameters(session);
+    session.database.WorkRecordset2 = session.database.CurrentDatabase->openRecordset(
+        QStringLiteral("SELECT Clase, Secuen, Nombre, Clave, Contenido FROM Parametros WHERE Clase = '") +
+            quoted + QLatin1Char('\''),
+        db::RecordsetType::Dynaset, error);
+    check(error);
+}
+
+bool isMode(const QString& mode, const char* name)
+{
+    return mode.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+bool variableOperation(Session& session, const QString& mode, int& flag, ErrorTrap& trap)
+{
+    DialogState& dialog = session.dialog;
+    if (isMode(mode, "Varios")) {
+        trap.step([&] { openClassRows(session); });
+        return true;
+    }
+    const bool get = isMode(mode, "ObtVar");
+    const bool put = isMode(mode, "PonVar");
+    const bool modify = isMode(mode, "ModVar");
+    const bool remove = isMode(mode, "EliVar");
+    const bool force = isMode(mode, "ForVar");
+    if (!(get || put || modify || remove || force))
+        return false;
+    flag = 0;
+    trap.step([&] {
+        if (get)
+            getVariable(session, flag);
+        else if (put)
+            flag = writeVariable(session, dialog.ValidationMessage, dialog.AnswerText, false, QString()) ? -1
+                                                                                                         : 0;
+        else if (modify)
+            modifyVariable(session, flag);
+        else if (remove)
+            deleteVariable(session, flag);
+        else if (writeVariable(session, dialog.ValidationMessage, dialog.AnswerText, true, dialog.VarGroup))
+            flag = -1;
+    });
+    if (modify || remove || force) {
+        dialog.ValidationMessage.clear();
+        dialog.AnswerText.clear();
+    }
+    return true;
+}
+
 } // namespace
 
 bool ShowClassGrid(Session& session, const ClassGrid& grid)
@@ -129,9 +292,11 @@ bool ShowClassGrid(Session& session, const ClassGrid& grid)
     return true;
 }
 
-void BDParam(Session& session, const QString& mode, int&)
+void BDParam(Session& session, const QString& mode, int& flag)
 {
     ErrorTrap trap(session, QStringLiteral("BDParam"));
+    if (variableOperation(session, mode, flag, trap))
+        return;
     if (mode.compare(QLatin1String("Clasifica"), Qt::CaseInsensitive) == 0) {
         trap.step([&] { classifiers(session); });
     } else if (const std::optional<ClassGrid> grid = administrationGrid(mode)) {

@@ -6,11 +6,13 @@
 
 namespace quelmar::startup {
 
-db::DbError openSessionDatabase(Session& session, const QString& path, bool exclusive, bool readOnly)
+db::DbError openSessionDatabase(Session& session, const QString& path, bool exclusive, bool readOnly,
+                                bool overShare)
 {
     DatabaseState& state = session.database;
     db::DbError error;
-    std::unique_ptr<db::Database> database = db::Database::open(path, {exclusive, readOnly}, error);
+    std::unique_ptr<db::Database> database =
+        db::Database::open(path, {exclusive, readOnly, overShare}, error);
     if (!database)
         return error.ok() ? db::DbError::make(db::jeterror::FileNotFound, {}, path) : error;
 

@@ -1,10 +1,16 @@
 #include "shell/networkmode.h"
 
 #include "db/database.h"
+#include "db/recordset.h"
+#include "maintenance/bdresp.h"
+#include "maintenance/databasefiles.h"
+#include "panels/errortrap.h"
+#include "panels/showmessage.h"
 #include "panels/standardbox.h"
 #include "session/errorlog.h"
 #include "session/session.h"
 #include "session/sessiondatabase.h"
+#include "shell/accesskeys.h"
 #include "shell/openingmessages.h"
 #include "shell/startup.h"
 #include "shell/textlines.h"
@@ -19,6 +25,13 @@ namespace {
 
 // How long the start-up looks for damage in the database; a bigger file is looked through only in part.
 constexpr int StartupCheckMs = 2000;
+// The engine's number for a table that exists already.
+constexpr int AlreadyExists = 3012;
+// The run-time errors of a file that is missing or cannot be renamed.
+constexpr int FileNotFoundError = 53;
+constexpr int PermissionDeniedError = 70;
+// How long the switch to central lets the files settle after closing the database.
+constexpr int SettlePauseMs = 10000;
 
 // The next field of the sequential-file syntax from `at`: blanks skipped, a quoted text up to its closing
 // quote, or the text up to the next comma or line end (trimmed). `at` is left after the field's delimiter.
@@ -59,16 +72,30 @@ void logDatabaseProblem(Session& session, const db::DbError& error)
     maintenance::appendErrorLog(session, error.number, error.description, session.shell.AppName);
 }
 
-void openLocalDatabase(Session& session, const QString& database)
+QString networkFileName(const Session& session)
 {
-    const QString path = session.shell.WorkingFolder.absoluteFilePath(database);
+    return session.shell.AppName + QStringLiteral(".red");
+}
+
+QString parkedFileName(const Session& session)
+{
+    return session.shell.AppName + QStringLiteral("Sat.red");
+}
+
+QString inFolder(const Session& session, const QString& name)
+{
+    return session.shell.WorkingFolder.absoluteFilePath(name);
+}
+
+// The database's name without its extension, as the company file and the backup name it.
+QString withoutExtension(const QString& path)
+{
+    return path.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive) ? path.chopped(4) : path;
+}
+
+void checkOpened(Session& session, const QString& database, const QString& path, const db::DbError& error)
+{
     const QString folder = QDir::toNativeSeparators(session.shell.WorkingFolder.absolutePath());
-    if (!QFileInfo::exists(path)) {
-        endWithMessage(session, QStringLiteral("No existe la Base de Datos: ") + database +
-                                    QLatin1Char('\n') + QStringLiteral("Debe copiarla al Subdirectorio ") +
-                                    folder);
-    }
-    const db::DbError error = openSessionDatabase(session, path, false, false);
     if (!error.ok()) {
         logDatabaseProblem(session, error);
         endWithMessage(session, openFailureMessage(database, folder, db::Database::fileKind(path),
@@ -79,6 +106,161 @@ void openLocalDatabase(Session& session, const QString& database)
         panels::MessageBox(session, damagedDatabaseMessage(database, session.shell.NewLine), QMessageBox::Ok,
                            QMessageBox::Warning, QStringLiteral("AVISO"));
     }
+}
+
+void openLocalDatabase(Session& session, const QString& database)
+{
+    const QString path = inFolder(session, database);
+    const QString folder = QDir::toNativeSeparators(session.shell.WorkingFolder.absolutePath());
+    if (!QFileInfo::exists(path)) {
+        // A backup that did not finish left the data under another name: the user is told which.
+        const QString interrupted = maintenance::interruptedBackupMessage(
+            maintenance::DatabaseFiles::of(withoutExtension(path)), session.shell.NewLine);
+        if (!interrupted.isEmpty())
+            endWithMessage(session, interrupted);
+        endWithMessage(session, QStringLiteral("No existe la Base de Datos: ") + database +
+                                    QLatin1Char('\n') + QStringLiteral("Debe copiarla al Subdirectorio ") +
+                                    folder);
+    }
+    checkOpened(session, database, path, openSessionDatabase(session, path, false, false));
+}
+
+// Linked satellite: the local database, with the central database's table of affiliates reached from it.
+void openLinkedSatellite(Session& session, const QString& database, const QString& centralPath)
+{
+    openLocalDatabase(session, database);
+    const db::DbError error =
+        session.database.CurrentDatabase->linkTable(QStringLiteral("Afiliados"), centralPath);
+    if (error.ok()) {
+        session.database.TableList.append(
+            {QStringLiteral("Afiliados"), QString::number(session.database.TableList.size() + 1),
+             static_cast<int>(session.database.CurrentDatabase->fields(QStringLiteral("Afiliados")).size()),
+             QStringLiteral("True")});
+        session.database.TableCount = static_cast<int>(session.database.TableList.size());
+        return;
+    }
+    // A table of that name in the local database stays in use; the start-up goes on either way.
+    logDatabaseProblem(session, error);
+    if (error.number != AlreadyExists)
+        panels::MessageBox(session,
+                           QStringLiteral("No hay acceso a la tabla Afiliados de la Base de Datos central ") +
+                               QDir::toNativeSeparators(centralPath) + QLatin1Char('.') +
+                               session.shell.NewLine + session.shell.NewLine +
+                               QStringLiteral("Revise que la Computadora Central esté encendida y la Red "
+                                              "funcione; el Programa sigue con la Base de Datos local."),
+                           QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("AVISO"));
+}
+
+// Remote satellite: the central database itself, over the share, after a copy of it is kept here.
+void openRemoteSatellite(Session& session, QString& database, const QString& centralPath)
+{
+    const QString copy = inFolder(session, session.shell.AppName + QStringLiteral("Resp.mdb"));
+    for (;;) {
+        panels::MessageBox(session,
+                           QStringLiteral("Debe tener encendida la Computadora Central, pero sin ejecutar "
+                                          "el Programa ") +
+                               session.shell.AppName);
+        QFile::remove(copy);
+        if (QFile::copy(centralPath, copy))
+            break;
+        const int answer = panels::MessageBox(session,
+                                              QStringLiteral("No pudo respaldarse la Base de Datos ") +
+                                                  centralPath + session.shell.NewLine + session.shell.NewLine,
+                                              QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Warning);
+        if (answer != QMessageBox::Retry)
+            break;
+    }
+    database = centralPath;
+    if (session.shell.CompanyData.size() >= 4)
+        session.shell.CompanyData[3] = withoutExtension(centralPath);
+    const db::DbError error = QFileInfo::exists(centralPath)
+                                  ? openSessionDatabase(session, centralPath, false, false, true)
+                                  : db::DbError::make(db::jeterror::FileNotFound);
+    if (!error.ok()) {
+        logDatabaseProblem(session, error);
+        endWithMessage(
+            session,
+            QStringLiteral("No hay acceso a la Base de Datos central.") + session.shell.NewLine +
+                session.shell.NewLine +
+                QStringLiteral("Si no funciona la Computadora Central o la Red, puede cambiar el modo "
+                               "de operación de ésta computadora, usando Utilerias-Red.  El Programa "
+                               "terminará"));
+    }
+    checkOpened(session, QDir::toNativeSeparators(centralPath), centralPath, {});
+}
+
+NetworkFile readNetworkFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? parseNetworkFile(shell::decodeText(file.readAll()))
+                                          : NetworkFile();
+}
+
+void changeMode(Session& session)
+{
+    const QString networkFile = inFolder(session, networkFileName(session));
+    const QString parked = inFolder(session, parkedFileName(session));
+    const bool satellite = QFileInfo::exists(networkFile);
+    const QString state = satellite ? QStringLiteral("está configurado como Satélite")
+                                    : QStringLiteral("está configurado como Centro");
+    const QString& nl = session.shell.NewLine;
+    if (panels::MessageBox(session,
+                           QStringLiteral("Este Programa ") + state + nl + nl +
+                               QStringLiteral("Para cambiarlo, requiere una Clave de acceso"),
+                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Information,
+                           QStringLiteral("RED DE COMPUTADORAS")) != QMessageBox::Ok)
+        return;
+    int granted = 0;
+    QString keyName;
+    shell::AskAccessKey(session, 3, granted, keyName);
+    if (granted != -1)
+        return;
+    if (!satellite) {
+        if (!QFile::rename(parked, networkFile))
+            throw RuntimeError{FileNotFoundError,
+                               QStringLiteral("File not found: '%1'").arg(QDir::toNativeSeparators(parked)),
+                               QStringLiteral("NetworkMode")};
+        panels::MessageBox(session, QStringLiteral("Se configuró como Satelite, usando la Base de Datos: ") +
+                                        readNetworkFile(networkFile).path);
+        return;
+    }
+    QFile::remove(parked);
+    if (!QFile::rename(networkFile, parked))
+        throw RuntimeError{
+            PermissionDeniedError,
+            QStringLiteral("Permission denied: '%1'").arg(QDir::toNativeSeparators(networkFile)),
+            QStringLiteral("NetworkMode")};
+    if (panels::MessageBox(session,
+                           QStringLiteral("Se configuró como Centro") + nl + nl +
+                               QStringLiteral("¿Desea usar el Respaldo de la Base de Datos?"),
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+                           QStringLiteral("Base de Datos")) != QMessageBox::Yes)
+        return;
+    maintenance::CloseDatabase(session);
+    panels::Pause(session, SettlePauseMs);
+    const QStringList found =
+        session.shell.WorkingFolder.entryList({QStringLiteral("*Resp.mdb")}, QDir::Files, QDir::Name);
+    if (found.isEmpty()) {
+        panels::MessageBox(session, QStringLiteral("No hay respaldo de la Base de Datos"));
+        return;
+    }
+    const QString backup = inFolder(session, found.constFirst());
+    const QString target = backup.chopped(QStringLiteral("Resp.mdb").size()) + QStringLiteral(".mdb");
+    if (QFileInfo::exists(target)) {
+        QFile::remove(target);
+        panels::Pause(session, SettlePauseMs);
+    }
+    if (!QFile::rename(backup, target))
+        throw RuntimeError{PermissionDeniedError,
+                           QStringLiteral("Permission denied: '%1'").arg(QDir::toNativeSeparators(backup)),
+                           QStringLiteral("NetworkMode")};
+    endWithMessage(
+        session, QStringLiteral("El Respaldo de la Base de Datos se actualizó la última vez que ejecutó este "
+                                "Programa, y no tiene la información posterior.  Por ello, el Respaldo debe "
+                                "actualizarse manualmente.") +
+                     nl + nl +
+                     QStringLiteral("Se termina el Programa, y debe ejecutarlo de nuevo, para finalizar el "
+                                    "cambio de base de Datos"));
 }
 
 } // namespace
@@ -95,25 +277,41 @@ NetworkFile parseNetworkFile(const QString& text)
 void NetworkMode(Session& session, QString& mode, QString& database)
 {
     session.errors.RoutineName = QStringLiteral("NetworkMode");
+    if (mode.compare(QLatin1String("Cambia"), Qt::CaseInsensitive) == 0) {
+        changeMode(session);
+        return;
+    }
     if (mode.compare(QLatin1String("Inicia"), Qt::CaseInsensitive) != 0)
         return;
-    const QString networkFile = session.shell.AppName + QStringLiteral(".red");
-    QFile file(session.shell.WorkingFolder.absoluteFilePath(networkFile));
-    if (!file.exists()) {
+    const QString networkFile = inFolder(session, networkFileName(session));
+    if (!QFileInfo::exists(networkFile)) {
         openLocalDatabase(session, database);
         mode = QStringLiteral("base");
-        database = session.shell.WorkingFolder.absoluteFilePath(database);
+        database = inFolder(session, database);
         return;
     }
-    const NetworkFile network =
-        file.open(QIODevice::ReadOnly) ? parseNetworkFile(shell::decodeText(file.readAll())) : NetworkFile();
-    if (network.kind == QLatin1String("V") || network.kind == QLatin1String("BDR")) {
-        endWithMessage(session, QStringLiteral("Este equipo está configurado como Satélite (archivo ") +
-                                    networkFile + QStringLiteral(", modo ") + network.kind +
-                                    QStringLiteral("). El trabajo en red estará disponible en una próxima "
-                                                   "versión.  El Programa terminará."));
+    const NetworkFile network = readNetworkFile(networkFile);
+    if (network.kind == QLatin1String("V")) {
+        openLinkedSatellite(session, database, network.path);
+        database = inFolder(session, database);
+    } else if (network.kind == QLatin1String("BDR")) {
+        openRemoteSatellite(session, database, network.path);
+    } else {
+        endWithMessage(session, QStringLiteral("Hay errores en el archivo ") + networkFileName(session));
     }
-    endWithMessage(session, QStringLiteral("Hay errores en el archivo ") + networkFile);
+    mode = QStringLiteral("base");
+}
+
+void ReopenDatabase(Session& session)
+{
+    if (!session.shell.DebugSwitches.isEmpty())
+        return;
+    QString mode = QStringLiteral("Inicia");
+    QString database = QFileInfo(session.shell.company(4)).fileName() + QStringLiteral(".mdb");
+    if (QFileInfo(session.shell.company(4)).isAbsolute())
+        database = session.shell.company(4) + QStringLiteral(".mdb");
+    NetworkMode(session, mode, database);
+    session.shell.DebugSwitches = QStringLiteral("1s3456s8901234567890");
 }
 
 } // namespace quelmar::startup

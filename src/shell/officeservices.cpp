@@ -1,7 +1,9 @@
 #include "shell/officeservices.h"
 
+#include "maintenance/bdresp.h"
 #include "panels/showmessage.h"
 #include "session/session.h"
+#include "shell/networkmode.h"
 #include "shell/startup.h"
 
 namespace quelmar::shell {
@@ -35,14 +37,18 @@ void OfficeServices::EditParameter(Session& session, const QString&, const QStri
     notYetAvailable(session);
 }
 
-void OfficeServices::Maintenance(Session& session, const QString&)
+void OfficeServices::Maintenance(Session& session, const QString& request)
 {
-    notYetAvailable(session);
+    if (maintenance::BDResp(session, request) == maintenance::BDRespEnd::EndProgram)
+        startup::EndProgram(session, QString());
+    startup::ReopenDatabase(session);
 }
 
 void OfficeServices::ChangeNetworkMode(Session& session)
 {
-    notYetAvailable(session);
+    QString mode = QStringLiteral("Cambia");
+    QString database;
+    startup::NetworkMode(session, mode, database);
 }
 
 void OfficeServices::WorkOrders(Session& session, int)

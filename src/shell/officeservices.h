@@ -30,7 +30,8 @@ public:
     // One parameter of class parameterClass edited with the prompt ("Edi": ticket counter, days of expiry).
     virtual void EditParameter(Session& session, const QString& mode, const QString& parameterClass,
                                const QString& prompt);
-    // Database maintenance: "Resp" (backup), "Repa" (repair).
+    // Database maintenance: "Resp" (backup), "Repa" (repair), then the program ends or the database is opened
+    // again, as the operation leaves it.
     virtual void Maintenance(Session& session, const QString& request);
     // The network mode: "Cambia".
     virtual void ChangeNetworkMode(Session& session);
