@@ -23,12 +23,14 @@
 #include <QGraphicsDropShadowEffect>
 #include <QLinearGradient>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QPieSeries>
 #include <QtCharts/QValueAxis>
@@ -148,10 +150,16 @@ void addPie(QChart& chart, const ChartData& data)
         const QList<double>& values = data.values.at(s);
         for (int row = 0; row < values.size(); ++row) {
             QPieSlice* slice = pie->append(data.rowLabels.value(row), std::max(0.0, values.at(row)));
-            slice->setBrush(colourOf(row));
-            slice->setLabelVisible(s == count - 1 && values.size() <= 24);
+            // Each row keeps its colour in every ring.
+            slice->setBrush(QColor::fromHsv(360 * row / std::max<qsizetype>(1, values.size()), 170, 215));
+            slice->setLabelVisible(s == count - 1 && values.size() <= 24 && values.at(row) > 0);
         }
         chart.addSeries(pie);
+        // The legend names the rows once.
+        if (s > 0) {
+            for (QLegendMarker* marker : chart.legend()->markers(pie))
+                marker->setVisible(false);
+        }
     }
 }
 
@@ -397,9 +405,13 @@ void chooseStyle(Session& session, ChartData& data)
         data.type = type;
 }
 
-void saveChart(Session& session, const QImage& picture)
+void saveChart(Session& session, const QImage& picture, const QString& title)
 {
     auto& dialog = session.dialog;
+    QString proposed = title.section(QLatin1Char('{'), 0, 0).simplified();
+    proposed.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
+    session.shell.CurrentFile = session.shell.WorkingFolder.absoluteFilePath(
+        (proposed.isEmpty() ? QStringLiteral("grafica") : proposed) + QStringLiteral(".bmp"));
     dialog.ValidationMessage = QStringLiteral("Elija nombre y subdirectorio para grabar");
     dialog.VarGroup = QStringLiteral("*.bmp|*.bmp|*.png|*.png");
     QString name = engine::services(session).Disco(session, QStringLiteral("DirGra"));
@@ -494,7 +506,7 @@ void GrafEst(Session& session, const QString& mode, QString& title, QString pivo
                 QGuiApplication::clipboard()->setImage(onForm.picture());
                 continue;
             } else if (answer == QLatin1String("G")) {
-                saveChart(session, onForm.picture());
+                saveChart(session, onForm.picture(), shownTitle);
                 continue;
             } else if (answer == QLatin1String("F") || answer.isEmpty()) {
                 break;
