@@ -143,6 +143,27 @@ TEST_F(OutputSession, thePaymentHistoryPrintsTheSubscriberAndThePaymentsOnOneShe
     EXPECT_TRUE(text.contains(QLocale(QLocale::English).toString(ticket.toInt()))) << text.toStdString();
 }
 
+TEST_F(OutputSession, aWideListIsPrintedLandscapeWithEveryRow)
+{
+    const QString first = query(QStringLiteral("SELECT TOP 1 Nombre FROM Suscriptores ORDER BY Nombre"));
+    const QString last = query(QStringLiteral("SELECT TOP 1 Nombre FROM Suscriptores ORDER BY Nombre DESC"));
+    QStringList shown;
+    ASSERT_EQ(runPrinting(QStringLiteral(
+                              "menu 1\nmenu 4\nmenu 1\npress Imprime\nanswer Yes\npress Termina\nmenu 98\n"),
+                          &shown),
+              0)
+        << transcript();
+    const auto jobs = printed(shown);
+    ASSERT_EQ(jobs.size(), 1) << transcript();
+    EXPECT_TRUE(tool(QStringLiteral("pdfinfo"), {jobs.first().first}).contains(QStringLiteral("792 x 612")));
+    EXPECT_EQ(pdfPages(jobs.first().first), jobs.first().second);
+    const QString text = pdfText(jobs.first().first);
+    EXPECT_TRUE(text.contains(first.left(15))) << text.toStdString();
+    EXPECT_TRUE(text.contains(last.left(15))) << text.toStdString();
+    // Every page begins with the heading.
+    EXPECT_EQ(text.count(QStringLiteral("Fecha: ")), jobs.first().second) << text.toStdString();
+}
+
 TEST_F(OutputSession, aPrintFolderThatCannotBeWrittenIsToldAndLeavesNoFile)
 {
     // A folder below a plain file cannot be made, not even by the administrator.
