@@ -1,5 +1,6 @@
 #include "output/chartrules.h"
 
+#include "core/datetext.h"
 #include "db/fielddef.h"
 
 #include <QRegularExpression>
@@ -91,7 +92,8 @@ QString chartTitle(const QString& title, const QString& formCaption)
 
 QString seriesLabel(const QString& caption)
 {
-    return (QStringLiteral("  ") + caption).left(20);
+    // A totals line under the caption is not part of the series' name.
+    return (QStringLiteral("  ") + caption.section(QLatin1Char('\n'), 0, 0).trimmed()).left(20);
 }
 
 QString groupedNumber(double value)
@@ -117,6 +119,8 @@ QString rowLabel(const QVariantList& values)
                                  type == QMetaType::ULongLong || type == QMetaType::Float;
             if (numeric)
                 label += groupedNumber(value.toDouble()) + QStringLiteral("  ");
+            else if (type == QMetaType::QDate || type == QMetaType::QDateTime)
+                label += datetext::dayMonthYear(value.toDate()).left(width) + QStringLiteral(" · ");
             else
                 label += value.toString().left(width) + QStringLiteral(" · ");
         }

@@ -26,11 +26,13 @@ bool isNumericType(int jetType);
 // The chart's title: over 70 characters it is broken at the first blank from (length / 2 - 3); upper-cased;
 // the form's caption when the title is empty.
 QString chartTitle(const QString& title, const QString& formCaption);
-// Two blanks and the column's caption, cut to 20 characters.
+// Two blanks and the column's caption (its first line: the grid may show a total under it), cut to 20
+// characters.
 QString seriesLabel(const QString& caption);
 // The label of a row from the values of the fields before the series: numbers grouped by thousands (three
-// decimals when they have a fraction) followed by two blanks, texts cut to a width (25, then 5 fewer while
-// the label reaches 39 characters) followed by " · "; the last two characters dropped and cut to 15.
+// decimals when they have a fraction) followed by two blanks, texts (dates as dd-mmm-yyyy) cut to a width
+// (25, then 5 fewer while the label reaches 39 characters) followed by " · "; the last two characters dropped
+// and cut to 15.
 QString rowLabel(const QVariantList& values);
 // "1,234" / "1,234.500".
 QString groupedNumber(double value);

@@ -3,6 +3,8 @@
 
 #include "db/fielddef.h"
 
+#include <QDate>
+
 #include <gtest/gtest.h>
 
 namespace quelmar::output::chart {
@@ -59,6 +61,7 @@ TEST(ChartRules, labelsOfSeriesAndRows)
 {
     EXPECT_EQ(seriesLabel(QStringLiteral("Total")), QStringLiteral("  Total"));
     EXPECT_EQ(seriesLabel(QStringLiteral("Suscriptores conectados")), QStringLiteral("  Suscriptores conec"));
+    EXPECT_EQ(seriesLabel(QStringLiteral("Total\n232,370")), QStringLiteral("  Total"));
     struct Case
     {
         QVariantList values;
@@ -68,6 +71,7 @@ TEST(ChartRules, labelsOfSeriesAndRows)
         {{QStringLiteral("Centro")}, QStringLiteral("Centro ")},
         {{QStringLiteral("Jardines del Valle")}, QStringLiteral("Jardines del Va")},
         {{1234.5}, QStringLiteral("1,234.500")},
+        {{QDate(2025, 12, 6)}, QStringLiteral("06-Dic-2025 ")},
         {{qlonglong(1234567)}, QStringLiteral("1,234,567")},
         {{QString(30, QLatin1Char('A')), QString(30, QLatin1Char('B'))}, QString(15, QLatin1Char('A'))},
         {{}, QString()},
