@@ -89,14 +89,20 @@ TEST_F(OutputSession, theDailyPaymentsArePrintedWithTheHeadingAndExportedRowForR
               literal(day));
     const QString exported = path(QStringLiteral("diario.txt"));
     QStringList shown;
-    ASSERT_EQ(runPrinting(QStringLiteral("menu 2\nmenu 3\nmenu 1\nanswer %1\n"
-                                         "press Imprime\nexpect ¿Imprime, Exporta ó Cancela?\nanswer Yes\n"
-                                         "press Imprime\nanswer No\nanswer %2\n"
-                                         "expect Grabado el archivo: %2\nanswer OK\n"
-                                         "press Termina\nmenu 98\n")
-                              .arg(shownDate(QDate::fromString(day, Qt::ISODate)), exported),
-                          &shown),
-              0)
+    ASSERT_EQ(
+        runPrinting(QStringLiteral("menu 2\nmenu 3\nmenu 1\nanswer %1\n"
+                                   "press Imprime\nexpect ¿Imprime, Exporta ó Cancela?\nanswer Yes\n"
+                                   "press Imprime\nanswer No\nanswer %2\n"
+                                   "expect Grabado el archivo: %2\nanswer OK\n"
+                                   // Again under the same name: asked first; No keeps it, Yes replaces it.
+                                   "press Imprime\nanswer No\nanswer %2\n"
+                                   "expect El archivo %2 ya existe.  ¿Desea substituirlo?\nanswer No\n"
+                                   "press Imprime\nanswer No\nanswer %2\nanswer Yes\n"
+                                   "expect Grabado el archivo: %2\nanswer OK\n"
+                                   "press Termina\nmenu 98\n")
+                        .arg(shownDate(QDate::fromString(day, Qt::ISODate)), exported),
+                    &shown),
+        0)
         << transcript();
 
     const auto jobs = printed(shown);
