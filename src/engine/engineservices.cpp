@@ -54,6 +54,11 @@ void EngineServices::AskAccessKey(Session&, int, int& granted, QString& name)
     name.clear();
 }
 
+QString EngineServices::Disco(Session&, const QString&)
+{
+    return {};
+}
+
 EngineServices& services(Session& session)
 {
     if (!session.engine.services)

@@ -45,6 +45,10 @@ public:
     virtual void TabClasi(Session& session, int column);
     // The access key of at least the level: granted -1 with the key's name when it was given, 0 otherwise.
     virtual void AskAccessKey(Session& session, int level, int& granted, QString& name);
+    // The program's file dialogs and whole-file reads and writes, by mode ("Dir", "DirGra", …), with the
+    // title in ValidationMessage and the filter in VarGroup: the file chosen, empty when none (and by
+    // default).
+    virtual QString Disco(Session& session, const QString& mode);
 
 protected:
     // "Esta función estará disponible en una próxima versión." as a warning.

@@ -1,0 +1,207 @@
+#include "db/rowcursor.h"
+
+#include "db/database.h"
+#include "db/jetsql.h"
+#include "db/jetvalue.h"
+#include "db/sqlitestatement.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include <sqlite3.h>
+
+namespace quelmar::db {
+
+namespace {
+
+// The engine type of a result column that is not a field of a table, from what its first row holds.
+int typeOfStorage(int storageType)
+{
+    switch (storageType) {
+    case SQLITE_INTEGER:
+        return jettype::Long;
+    case SQLITE_FLOAT:
+        return jettype::Double;
+    default:
+        return jettype::Text;
+    }
+}
+
+// The statement in SQLite's dialect for a source in the system's SQL; empty with the error when there is
+// none.
+QString nativeSql(Database& database, const QString& source, DbError& error)
+{
+    QString jetSql = source.trimmed();
+    if (jetSql.startsWith(QLatin1Char('&'))) {
+        jetSql = database.storedQuerySql(jetSql.mid(1).trimmed());
+    } else if (!jetSql.contains(QLatin1Char(' '))) {
+        QString name = jetSql;
+        if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+            name = name.mid(1, name.size() - 2);
+        const QString stored = database.hasTable(name) ? QString() : database.storedQuerySql(name);
+        jetSql = stored.isEmpty() ? QStringLiteral("SELECT * FROM [%1]").arg(name) : stored;
+    }
+    if (jetSql.isEmpty()) {
+        error = DbError::make(jeterror::TableNotFound, {}, source);
+        return {};
+    }
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    if (!translated.error.ok()) {
+        error = translated.error;
+        return {};
+    }
+    if (translated.kind == jetsql::StatementKind::Select)
+        return translated.sql;
+    if (translated.kind != jetsql::StatementKind::Crosstab) {
+        error = DbError::make(3219, QStringLiteral("Invalid operation."), jetSql);
+        return {};
+    }
+    QVariantList values;
+    if (translated.crosstab.fixedValues.isEmpty()) {
+        SqliteStatement pivots(database.handle(), jetsql::crosstabPivotValuesSql(translated.crosstab));
+        while (pivots.step())
+            values.append(pivots.value(0));
+        if (!pivots.error().ok()) {
+            error = pivots.error();
+            return {};
+        }
+    }
+    return jetsql::crosstabSql(translated.crosstab, values);
+}
+
+void appendNumber(double number, QByteArray& out)
+{
+    if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 1e15) {
+        out.append(QByteArray::number(static_cast<qint64>(number)));
+        return;
+    }
+    out.append(QByteArray::number(number, 'g', 15));
+}
+
+// "YYYY-MM-DD[ HH:MM:SS]" as "DD/MM/YYYY[ HH:MM:SS]"; other texts as they are.
+void appendDate(const char* text, int length, QByteArray& out)
+{
+    const bool iso = length >= 10 && text[4] == '-' && text[7] == '-';
+    if (!iso) {
+        out.append(text, length);
+        return;
+    }
+    out.append(text + 8, 2).append('/').append(text + 5, 2).append('/').append(text, 4);
+    if (length > 10)
+        out.append(text + 10, length - 10);
+}
+
+} // namespace
+
+RowCursor::RowCursor(Database& database, std::unique_ptr<SqliteStatement> statement)
+    : m_database(database), m_statement(std::move(statement))
+{}
+
+RowCursor::~RowCursor() = default;
+
+std::unique_ptr<RowCursor> RowCursor::open(Database& database, const QString& source, DbError& error)
+{
+    error = {};
+    const QString sql = nativeSql(database, source, error);
+    if (!error.ok())
+        return nullptr;
+    auto statement = std::make_unique<SqliteStatement>(database.handle(), sql);
+    if (!statement->isValid()) {
+        error = statement->error();
+        error.statement = source;
+        return nullptr;
+    }
+    std::unique_ptr<RowCursor> cursor(new RowCursor(database, std::move(statement)));
+    SqliteStatement& rows = *cursor->m_statement;
+    // The first row tells the types of columns that are not fields of a table.
+    const bool hasRow = rows.step();
+    if (!hasRow && !rows.error().ok()) {
+        error = rows.error();
+        error.statement = source;
+        return nullptr;
+    }
+    cursor->m_firstPending = hasRow;
+    cursor->m_done = !hasRow;
+    for (int i = 0; i < rows.columnCount(); ++i) {
+        FieldInfo info;
+        info.name = rows.columnName(i);
+        info.sourceTable = rows.originTable(i);
+        info.sourceField = rows.originColumn(i);
+        if (!info.sourceTable.isEmpty())
+            info.def = database.field(info.sourceTable, info.sourceField);
+        if (info.def.name.isEmpty()) {
+            info.def.name = info.name;
+            info.def.type = jetvalue::typeFromDeclared(rows.declaredType(i), &info.def.size);
+            if (rows.declaredType(i).isEmpty())
+                info.def.type = hasRow ? typeOfStorage(rows.storageType(i)) : jettype::Text;
+        }
+        cursor->m_fields.append(info);
+        cursor->m_types.append(info.type());
+    }
+    return cursor;
+}
+
+bool RowCursor::next()
+{
+    if (m_firstPending) {
+        m_firstPending = false;
+        m_started = true;
+        return true;
+    }
+    if (m_done)
+        return false;
+    m_started = true;
+    if (!m_statement->step()) {
+        m_done = true;
+        return false;
+    }
+    return true;
+}
+
+const DbError& RowCursor::error() const
+{
+    return m_statement->error();
+}
+
+QVariant RowCursor::value(int column) const
+{
+    if (!m_started || column < 0 || column >= m_types.size())
+        return {};
+    return jetvalue::fromStorage(m_statement->value(column), m_types.at(column));
+}
+
+void RowCursor::appendText(int column, QByteArray& out) const
+{
+    if (!m_started || column < 0 || column >= m_types.size())
+        return;
+    sqlite3_stmt* statement = m_statement->handle();
+    const int storage = sqlite3_column_type(statement, column);
+    const int type = m_types.at(column);
+    switch (storage) {
+    case SQLITE_NULL:
+        return;
+    case SQLITE_INTEGER:
+        if (type == jettype::Boolean) {
+            out.append(sqlite3_column_int64(statement, column) != 0 ? "Verdadero" : "Falso");
+            return;
+        }
+        out.append(QByteArray::number(sqlite3_column_int64(statement, column)));
+        return;
+    case SQLITE_FLOAT:
+        appendNumber(sqlite3_column_double(statement, column), out);
+        return;
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        const int length = sqlite3_column_bytes(statement, column);
+        if (!text)
+            return;
+        if (type == jettype::Date)
+            appendDate(text, length, out);
+        else
+            out.append(text, length);
+        return;
+    }
+    }
+}
+
+} // namespace quelmar::db
