@@ -1,8 +1,7 @@
 // Measures the backup and compaction of the database of a large company's office (100,000 subscribers and
 // about 2,000,000 payments, made once and kept in the cache folder) against SQLite's own command doing the
 // same compaction, `sqlite3 DB "VACUUM INTO 'copy'"`, on the same file in the same run.
-// QUELMAR_BENCH_SUBSCRIBERS and QUELMAR_BENCH_PAYMENTS size a smaller office, QUELMAR_BENCH_DIR chooses where
-// it is kept.
+// QUELMAR_BENCH_SUBSCRIBERS sizes a smaller office, QUELMAR_BENCH_DIR chooses where it is kept.
 
 #include "largeoffice.h"
 

@@ -1,8 +1,8 @@
 #include "db/rowcursor.h"
 
 #include "db/database.h"
-#include "db/jetsql.h"
 #include "db/jetvalue.h"
+#include "db/recordsetsource.h"
 #include "db/sqlitestatement.h"
 
 #include <cmath>
@@ -13,61 +13,6 @@
 namespace quelmar::db {
 
 namespace {
-
-// The engine type of a result column that is not a field of a table, from what its first row holds.
-int typeOfStorage(int storageType)
-{
-    switch (storageType) {
-    case SQLITE_INTEGER:
-        return jettype::Long;
-    case SQLITE_FLOAT:
-        return jettype::Double;
-    default:
-        return jettype::Text;
-    }
-}
-
-// The statement in SQLite's dialect for a source in the system's SQL; empty with the error when there is
-// none.
-QString nativeSql(Database& database, const QString& source, DbError& error)
-{
-    QString jetSql = source.trimmed();
-    if (jetSql.startsWith(QLatin1Char('&'))) {
-        jetSql = database.storedQuerySql(jetSql.mid(1).trimmed());
-    } else if (!jetSql.contains(QLatin1Char(' '))) {
-        QString name = jetSql;
-        if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-            name = name.mid(1, name.size() - 2);
-        const QString stored = database.hasTable(name) ? QString() : database.storedQuerySql(name);
-        jetSql = stored.isEmpty() ? QStringLiteral("SELECT * FROM [%1]").arg(name) : stored;
-    }
-    if (jetSql.isEmpty()) {
-        error = DbError::make(jeterror::TableNotFound, {}, source);
-        return {};
-    }
-    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
-    if (!translated.error.ok()) {
-        error = translated.error;
-        return {};
-    }
-    if (translated.kind == jetsql::StatementKind::Select)
-        return translated.sql;
-    if (translated.kind != jetsql::StatementKind::Crosstab) {
-        error = DbError::make(3219, QStringLiteral("Invalid operation."), jetSql);
-        return {};
-    }
-    QVariantList values;
-    if (translated.crosstab.fixedValues.isEmpty()) {
-        SqliteStatement pivots(database.handle(), jetsql::crosstabPivotValuesSql(translated.crosstab));
-        while (pivots.step())
-            values.append(pivots.value(0));
-        if (!pivots.error().ok()) {
-            error = pivots.error();
-            return {};
-        }
-    }
-    return jetsql::crosstabSql(translated.crosstab, values);
-}
 
 void appendNumber(double number, QByteArray& out)
 {
@@ -102,7 +47,7 @@ RowCursor::~RowCursor() = default;
 std::unique_ptr<RowCursor> RowCursor::open(Database& database, const QString& source, DbError& error)
 {
     error = {};
-    const QString sql = nativeSql(database, source, error);
+    const QString sql = database.forwardSql(source, error);
     if (!error.ok())
         return nullptr;
     auto statement = std::make_unique<SqliteStatement>(database.handle(), sql);
@@ -122,22 +67,9 @@ std::unique_ptr<RowCursor> RowCursor::open(Database& database, const QString& so
     }
     cursor->m_firstPending = hasRow;
     cursor->m_done = !hasRow;
-    for (int i = 0; i < rows.columnCount(); ++i) {
-        FieldInfo info;
-        info.name = rows.columnName(i);
-        info.sourceTable = rows.originTable(i);
-        info.sourceField = rows.originColumn(i);
-        if (!info.sourceTable.isEmpty())
-            info.def = database.field(info.sourceTable, info.sourceField);
-        if (info.def.name.isEmpty()) {
-            info.def.name = info.name;
-            info.def.type = jetvalue::typeFromDeclared(rows.declaredType(i), &info.def.size);
-            if (rows.declaredType(i).isEmpty())
-                info.def.type = hasRow ? typeOfStorage(rows.storageType(i)) : jettype::Text;
-        }
-        cursor->m_fields.append(info);
-        cursor->m_types.append(info.type());
-    }
+    cursor->m_fields = describeColumns(database, rows, hasRow);
+    for (const FieldInfo& field : std::as_const(cursor->m_fields))
+        cursor->m_types.append(field.type());
     return cursor;
 }
 
