@@ -18,13 +18,12 @@ namespace quelmar::db {
 //
 // Two ways to find a window:
 // - Keyset: one statement with a limit that starts right after (or before) a row whose place is known, a row
-// of a
-//   kept window or one of a few remembered rows ("anchors"), or at either end. The rows of the statement
-//   follow from the database's index, so no window costs more than its rows (and the rows it skips when the
-//   user jumps).
-// - Kept keys: when the database can only give the order by sorting every row (or the order cannot be written
-// as
-//   a condition), the rowids are sorted once into a temporary table of the connection, numbered by position.
+//   of a kept window or one of a few remembered rows ("anchors"), or at either end. The rows of the
+//   statement follow from the database's index, so no window costs more than its rows (and the rows it skips
+//   when the user jumps).
+// - Kept keys: when the database can only give the order by sorting every row (or the order cannot be
+//   written as a condition), the rowids are sorted once into a temporary table of the connection, numbered
+//   by position.
 //
 // A dynaset shows what the database holds now: values read with a window serve until this connection or
 // another one writes; after that each row is read again by its rowid. Rows added through the recordset come
