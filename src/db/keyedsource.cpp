@@ -393,6 +393,15 @@ bool KeyedSource::valuesServe(const Window& window)
     return m_version == window.version;
 }
 
+qint64 KeyedSource::forwardWindowRows(const Window* before, qint64 position)
+{
+    if (before && before->end() == position)
+        m_followingRows = std::min(m_followingRows * 2, LongestWindowRows);
+    else
+        m_followingRows = WindowRows;
+    return m_followingRows;
+}
+
 KeyedSource::Window* KeyedSource::keep(Window window)
 {
     window.used = ++m_useTick;
@@ -495,8 +504,8 @@ KeyedSource::Window* KeyedSource::readKeyset(qint64 position, DbError& error)
     if (!statement)
         return nullptr;
     const qint64 offset = backward ? backwardFrom - position : position - forwardFrom;
-    const qint64 limit =
-        backward ? std::min(WindowRows, position - gapStart + 1) : std::min(WindowRows, gapEnd - position);
+    const qint64 limit = backward ? std::min(WindowRows, position - gapStart + 1)
+                                  : std::min(forwardWindowRows(before, position), gapEnd - position);
 
     Window window;
     window.version = dataVersion();

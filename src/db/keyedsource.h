@@ -57,6 +57,9 @@ public:
 
     // Rows per window, and how many windows and anchors are kept at most.
     static constexpr qint64 WindowRows = 256;
+    // A window that goes on forward from the one before it is twice as long, up to this many rows: reading
+    // through (scrolling, walking to the end) takes few statements, a jump still reads a short window.
+    static constexpr qint64 LongestWindowRows = 4096;
     static constexpr std::size_t MaxWindows = 8;
     static constexpr std::size_t MaxAnchors = 256;
     // A statement whose order the database can only give by sorting is read with its keys kept when it has at
@@ -100,6 +103,8 @@ private:
     Window* readKeyset(qint64 position, DbError& error);
     Window* readKeptKeys(qint64 position, DbError& error);
     Window* keep(Window window);
+    // The rows of a window read forward from `position`: longer when it follows on from the window before it.
+    qint64 forwardWindowRows(const Window* before, qint64 position);
     bool valuesServe(const Window& window);
     qint64 dataVersion();
     bool rowByKeys(const qint64* keys, QVariantList& values, DbError& error);
@@ -135,6 +140,7 @@ private:
     std::map<qint64, Window> m_windows;       // by first position
     std::map<qint64, QVariantList> m_anchors; // the order's values of a row, by its position
     quint64 m_useTick = 0;
+    qint64 m_followingRows = WindowRows; // the length of the next window that follows on from another
     qint64 m_naturalCount = -1;  // rows of the statement itself, without those added here; -1 until known
     qint64 m_naturalEnd = -1;    // the same, found by reading to the end
     std::vector<qint64> m_added; // rowids of the rows added here (keyset)
