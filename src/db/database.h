@@ -168,6 +168,9 @@ public:
     void refresh();
 
     sqlite3* handle() const { return m_handle; }
+    // Expires when the database is closed: what may outlive it (a recordset kept by a screen) asks before
+    // touching it.
+    std::weak_ptr<const int> lifetime() const { return m_lifetime; }
 
 private:
     friend class KeyedSource;
@@ -190,7 +193,8 @@ private:
     std::unique_ptr<UsersFile> m_users;
     QHash<QString, QList<FieldDef>> m_catalogue; // key: lower-case table name
     QStringList m_linked;                        // tables reached in other files (linkTable)
-    QSet<QString> m_ensured;                     // tables ensureTables found complete (lower-case names)
+    std::shared_ptr<const int> m_lifetime = std::make_shared<const int>(0);
+    QSet<QString> m_ensured; // tables ensureTables found complete (lower-case names)
 };
 
 // An action statement of the system's SQL, translated and prepared once.

@@ -71,14 +71,15 @@ bool plainColumn(const QString& expression, QString& reference, QString& column)
 // Opening
 
 KeyedSource::KeyedSource(Database& database, const jetsql::SelectParts& select)
-    : m_database(database), m_select(select), m_from(select.from)
+    : m_database(database), m_databaseLifetime(database.lifetime()), m_select(select), m_from(select.from)
 {}
 
 KeyedSource::~KeyedSource()
 {
     m_statements.clear();
     m_rowStatement = SqliteStatement();
-    if (!m_keyTable.isEmpty())
+    // Closing the database took its temporary tables with it.
+    if (!m_keyTable.isEmpty() && !m_databaseLifetime.expired())
         runSql(m_database.handle(),
                QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(quoteName(m_keyTable)));
 }

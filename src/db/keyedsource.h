@@ -127,6 +127,7 @@ private:
     QString keySelect() const;
 
     Database& m_database;
+    std::weak_ptr<const int> m_databaseLifetime; // expired once the database is closed
     jetsql::SelectParts m_select;
     QString m_from; // the FROM clause windows are read with (the written join order when that avoids a sort)
     QStringList m_slotTables;     // real table per key slot
