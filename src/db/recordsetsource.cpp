@@ -13,6 +13,17 @@ namespace quelmar::db {
 
 namespace {
 
+// The exact number of rows of a statement in SQLite's dialect; 0 with the error when it cannot be counted.
+qint64 countRows(Database& database, const QString& sql, DbError& error)
+{
+    SqliteStatement statement(database.handle(), QStringLiteral("SELECT count(*) FROM (%1)").arg(sql));
+    if (!statement.step()) {
+        error = statement.error();
+        return 0;
+    }
+    return statement.int64(0);
+}
+
 DbError notUpdatable()
 {
     return DbError::make(jeterror::ReadOnly);
@@ -244,15 +255,8 @@ const std::vector<QVariantList>* SteppedSource::chunk(qint64 index, DbError& err
 
 qint64 SteppedSource::count(DbError& error)
 {
-    if (m_count < 0) {
-        SqliteStatement statement(m_database.handle(),
-                                  QStringLiteral("SELECT count(*) FROM (%1)").arg(m_sql));
-        if (!statement.step()) {
-            error = statement.error();
-            return 0;
-        }
-        m_count = statement.int64(0);
-    }
+    if (m_count < 0)
+        m_count = countRows(m_database, m_sql, error);
     return m_count;
 }
 
@@ -334,15 +338,8 @@ std::unique_ptr<ForwardSource> ForwardSource::create(Database& database, const Q
 
 qint64 ForwardSource::count(DbError& error)
 {
-    if (m_count < 0) {
-        SqliteStatement statement(m_database.handle(),
-                                  QStringLiteral("SELECT count(*) FROM (%1)").arg(m_sql));
-        if (!statement.step()) {
-            error = statement.error();
-            return 0;
-        }
-        m_count = statement.int64(0);
-    }
+    if (m_count < 0)
+        m_count = countRows(m_database, m_sql, error);
     return m_count;
 }
 
