@@ -8,6 +8,7 @@ packages=(
     libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev sqlite3 qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation xvfb xauth poppler-utils socat
+    mdbtools-dev mdbtools fp-units-db
 )
 
 missing=()
