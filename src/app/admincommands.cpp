@@ -5,6 +5,7 @@
 #include "db/jetsql.h"
 #include "db/recordset.h"
 #include "db/textrows.h"
+#include "legacy/importcommand.h"
 #include "maintenance/databasefiles.h"
 #include "shell/companyfile.h"
 #include "shell/textlines.h"
@@ -177,7 +178,10 @@ QString adminUsage()
            u"      tickets recorded. Exit status 1 when anything is wrong.\n"
            u"  quelmar-admin repair DATABASE\n"
            u"      Rebuilds a damaged database from what can be read; the damaged file is kept\n"
-           u"      beside it. Exit status 3 while a program holds the database.\n"_s;
+           u"      beside it. Exit status 3 while a program holds the database.\n"
+           u"  quelmar-admin import-mdb LEGACY.mdb FOLDER\n"
+           u"      Imports a Jet (Access) database into the office folder as LEGACY.mdb of this\n"
+           u"      program, with the report LEGACY.importacion.txt beside it.\n"_s;
 }
 
 int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -420,6 +424,14 @@ int repair(const QStringList& arguments, QTextStream& out, QTextStream& err)
     return exitcode::Success;
 }
 
+int importMdb(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.size() != 2)
+        return usageError(err, u"import-mdb needs the Jet database file and the office folder"_s);
+    return legacy::importIntoFolder(arguments.at(0), arguments.at(1), out, err) ? exitcode::Success
+                                                                                : exitcode::Failure;
+}
+
 int runAdmin(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.isEmpty())
@@ -440,6 +452,8 @@ int runAdmin(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return check(arguments.mid(1), out, err);
     if (command == u"repair"_s)
         return repair(arguments.mid(1), out, err);
+    if (command == u"import-mdb"_s)
+        return importMdb(arguments.mid(1), out, err);
     return usageError(err, u"unknown command '%1'"_s.arg(command));
 }
 

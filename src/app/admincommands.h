@@ -43,4 +43,8 @@ int check(const QStringList& arguments, QTextStream& out, QTextStream& err);
 // use.
 int repair(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
+// `import-mdb LEGACY.mdb FOLDER`: turns a Jet database file into an office database of ours in the folder,
+// with a report of what could not be copied as it was.
+int importMdb(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
 } // namespace quelmar::app
