@@ -2,6 +2,8 @@
 
 #include "core/errormessages.h"
 
+#include <QDir>
+
 namespace quelmar::startup {
 
 namespace {
@@ -18,6 +20,19 @@ QString copyTheRightOne(const QString& folder)
            QStringLiteral(" (o su copia de respaldo más reciente).  El archivo no se modificó.");
 }
 
+// The Jet file and a new folder beside the working folder for its import, as the command line takes them.
+QString importSource(const QString& database, const QString& folder)
+{
+    if (QDir::isAbsolutePath(database))
+        return QDir::toNativeSeparators(database);
+    return folder + QDir::separator() + database;
+}
+
+QString importFolder(const QString& folder)
+{
+    return folder + QDir::separator() + QStringLiteral("importada");
+}
+
 Problem problemOf(const QString& database, const QString& folder, db::Database::FileKind kind,
                   int errorNumber)
 {
@@ -32,8 +47,12 @@ Problem problemOf(const QString& database, const QString& folder, db::Database::
         return {
             QStringLiteral("El archivo es una Base de Datos de Microsoft Access (Jet), que este Programa no "
                            "abre directamente."),
-            QStringLiteral("Debe convertirse antes al formato de este Programa: avise al encargado del "
-                           "sistema.  El archivo no se modificó.")};
+            QStringLiteral(
+                "Conviértala al formato de este Programa con la orden  quelmar-admin import-mdb \"") +
+                importSource(database, folder) + QStringLiteral("\" \"") + importFolder(folder) +
+                QStringLiteral(
+                    "\"  y ponga la Base de Datos que esa orden crea en esa carpeta en lugar de este "
+                    "archivo (guárdelo aparte como respaldo).  El archivo no se modificó.")};
     case Kind::Foreign:
         return {
             QStringLiteral("El archivo no es una Base de Datos de este Programa (puede ser otro archivo con "

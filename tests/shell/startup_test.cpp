@@ -307,6 +307,12 @@ TEST_F(StartupTest, TheReasonForAnUnusableDatabaseSaysWhatToDo)
          u"Copie la Base de Datos correcta al Subdirectorio /oficina (o su copia de respaldo más reciente).  "
          u"El "
          u"archivo no se modificó."_s},
+        {Kind::Jet, db::jeterror::UnrecognizedFormat,
+         u"El archivo es una Base de Datos de Microsoft Access (Jet), que este Programa no abre directamente."_s,
+         u"Conviértala al formato de este Programa con la orden  quelmar-admin import-mdb "
+         u"\"/oficina/Quelmar.mdb\" \"/oficina/importada\"  y ponga la Base de Datos que esa orden crea en "
+         u"esa "
+         u"carpeta en lugar de este archivo (guárdelo aparte como respaldo).  El archivo no se modificó."_s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
