@@ -135,7 +135,7 @@ QString findEmptyRequired(LegacySource& source, PlannedTable& planned)
     }
     if (required.isEmpty())
         return {};
-    return source.readRows(*planned.legacy, [&](const QVariantList& values) {
+    return source.readRows(*planned.legacy, [&](const QVariantList& values, const QHash<int, QString>&) {
         for (const int c : std::as_const(required)) {
             const QVariant& value = values.at(c);
             if (!value.isValid() || value.isNull())
@@ -189,13 +189,18 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
     if (progress)
         progress(legacy.name, 0, legacy.rowCount);
     QVariantList stored;
-    const QString readFailure = source.readRows(legacy, [&](const QVariantList& values) {
+    const QString readFailure = source.readRows(legacy, [&](const QVariantList& values,
+                                                            const QHash<int, QString>& readProblems) {
         ++outcome.rowsRead;
         stored.clear();
         for (int c = 0; c < legacy.columns.size(); ++c) {
             const QVariant& read = values.value(c);
             QString problem;
             const QVariant value = storedValue(read, legacy.columns.at(c).type, problem);
+            if (readProblems.contains(c)) {
+                report.values.append({legacy.name, rowKey(planned, values, outcome.rowsRead),
+                                      legacy.columns.at(c).name, shownValue(read), readProblems.value(c)});
+            }
             if (!problem.isEmpty()) {
                 report.values.append({legacy.name, rowKey(planned, values, outcome.rowsRead),
                                       legacy.columns.at(c).name, shownValue(read),
@@ -262,7 +267,12 @@ void makeQueries(LegacySource& source, db::Database& database, ImportReport& rep
     QList<QueryOutcome> pending;
     for (const LegacyQuery& query : source.queries()) {
         QueryOutcome outcome{query.name, false, query.sql, query.problem};
-        if (query.sql.isEmpty())
+        // A crosstab has no fixed columns, so it cannot be a view: its SQL stays in the report.
+        if (query.sql.trimmed().startsWith(u"TRANSFORM"_s, Qt::CaseInsensitive))
+            outcome.reason =
+                u"es una consulta de referencias cruzadas, que no se guarda como consulta: su SQL "
+                u"queda en este informe"_s;
+        if (!outcome.reason.isEmpty())
             report.queries.append(outcome);
         else
             pending.append(outcome);

@@ -2,6 +2,7 @@
 
 #include "legacy/columnmapping.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -46,9 +47,10 @@ public:
     virtual bool twoBytesPerCharacter() const = 0;
     virtual QList<LegacyQuery> queries() = 0;
     // Calls `row` with each row of the table, its values in the order of the columns (see storedValue for
-    // their form); stops when `row` answers false. Gives a Spanish description when the table could not be
-    // read whole (a damaged or incomplete file), empty otherwise.
-    using RowVisitor = std::function<bool(const QVariantList& values)>;
+    // their form) and, by column, what the reader could not give whole (Spanish); stops when `row` answers
+    // false. Gives a Spanish description when the table could not be read whole (a damaged or incomplete
+    // file), empty otherwise.
+    using RowVisitor = std::function<bool(const QVariantList& values, const QHash<int, QString>& problems)>;
     virtual QString readRows(const LegacyTable& table, const RowVisitor& row) = 0;
 };
 

@@ -216,8 +216,10 @@ QString MdbSource::readRows(const LegacyTable& table, const RowVisitor& row)
     }
     mdb_rewind_table(def);
     QVariantList values;
+    QHash<int, QString> problems;
     while (mdb_fetch_row(def)) {
         values.clear();
+        problems.clear();
         for (unsigned int c = 0; c < columns; ++c) {
             const MdbColumn* column = definition.column(c);
             if (column->col_type == legacytype::Boolean)
@@ -226,10 +228,15 @@ QString MdbSource::readRows(const LegacyTable& table, const RowVisitor& row)
                 values.append(fixedValue(m_mdb, column));
             else if (lengths[c] <= 0)
                 values.append(QVariant());
-            else
-                values.append(QByteArray(buffers[c].data(), qsizetype(strnlen(buffers[c].data(), BindSize))));
+            else {
+                const size_t length = strnlen(buffers[c].data(), BindSize);
+                values.append(QByteArray(buffers[c].data(), qsizetype(length)));
+                if (length + 1 >= BindSize)
+                    problems.insert(int(c),
+                                    u"el texto pasa de %1 bytes: se copió cortado"_s.arg(BindSize - 1));
+            }
         }
-        if (!row(values))
+        if (!row(values, problems))
             break;
     }
     return {};

@@ -141,4 +141,49 @@ TEST_F(ReadOnlyOffice, aDatabaseThatCannotBeWrittenIsToldInSpanishAtStartUp)
     }
 }
 
+// The office's database is still the original program's Jet file: the program says how to import it, and
+// the command line it gives does.
+TEST_F(StartupSession, aJetDatabaseIsToldWithTheCommandLineThatImportsIt)
+{
+    QString archive;
+    const QDir docs(QStringLiteral("/usr/share/doc/fp-units-db"));
+    for (const QString& version : docs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (QFileInfo::exists(docs.filePath(version + QStringLiteral("/examples/odbc/testodbc.mdb.gz"))))
+            archive = docs.filePath(version + QStringLiteral("/examples/odbc/testodbc.mdb.gz"));
+    }
+    if (archive.isEmpty())
+        GTEST_SKIP()
+            << "Debian's fp-units-db, which ships a real Jet file (testodbc.mdb.gz), is not installed";
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), archive});
+    ASSERT_TRUE(gzip.waitForFinished(ProcessTimeout));
+    const QByteArray jet = gzip.readAllStandardOutput();
+    QFile database(office() + QStringLiteral("/Quelmar.mdb"));
+    ASSERT_TRUE(database.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(database.write(jet), jet.size());
+    database.close();
+
+    QStringList transcript;
+    const int status = run(QStringLiteral("answer OK\n"), &transcript);
+    EXPECT_EQ(status, 0) << joined(transcript).toStdString() << m_errors.toStdString();
+    const QString shown = joined(transcript);
+    const QString source = QDir::toNativeSeparators(office() + QStringLiteral("/Quelmar.mdb"));
+    const QString target = QDir::toNativeSeparators(office() + QStringLiteral("/importada"));
+    EXPECT_TRUE(
+        shown.contains(QStringLiteral("[message] Quelmar: No se pudo abrir la Base de Datos: Quelmar.mdb / "
+                                      "El archivo es una Base de Datos de Microsoft Access (Jet)")))
+        << shown.toStdString();
+    const QString command = QStringLiteral("quelmar-admin import-mdb \"%1\" \"%2\"").arg(source, target);
+    ASSERT_TRUE(shown.contains(command)) << shown.toStdString();
+    EXPECT_FALSE(anyStartsWith(transcript, QStringLiteral("[menu] "))) << shown.toStdString();
+
+    QProcess admin;
+    admin.start(QStringLiteral(QUELMAR_ADMIN), {QStringLiteral("import-mdb"), source, target});
+    ASSERT_TRUE(admin.waitForFinished(ProcessTimeout));
+    EXPECT_EQ(admin.exitCode(), 0) << admin.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/Quelmar.mdb")));
+    ASSERT_TRUE(database.open(QIODevice::ReadOnly));
+    EXPECT_EQ(database.readAll(), jet);
+}
+
 } // namespace

@@ -23,7 +23,8 @@ public:
     {
         LegacyTable definition;
         QList<QVariantList> rows;
-        QString readFailure; // told after the rows were given
+        QString readFailure;        // told after the rows were given
+        qsizetype cutShortRow = -1; // a row whose first value the reader could not give whole
     };
     QList<Table> data;
     QList<LegacyQuery> stored;
@@ -42,8 +43,11 @@ public:
         for (const Table& t : std::as_const(data)) {
             if (t.definition.name != table.name)
                 continue;
-            for (const QVariantList& values : t.rows) {
-                if (!row(values))
+            for (qsizetype r = 0; r < t.rows.size(); ++r) {
+                QHash<int, QString> problems;
+                if (r == t.cutShortRow)
+                    problems.insert(0, u"se copió cortado"_s);
+                if (!row(t.rows.at(r), problems))
                     break;
             }
             return t.readFailure;
@@ -94,6 +98,7 @@ FakeSource officeFile()
         column(u"Monto"_s, legacytype::Currency, 8)};
     payments.definition.indexes = {{u"PorTicket"_s, {u"Ticket"_s}, true, false}};
     payments.rows = {{100LL, 1LL, 120000LL}, {101LL, 2LL, 55000LL}};
+    payments.cutShortRow = 1;
     payments.definition.rowCount = payments.rows.size();
     source.data = {subscribers, payments};
     source.stored = {
@@ -102,6 +107,9 @@ FakeSource officeFile()
         {u"CuentaMorosos"_s, u"SELECT Count(*) AS Cuantos FROM [Morosos]"_s, {}},
         {u"Roto"_s, u"SELECT [NoExiste] FROM [Nada]"_s, {}},
         {u"Borrar"_s, {}, u"es una consulta de eliminación"_s},
+        {u"Cruzada"_s,
+         u"TRANSFORM Sum(Monto) SELECT Suscriptor FROM Pagos GROUP BY Suscriptor PIVOT Ticket"_s,
+         {}},
     };
     // The first query is listed last, so that the one that reads it comes before it.
     source.stored.move(0, 2);
@@ -182,13 +190,13 @@ TEST_F(ImporterTest, TablesRowsAndPropertiesArriveAndWhatCouldNotBeCopiedIsRepor
 
     // Queries: made in the order they need, the broken and the action ones listed with their reason.
     EXPECT_EQ(rowsText(*database, u"SELECT Cuantos FROM CuentaMorosos"_s), u"1"_s);
-    ASSERT_EQ(report.queries.size(), 4);
+    ASSERT_EQ(report.queries.size(), 5);
     QStringList outcomes;
     for (const QueryOutcome& query : std::as_const(report.queries))
         outcomes.append(query.query + (query.made ? u" made"_s : u" skipped"_s));
     outcomes.sort();
-    EXPECT_EQ(outcomes, (QStringList{u"Borrar skipped"_s, u"CuentaMorosos made"_s, u"Morosos made"_s,
-                                     u"Roto skipped"_s}));
+    EXPECT_EQ(outcomes, (QStringList{u"Borrar skipped"_s, u"Cruzada skipped"_s, u"CuentaMorosos made"_s,
+                                     u"Morosos made"_s, u"Roto skipped"_s}));
 
     ASSERT_EQ(report.tables.size(), 2);
     EXPECT_EQ(report.tables.at(0).rowsRead, 4);
@@ -198,12 +206,14 @@ TEST_F(ImporterTest, TablesRowsAndPropertiesArriveAndWhatCouldNotBeCopiedIsRepor
     for (const ValueProblem& value : std::as_const(report.values))
         problems.append(u"%1 %2 %3"_s.arg(value.table, value.rowKey, value.column));
     EXPECT_EQ(problems, (QStringList{u"Suscriptores Clave=3 Nombre"_s, u"Suscriptores Clave=3 Alta"_s,
-                                     u"Suscriptores Clave=4 "_s}));
-    EXPECT_TRUE(report.values.last().value.contains(u"Televisores=70; Alta=2023-03-15; Cuota=1;"_s))
-        << report.values.last().value.toStdString();
+                                     u"Suscriptores Clave=4 "_s, u"Pagos fila 2 Ticket"_s}));
+    EXPECT_TRUE(report.values.at(2).value.contains(u"Televisores=70; Alta=2023-03-15; Cuota=1;"_s))
+        << report.values.at(2).value.toStdString();
     const QString text = report.text();
     EXPECT_TRUE(text.contains(u"Suscriptores\t4\t3"_s)) << text.toStdString();
     EXPECT_TRUE(text.contains(u"Roto\tNO creada"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"Cruzada\tNO creada: es una consulta de referencias cruzadas"_s))
+        << text.toStdString();
 }
 
 TEST_F(ImporterTest, AFailureLeavesNoDatabaseBehind)
