@@ -44,9 +44,15 @@ bool importIntoFolder(const QString& mdbPath, const QString& folder, QTextStream
     report.target = QDir::toNativeSeparators(target);
 
     QString problem;
-    const std::unique_ptr<LegacySource> source = openMdb(mdbPath, problem);
+    const std::unique_ptr<LegacySource> source = openMdb(mdbPath, problem, report.readerMessages);
     if (!source) {
         err << "quelmar-admin: no se importó: " << problem << ".\n";
+        // What the reader said about a damaged file is kept for whoever looks into it.
+        if (!report.readerMessages.isEmpty() && QDir().mkpath(folder)) {
+            report.failure = problem;
+            if (writeReport(report, reportPath, err))
+                err << "  Los detalles están en " << QDir::toNativeSeparators(reportPath) << ".\n";
+        }
         err.flush();
         return false;
     }

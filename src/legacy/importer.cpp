@@ -239,7 +239,7 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
     if (outcome.rowsRead < legacy.rowCount) {
         report.failure =
             u"la tabla %1 registra %2 filas, pero solo se pudieron leer %3: el archivo está dañado "
-            u"o incompleto"_s.arg(legacy.name)
+            u"o incompleto; importe una copia sana (por ejemplo, la de respaldo)"_s.arg(legacy.name)
                 .arg(legacy.rowCount)
                 .arg(outcome.rowsRead);
         return false;
@@ -380,6 +380,7 @@ bool importDatabase(LegacySource& source, const QString& targetPath, ImportRepor
     }
     if (!finished)
         removeDatabaseFiles(temporary);
+    report.readerMessages = source.readerMessages();
     return finished;
 }
 

@@ -11,7 +11,7 @@ QString ImportReport::text() const
     if (failure.isEmpty())
         t += u"Resultado: importada en %1\n"_s.arg(target);
     else
-        t += u"Resultado: NO importada. %1\nNo se creó %2.\n"_s.arg(failure, target);
+        t += u"Resultado: NO importada: %1.\nNo se creó %2.\n"_s.arg(failure, target);
 
     t += u"\nTablas (filas leídas / filas escritas):\n"_s;
     for (const TableOutcome& table : tables) {
@@ -46,6 +46,11 @@ QString ImportReport::text() const
         t += u"  %1\t%2\t%3\t%4\t%5\n"_s.arg(value.table, value.rowKey,
                                              value.column.isEmpty() ? u"(fila)"_s : value.column, value.value,
                                              value.problem);
+    }
+    if (!readerMessages.isEmpty()) {
+        t += u"\nMensajes del lector del archivo Jet (en inglés, para el encargado técnico):\n"_s;
+        for (const QString& message : readerMessages)
+            t += u"  %1\n"_s.arg(message);
     }
     return t;
 }

@@ -39,8 +39,9 @@ struct ImportReport
     QList<TableOutcome> tables;
     QList<QueryOutcome> queries;
     QList<ValueProblem> values;
-    QStringList notes; // what was adapted (a numbering not kept, an index not made)
-    QString failure;   // set when the import did not finish; the target was then not made
+    QStringList notes;          // what was adapted (a numbering not kept, an index not made)
+    QString failure;            // set when the import did not finish; the target was then not made
+    QStringList readerMessages; // what the reader of the old file said in its own words (English)
 
     // The report as the text of its file (Spanish).
     QString text() const;

@@ -9,10 +9,12 @@
 #include <QHash>
 #include <QtEndian>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include <mdbtools.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -81,6 +83,49 @@ QVariant fixedValue(const MdbHandle* mdb, const MdbColumn* column)
     }
 }
 
+// What the library writes on the error output while it reads (its own English words about a damaged page),
+// kept for the import's report instead of shown on the terminal.
+class ReaderMessages
+{
+public:
+    explicit ReaderMessages(QStringList& messages) : m_messages(messages)
+    {
+        std::fflush(stderr);
+        m_file = std::tmpfile();
+        m_saved = m_file ? ::dup(STDERR_FILENO) : -1;
+        if (m_saved >= 0)
+            ::dup2(::fileno(m_file), STDERR_FILENO);
+    }
+    ~ReaderMessages()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+            std::rewind(m_file);
+            QByteArray text;
+            char block[4096];
+            size_t read = 0;
+            while ((read = std::fread(block, 1, sizeof block, m_file)) > 0)
+                text.append(block, qsizetype(read));
+            for (const QByteArray& line : text.split('\n')) {
+                if (!line.trimmed().isEmpty() && m_messages.size() < MaxMessages)
+                    m_messages.append(QString::fromUtf8(line.trimmed()));
+            }
+        }
+        if (m_file)
+            std::fclose(m_file);
+    }
+    ReaderMessages(const ReaderMessages&) = delete;
+    ReaderMessages& operator=(const ReaderMessages&) = delete;
+
+private:
+    static constexpr qsizetype MaxMessages = 200;
+    QStringList& m_messages;
+    std::FILE* m_file = nullptr;
+    int m_saved = -1;
+};
+
 // A table definition of the file, freed when it goes.
 class TableDefinition
 {
@@ -125,12 +170,15 @@ public:
     bool twoBytesPerCharacter() const override { return m_mdb->f->jet_version != MDB_VER_JET3; }
     QList<LegacyQuery> queries() override;
     QString readRows(const LegacyTable& table, const RowVisitor& row) override;
+    QStringList readerMessages() const override { return m_messages; }
+    QStringList& messages() { return m_messages; }
 
 private:
     MdbCatalogEntry* entry(const QString& name, int type) const;
 
     MdbHandle* m_mdb;
     QList<LegacyTable> m_tables;
+    QStringList m_messages;
 };
 
 MdbCatalogEntry* MdbSource::entry(const QString& name, int type) const
@@ -153,8 +201,7 @@ QString MdbSource::readDefinitions()
         LegacyTable table;
         table.name = utf8(candidate->object_name);
         if (!definition.get())
-            return u"la definición de la tabla %1 no puede leerse: el archivo está dañado o incompleto"_s.arg(
-                table.name);
+            return u"la definición de la tabla %1 no puede leerse"_s.arg(table.name);
         MdbTableDef* def = definition.get();
         table.rowCount = def->num_rows;
         for (unsigned int c = 0; c < def->num_cols; ++c) {
@@ -201,6 +248,7 @@ QString MdbSource::readDefinitions()
 
 QString MdbSource::readRows(const LegacyTable& table, const RowVisitor& row)
 {
+    const ReaderMessages capture(m_messages);
     const TableDefinition definition(entry(table.name, MDB_TABLE));
     MdbTableDef* def = definition.get();
     if (!def)
@@ -244,6 +292,7 @@ QString MdbSource::readRows(const LegacyTable& table, const RowVisitor& row)
 
 QList<LegacyQuery> MdbSource::queries()
 {
+    const ReaderMessages capture(m_messages);
     QList<LegacyQuery> queries;
     QHash<quint32, qsizetype> byObject;
     for (unsigned int i = 0; i < m_mdb->num_catalog; ++i) {
@@ -292,12 +341,12 @@ QList<LegacyQuery> MdbSource::queries()
 
 } // namespace
 
-std::unique_ptr<LegacySource> openMdb(const QString& path, QString& problem)
+std::unique_ptr<LegacySource> openMdb(const QString& path, QString& problem, QStringList& readerMessages)
 {
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
     if (!info.isFile()) {
-        problem = u"no existe el archivo %1"_s.arg(shown);
+        problem = u"no existe el archivo %1: revise su nombre y su carpeta"_s.arg(shown);
         return nullptr;
     }
     QFile file(path);
@@ -308,7 +357,8 @@ std::unique_ptr<LegacySource> openMdb(const QString& path, QString& problem)
     const jetheader::Header header = jetheader::read(file.read(4096), info.size());
     file.close();
     if (header.kind == jetheader::Kind::NotJet) {
-        problem = u"el archivo %1 no es una Base de Datos de Access (Jet)"_s.arg(shown);
+        problem = u"el archivo %1 no es una Base de Datos de Access (Jet): revise que sea el archivo .mdb de "
+                  u"la oficina"_s.arg(shown);
         return nullptr;
     }
     if (header.truncated) {
@@ -323,22 +373,32 @@ std::unique_ptr<LegacySource> openMdb(const QString& path, QString& problem)
             u"importarlo"_s.arg(shown);
         return nullptr;
     }
-    MdbHandle* mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
-    if (!mdb) {
-        problem = u"el archivo %1 no pudo abrirse como Base de Datos de Access (Jet)"_s.arg(shown);
+    const QString damaged =
+        u": el archivo está dañado o incompleto; importe una copia sana (por ejemplo, la de "
+        u"respaldo)"_s;
+    std::unique_ptr<MdbSource> source;
+    {
+        const ReaderMessages capture(readerMessages);
+        MdbHandle* mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+        if (!mdb) {
+            problem =
+                u"el archivo %1 no pudo abrirse como Base de Datos de Access (Jet)"_s.arg(shown) + damaged;
+            return nullptr;
+        }
+        source = std::make_unique<MdbSource>(mdb);
+        mdb_set_bind_size(mdb, BindSize);
+        mdb_set_boolean_fmt_numbers(mdb);
+        if (!mdb_read_catalog(mdb, MDB_ANY)) {
+            problem = u"el catálogo de objetos de %1 no puede leerse"_s.arg(shown) + damaged;
+            return nullptr;
+        }
+        problem = source->readDefinitions();
+    }
+    if (!problem.isEmpty()) {
+        problem += damaged;
         return nullptr;
     }
-    auto source = std::make_unique<MdbSource>(mdb);
-    mdb_set_bind_size(mdb, BindSize);
-    mdb_set_boolean_fmt_numbers(mdb);
-    if (!mdb_read_catalog(mdb, MDB_ANY)) {
-        problem = u"el catálogo de objetos de %1 no puede leerse: el archivo está dañado"_s.arg(shown);
-        return nullptr;
-    }
-    if (const QString failure = source->readDefinitions(); !failure.isEmpty()) {
-        problem = failure;
-        return nullptr;
-    }
+    source->messages() = readerMessages;
     return source;
 }
 

@@ -204,6 +204,11 @@ TEST_F(MdbFileTest, ABadFileIsRefusedClearlyAndLeavesNoDatabase)
         const Outcome imported = admin({u"import-mdb"_s, file, office});
         EXPECT_EQ(imported.status, 1);
         EXPECT_TRUE(imported.err.contains(c.message)) << imported.err.toStdString();
+        // The reader's own English words about the file go to the report, not to the terminal.
+        for (const QString& line : lines(imported.err)) {
+            EXPECT_TRUE(line.startsWith(u"quelmar-admin: no se importó: "_s) || line.startsWith(u"  "_s))
+                << line.toStdString();
+        }
         EXPECT_FALSE(QFileInfo::exists(QDir(office).filePath(u"viejo.mdb"_s)));
         EXPECT_FALSE(QFileInfo::exists(QDir(office).filePath(u"viejo.importando.mdb"_s)));
     }
