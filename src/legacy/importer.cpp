@@ -322,6 +322,9 @@ bool importDatabase(LegacySource& source, const QString& targetPath, ImportRepor
         return false;
     }
     const QList<LegacyTable> tables = source.tables();
+    for (const QString& linked : source.linkedTables())
+        report.notes.append(u"%1: es una tabla vinculada, cuyas filas están en otro archivo; no se importó: "
+                            u"importe también ese archivo"_s.arg(linked));
     const bool twoBytesPerChar = source.twoBytesPerCharacter();
     QList<PlannedTable> planned(tables.size());
     for (qsizetype t = 0; t < tables.size(); ++t) {

@@ -50,6 +50,8 @@ public:
     // their form) and, by column, what the reader could not give whole (Spanish); stops when `row` answers
     // false. Gives a Spanish description when the table could not be read whole (a damaged or incomplete
     // file), empty otherwise.
+    // Tables the file only links to in another database file: their rows are not in this file.
+    virtual QStringList linkedTables() const { return {}; }
     // What the reader said in its own words (English) while it read, for the report.
     virtual QStringList readerMessages() const { return {}; }
     using RowVisitor = std::function<bool(const QVariantList& values, const QHash<int, QString>& problems)>;

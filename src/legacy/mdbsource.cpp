@@ -171,6 +171,7 @@ public:
     QList<LegacyQuery> queries() override;
     QString readRows(const LegacyTable& table, const RowVisitor& row) override;
     QStringList readerMessages() const override { return m_messages; }
+    QStringList linkedTables() const override { return m_linked; }
     QStringList& messages() { return m_messages; }
 
 private:
@@ -179,6 +180,7 @@ private:
     MdbHandle* m_mdb;
     QList<LegacyTable> m_tables;
     QStringList m_messages;
+    QStringList m_linked;
 };
 
 MdbCatalogEntry* MdbSource::entry(const QString& name, int type) const
@@ -195,6 +197,8 @@ QString MdbSource::readDefinitions()
 {
     for (unsigned int i = 0; i < m_mdb->num_catalog; ++i) {
         auto* candidate = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, i));
+        if (candidate->object_type == MDB_LINKED_TABLE)
+            m_linked.append(utf8(candidate->object_name));
         if (candidate->object_type != MDB_TABLE || !mdb_is_user_table(candidate))
             continue;
         const TableDefinition definition(candidate);

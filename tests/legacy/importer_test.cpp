@@ -28,6 +28,7 @@ public:
     };
     QList<Table> data;
     QList<LegacyQuery> stored;
+    QStringList linked;
 
     QList<LegacyTable> tables() override
     {
@@ -38,6 +39,7 @@ public:
     }
     bool twoBytesPerCharacter() const override { return true; }
     QList<LegacyQuery> queries() override { return stored; }
+    QStringList linkedTables() const override { return linked; }
     QString readRows(const LegacyTable& table, const RowVisitor& row) override
     {
         for (const Table& t : std::as_const(data)) {
@@ -244,7 +246,7 @@ TEST_F(ImporterTest, AFailureLeavesNoDatabaseBehind)
     }
 }
 
-TEST_F(ImporterTest, ACounterThatIsNotThePrimaryKeyIsCopiedAsANumberAndTold)
+TEST_F(ImporterTest, ACounterThatIsNotThePrimaryKeyAndALinkedTableAreTold)
 {
     FakeSource source;
     FakeSource::Table table;
@@ -255,6 +257,7 @@ TEST_F(ImporterTest, ACounterThatIsNotThePrimaryKeyIsCopiedAsANumberAndTold)
     table.rows = {{7LL, QByteArray("A-1")}, {9LL, QByteArray("A-2")}};
     table.definition.rowCount = 2;
     source.data = {table};
+    source.linked = {u"Afiliados"_s};
     ImportReport report;
     ASSERT_TRUE(importDatabase(source, target(), report)) << report.failure.toStdString();
     db::DbError error;
@@ -263,8 +266,10 @@ TEST_F(ImporterTest, ACounterThatIsNotThePrimaryKeyIsCopiedAsANumberAndTold)
     EXPECT_EQ(rowsText(*database, u"SELECT Numero, Cheque FROM Gastos ORDER BY Numero"_s), u"7|A-1\n9|A-2"_s);
     EXPECT_EQ(database->execute(u"INSERT INTO Gastos (Numero, Cheque) VALUES (10, 'A-1')"_s).number,
               db::jeterror::DuplicateKey);
-    ASSERT_EQ(report.notes.size(), 1);
-    EXPECT_TRUE(report.notes.first().contains(u"Gastos.Numero"_s));
+    ASSERT_EQ(report.notes.size(), 2);
+    // Nothing is left out unsaid: a table whose rows live in another file is named.
+    EXPECT_TRUE(report.notes.at(0).startsWith(u"Afiliados: es una tabla vinculada"_s));
+    EXPECT_TRUE(report.notes.at(1).contains(u"Gastos.Numero"_s));
 }
 
 TEST_F(ImporterTest, AnExistingDatabaseIsNeverReplaced)
