@@ -230,10 +230,13 @@ QVariant storedValue(const QVariant& read, int legacyType, QString& problem)
             problem = u"la fecha está fuera de los años 100 a 9999"_s;
         return iso.isEmpty() ? QVariant() : QVariant(iso);
     }
-    default:
-        if (read.typeId() == QMetaType::QByteArray)
-            return legacyText(read.toByteArray());
-        return read.toString();
+    default: {
+        QString text =
+            read.typeId() == QMetaType::QByteArray ? legacyText(read.toByteArray()) : read.toString();
+        if (text.isNull())
+            text = QStringLiteral(""); // an empty text, which is not a null
+        return text;
+    }
     }
 }
 

@@ -126,6 +126,20 @@ private:
     int m_saved = -1;
 };
 
+// The fields of the row just fetched, with their null flags, in the order of the table's columns. False when
+// the row cannot be found again on its page.
+bool readNullFlags(MdbTableDef* table, std::vector<MdbField>& fields)
+{
+    constexpr int OffsetMask = 0x1FFF; // the row's place on its page, without its flags
+    MdbHandle* mdb = table->entry->mdb;
+    int start = 0;
+    size_t length = 0;
+    if (table->cur_row == 0 || table->num_cols > fields.size() ||
+        mdb_find_row(mdb, int(table->cur_row) - 1, &start, &length) != 0)
+        return false;
+    return mdb_crack_row(table, start & OffsetMask, length, fields.data()) == int(table->num_cols);
+}
+
 // A table definition of the file, freed when it goes.
 class TableDefinition
 {
@@ -269,9 +283,12 @@ QString MdbSource::readRows(const LegacyTable& table, const RowVisitor& row)
     mdb_rewind_table(def);
     QVariantList values;
     QHash<int, QString> problems;
+    std::vector<MdbField> fields(MDB_MAX_COLS);
     while (mdb_fetch_row(def)) {
         values.clear();
         problems.clear();
+        // The library gives an empty text and a null alike: the row's null flags tell them apart.
+        const bool flagsRead = readNullFlags(def, fields);
         for (unsigned int c = 0; c < columns; ++c) {
             const MdbColumn* column = definition.column(c);
             if (column->col_type == legacytype::Boolean)
@@ -279,7 +296,7 @@ QString MdbSource::readRows(const LegacyTable& table, const RowVisitor& row)
             else if (!readAsText(column->col_type))
                 values.append(fixedValue(m_mdb, column));
             else if (lengths[c] <= 0)
-                values.append(QVariant());
+                values.append(flagsRead && !fields[c].is_null ? QVariant(QByteArray("")) : QVariant());
             else {
                 const size_t length = strnlen(buffers[c].data(), BindSize);
                 values.append(QByteArray(buffers[c].data(), qsizetype(length)));

@@ -206,12 +206,14 @@ TEST(ColumnMapping, ValuesAreStoredByTheirTypeOrTold)
                     "ez"),
          legacytype::Text, u"Nuñez"_s, false},
         {"memo", QByteArray("l\xc3\xadnea"), legacytype::Memo, u"línea"_s, false},
+        {"empty text is no null", QByteArray(""), legacytype::Text, QStringLiteral(""), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QString problem;
         const QVariant stored = storedValue(c.read, c.type, problem);
         EXPECT_EQ(stored, c.stored);
+        EXPECT_EQ(stored.isNull(), c.stored.isNull());
         EXPECT_EQ(!problem.isEmpty(), c.problem) << problem.toStdString();
     }
 }

@@ -87,7 +87,7 @@ FakeSource officeFile()
          QByteArray("Pe\xf1"
                     "a Luis"),
          QByteArray("Conectado"), 2LL, 45352.0, 1250000LL, true},
-        {2LL, QByteArray("Ana L\xc3\xb3pez"), QVariant(), 1LL, -36522.0, 0LL, false},
+        {2LL, QByteArray("Ana L\xc3\xb3pez"), QByteArray(""), 1LL, -36522.0, 0LL, false},
         {3LL, QVariant(), QByteArray("Cortado"), 1LL, 1e9, 99999LL, true},
         {4LL, QByteArray("Muchos Televisores"), QVariant(), 70LL, 45000.0, 10000LL, true},
     };
@@ -163,12 +163,12 @@ TEST_F(ImporterTest, TablesRowsAndPropertiesArriveAndWhatCouldNotBeCopiedIsRepor
     db::DbError error;
     auto database = db::Database::open(target(), {}, error);
     ASSERT_TRUE(database) << error.description.toStdString();
-    // Old code page text converted, a date before 1900 kept, money as REAL, the unusable date told and left
-    // empty, the required name that was empty kept empty.
+    // Old code page text converted, an empty text kept apart from a null, a date before 1900 kept, money as
+    // REAL, the unusable date told and left empty, the required name that was empty kept empty.
     EXPECT_EQ(rowsText(*database, u"SELECT Clave, Nombre, Estado, Televisores, Alta, Cuota, Activo FROM "
                                   u"Suscriptores ORDER BY Clave"_s),
               u"1|Peña Luis|Conectado|2|2024-03-01|125|true\n"
-              u"2|Ana López|-|1|1800-01-01|0|false\n"
+              u"2|Ana López||1|1800-01-01|0|false\n"
               u"3|-|Cortado|1|-|9.9999|true"_s);
     EXPECT_EQ(rowsText(*database, u"SELECT typeof(Cuota) FROM Suscriptores WHERE Clave = 1"_s), u"real"_s);
     EXPECT_EQ(rowsText(*database, u"SELECT Ticket, Suscriptor, Monto FROM Pagos ORDER BY Ticket"_s),

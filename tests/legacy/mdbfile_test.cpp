@@ -169,6 +169,29 @@ TEST_F(MdbFileTest, EveryTableArrivesAsMdbtoolsExportsItAndTheProgramReadsTheImp
               0);
 }
 
+TEST_F(MdbFileTest, AnEmptyTextStaysApartFromANull)
+{
+    // The first row of FPdev (id 1), at the end of page 39: its variable columns' offsets and its null flags.
+    // Its name made empty (its offset moved to where the next column begins), its e-mail made null.
+    QByteArray edited = original;
+    constexpr qsizetype NameOffset = 39 * 2048 + 1986 + 59;
+    constexpr qsizetype NullFlags = NameOffset + 2;
+    ASSERT_EQ(edited.mid(NameOffset - 2, 5), QByteArray::fromHex("3918050207"))
+        << "the test file is not the one this test knows";
+    edited[NameOffset] = char(0x18);
+    edited[NullFlags] = char(0x03);
+    const QString file = work.filePath(u"vacios.mdb"_s);
+    writeFile(file, edited);
+    const QString office = work.filePath(u"oficina-vacios"_s);
+    const Outcome imported = admin({u"import-mdb"_s, file, office});
+    ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+    const QString database = QDir(office).filePath(u"vacios.mdb"_s);
+    EXPECT_EQ(admin({u"query"_s, database, u"SELECT id FROM FPdev WHERE UserName = ''"_s}).out, u"id\n1\n"_s);
+    EXPECT_EQ(admin({u"query"_s, database, u"SELECT id FROM FPdev WHERE UserName IS NULL"_s}).out, u"id\n"_s);
+    EXPECT_EQ(admin({u"query"_s, database, u"SELECT id FROM FPdev WHERE InstEmail IS NULL"_s}).out,
+              u"id\n1\n"_s);
+}
+
 TEST_F(MdbFileTest, ABadFileIsRefusedClearlyAndLeavesNoDatabase)
 {
     QByteArray cutMidPage = original.left(80000);
