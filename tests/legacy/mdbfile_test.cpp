@@ -192,6 +192,25 @@ TEST_F(MdbFileTest, AnEmptyTextStaysApartFromANull)
               u"id\n1\n"_s);
 }
 
+TEST_F(MdbFileTest, TextInTheOldWindowsCodePageArrivesAsItsLetters)
+{
+    // The name of the first row of FPdev, "Michael Van Canneyt", at the start of its row on page 39.
+    QByteArray edited = original;
+    constexpr qsizetype Name = 39 * 2048 + 1986 + 5;
+    ASSERT_EQ(edited.mid(Name, 7), QByteArray("Michael")) << "the test file is not the one this test knows";
+    edited[Name + 4] = char(0xF1); // "ñ" in code page 1252
+    edited[Name + 6] = char(0x80); // "€"
+    const QString file = work.filePath(u"acentos.mdb"_s);
+    writeFile(file, edited);
+    const QString office = work.filePath(u"oficina-acentos"_s);
+    const Outcome imported = admin({u"import-mdb"_s, file, office});
+    ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+    EXPECT_EQ(admin({u"query"_s, QDir(office).filePath(u"acentos.mdb"_s),
+                     u"SELECT UserName FROM FPdev WHERE id = 1"_s})
+                  .out,
+              u"UserName\nMichñe€ Van Canneyt\n"_s);
+}
+
 TEST_F(MdbFileTest, ABadFileIsRefusedClearlyAndLeavesNoDatabase)
 {
     QByteArray cutMidPage = original.left(80000);
