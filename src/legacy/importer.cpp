@@ -71,7 +71,7 @@ bool planTable(const LegacyTable& legacy, bool twoBytesPerChar, PlannedTable& pl
     if (!unmapped.isEmpty()) {
         report.failure = unmapped.join(u"; "_s) +
                          u". Quite o convierta esas columnas con el programa que creó el archivo y vuelva a "
-                         u"importar."_s;
+                         u"importar"_s;
         return false;
     }
     const auto columnIndex = [&legacy](const QString& name) {
@@ -107,9 +107,9 @@ bool planTable(const LegacyTable& legacy, bool twoBytesPerChar, PlannedTable& pl
                                primaryColumns.first().compare(field.name, Qt::CaseInsensitive) == 0);
         if (!isTheKey) {
             field.autoNumber = false;
-            report.notes.append(u"%1.%2: era Autonumérico sin ser la clave principal; se copió como Entero "
-                                u"largo y los registros "
-                                u"nuevos no lo numeran solos"_s.arg(legacy.name, field.name));
+            report.notes.append(
+                u"%1.%2: era Autonumérico sin ser la clave principal; se copió como Entero "
+                u"largo y los registros nuevos no lo numeran solos"_s.arg(legacy.name, field.name));
         } else if (primaryColumns.isEmpty()) {
             planned.keyColumns = {int(field.position - 1)};
         }
@@ -137,7 +137,7 @@ QString findEmptyRequired(LegacySource& source, PlannedTable& planned)
         return {};
     return source.readRows(*planned.legacy, [&](const QVariantList& values, const QHash<int, QString>&) {
         for (const int c : std::as_const(required)) {
-            const QVariant& value = values.at(c);
+            const QVariant value = values.value(c);
             if (!value.isValid() || value.isNull())
                 planned.emptyRequired.insert(c);
         }
@@ -216,7 +216,7 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
         if (const DbError rowError = insert->run(stored)) {
             QStringList shown;
             for (int c = 0; c < legacy.columns.size(); ++c) {
-                const QVariant& value = stored.at(c).isValid() ? stored.at(c) : values.value(c);
+                const QVariant value = stored.at(c).isValid() ? stored.at(c) : values.value(c);
                 shown.append(legacy.columns.at(c).name + u'=' + shownValue(value));
             }
             report.values.append({legacy.name,
