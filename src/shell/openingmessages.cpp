@@ -20,14 +20,15 @@ QString copyTheRightOne(const QString& folder)
            QStringLiteral(" (o su copia de respaldo más reciente).  El archivo no se modificó.");
 }
 
-// The Jet file and a new folder beside the working folder for its import, as the command line takes them.
-QString importSource(const QString& database, const QString& folder)
+// The database file as a command line run in any folder takes it.
+QString databasePath(const QString& database, const QString& folder)
 {
     if (QDir::isAbsolutePath(database))
         return QDir::toNativeSeparators(database);
     return folder + QDir::separator() + database;
 }
 
+// A new folder beside the working folder for the import of a Jet file.
 QString importFolder(const QString& folder)
 {
     return folder + QDir::separator() + QStringLiteral("importada");
@@ -49,7 +50,7 @@ Problem problemOf(const QString& database, const QString& folder, db::Database::
                            "abre directamente."),
             QStringLiteral(
                 "Conviértala al formato de este Programa con la orden  quelmar-admin import-mdb \"") +
-                importSource(database, folder) + QStringLiteral("\" \"") + importFolder(folder) +
+                databasePath(database, folder) + QStringLiteral("\" \"") + importFolder(folder) +
                 QStringLiteral(
                     "\"  y ponga la Base de Datos que esa orden crea en esa carpeta en lugar de este "
                     "archivo (guárdelo aparte como respaldo).  El archivo no se modificó.")};
@@ -74,9 +75,13 @@ Problem problemOf(const QString& database, const QString& folder, db::Database::
                                "sobre la Base de Datos, y vuelva a ejecutar el Programa.")};
     case db::jeterror::CorruptDatabase:
     case db::jeterror::UnrecognizedFormat:
-        return {QStringLiteral("La Base de Datos está dañada."),
-                QStringLiteral("Reemplácela por su copia de respaldo más reciente y avise al encargado del "
-                               "sistema.")};
+        return {
+            QStringLiteral("La Base de Datos está dañada."),
+            QStringLiteral("Repárela con la orden  quelmar-admin repair \"") +
+                databasePath(database, folder) +
+                QStringLiteral("\"  (guarda aparte el archivo dañado y dice cuántos registros se "
+                               "salvaron), o reemplácela por su copia de respaldo más reciente, y avise al "
+                               "encargado del sistema.")};
     case db::jeterror::TableNotFound:
         return {
             QStringLiteral("El archivo no tiene las tablas de este Programa (falta la tabla Parametros)."),

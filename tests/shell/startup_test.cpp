@@ -294,7 +294,10 @@ TEST_F(StartupTest, TheReasonForAnUnusableDatabaseSaysWhatToDo)
          u"Datos, y "
          u"vuelva a ejecutar el Programa."_s},
         {Kind::Ours, db::jeterror::CorruptDatabase, u"La Base de Datos está dañada."_s,
-         u"Reemplácela por su copia de respaldo más reciente y avise al encargado del sistema."_s},
+         u"Repárela con la orden  quelmar-admin repair \"/oficina/Quelmar.mdb\"  (guarda aparte el archivo "
+         u"dañado y dice cuántos registros se salvaron), o reemplácela por su copia de respaldo más "
+         u"reciente, "
+         u"y avise al encargado del sistema."_s},
         {Kind::Ours, db::jeterror::OpenedExclusively,
          u"Otra computadora la tiene en uso exclusivo (por ejemplo, para respaldarla o repararla)."_s,
          u"Espere a que termine y vuelva a ejecutar el Programa."_s},
