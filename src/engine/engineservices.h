@@ -37,6 +37,11 @@ public:
                          const QString& options);
     // Relation fields: "Capt", "Edi", "Quita", "Pon"; field is the 1-based field number, 0 for all.
     virtual void Relation(Session& session, const QString& request, int field);
+    // Relation following from a related record: the records of table, the one whose keyField is key (none:
+    // the user chooses) presented under the title, and the relations followed on from there. mode "Edita"
+    // shows them for editing, any other word for reading.
+    virtual void ArRel(Session& session, const QString& table, const QString& mode, const QString& key,
+                       const QString& keyField, const QString& title);
     // The totals line of a grid just loaded ("TabTotal" with the request of its options) and its subtotals
     // ("TabSTot" with the grid's options).
     virtual void TabTotal(Session& session, const QString& request);
