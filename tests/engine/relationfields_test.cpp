@@ -210,5 +210,24 @@ TEST_F(RelationFieldsTest, aRestrictedChoiceOffersOnlyTheRowsOfItsCondition)
               QStringLiteral("SELECT Clave,Nombre FROM Suscriptores WHERE Clave <= 3 Order by Nombre"));
 }
 
+TEST_F(RelationFieldsTest, aGridCellTypedWithItsDescriptionStoresTheKeyAlone)
+{
+    const qint64 complaint = complaintOf(QStringLiteral("2"), QStringLiteral("en la tabla"));
+    bool accepted = false;
+    user.then([this, &accepted](const WaitContext&) {
+        GridModel& model = *grid(session).model();
+        grid(session).setCurrent(0, 0);
+        accepted = model.setData(model.index(0, 0), QStringLiteral("5 · Nombre · Apellido"));
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("TabEdi"), 2, QStringLiteral("Quejas"),
+          QStringLiteral("SELECT Cliente, Descripción FROM Quejas WHERE Clave = %1").arg(complaint));
+    EXPECT_TRUE(accepted);
+    const QVariant stored =
+        scalar(QStringLiteral("SELECT Cliente FROM Quejas WHERE Clave = %1").arg(complaint));
+    EXPECT_EQ(stored.typeId(), QMetaType::LongLong);
+    EXPECT_EQ(stored.toLongLong(), 5);
+}
+
 } // namespace
 } // namespace quelmar::engine
