@@ -120,4 +120,31 @@ TEST_F(RelationsSession, relationFollowingWalksFromAComplaintToItsSubscriberAndO
     EXPECT_EQ(run(script), 0) << transcript();
 }
 
+// A related table of a large company: the choice opens at once and its search finds a subscriber by name.
+class LargeRelationsSession : public quelmar::automationtest::OfficeSession
+{
+protected:
+    LargeRelationsSession() : OfficeSession(100000) {}
+};
+
+TEST_F(LargeRelationsSession, theChoiceOfAHundredThousandSubscribersFindsOneByNameAndStoresItsKey)
+{
+    const QString key = query(QStringLiteral(
+        "SELECT TOP 1 Clave FROM Suscriptores WHERE Nombre Like '*O''Farrill Ruiz*' ORDER BY Nombre"));
+    ASSERT_FALSE(key.isEmpty());
+    const QString name = query(QStringLiteral("SELECT Nombre FROM Suscriptores WHERE Clave = ") + key);
+    const int status =
+        run(QStringLiteral("menu 6\nmenu 6\ndblclick Cliente\n"
+                           "expect [grid] (100000 filas)\n"
+                           "press Búsqueda\nchoose \"Nombre\"\nchoose \"Contiene\"\n"
+                           "answer O'Farrill Ruiz\npress Acepta\nanswer No\n"
+                           "row 1\ndblclick\n"
+                           "expect [panel] Registra Quejas | Registro nuevo | Cliente = %1 · %2 |\n"
+                           "set Descripción Buscado por su nombre\npress Termina\nmenu 98\n")
+                .arg(key, name));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Cliente FROM Quejas WHERE Descripción = 'Buscado por su nombre'")),
+              key);
+}
+
 } // namespace

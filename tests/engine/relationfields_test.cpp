@@ -10,6 +10,7 @@
 #include "session/session.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
@@ -227,6 +228,44 @@ TEST_F(RelationFieldsTest, aGridCellTypedWithItsDescriptionStoresTheKeyAlone)
         scalar(QStringLiteral("SELECT Cliente FROM Quejas WHERE Clave = %1").arg(complaint));
     EXPECT_EQ(stored.typeId(), QMetaType::LongLong);
     EXPECT_EQ(stored.toLongLong(), 5);
+}
+
+TEST_F(RelationFieldsTest, theChoiceOverAHundredThousandRowsOpensAtOnce)
+{
+    db::Database& base = *session.database.CurrentDatabase;
+    {
+        db::Transaction transaction(base);
+        db::DbError error;
+        const auto insert =
+            base.prepare(QStringLiteral("INSERT INTO Suscriptores (Nombre, Contrato, Clase, Situación) "
+                                        "VALUES (?, ?, '1-2 TV', 'Conectado')"),
+                         error);
+        ASSERT_FALSE(error) << error.description.toStdString();
+        for (int i = 0; i < 100000; ++i)
+            ASSERT_FALSE(
+                insert->run({QStringLiteral("Abonado %1").arg(i, 6, 10, QLatin1Char('0')), 900000 + i}));
+        ASSERT_FALSE(transaction.commit());
+    }
+    const qint64 total = scalar(QStringLiteral("SELECT Count(*) FROM Suscriptores")).toLongLong();
+    QElapsedTimer timer;
+    qint64 openedAfter = -1;
+    qint64 offered = -1;
+    user.then([this, &timer](const WaitContext&) {
+        timer.start();
+        panels::keyboard::replaceText(field(QStringLiteral("Cliente")), QStringLiteral("A"));
+    });
+    user.then([this, &timer, &openedAfter, &offered](const WaitContext&) {
+        openedAfter = timer.elapsed();
+        offered = session.engine.RecordCount;
+        session.codes.CommandCode = -3;
+    });
+    user.then([this](const WaitContext&) { press(QStringLiteral("&Cancela")); });
+    BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Quejas"),
+          QStringLiteral("SELECT Cliente, Descripción FROM Quejas"));
+    EXPECT_EQ(offered, total);
+    // The rows are read as they are shown: the grid opens in a moment, however many there are.
+    EXPECT_GE(openedAfter, 0);
+    EXPECT_LT(openedAfter, 1500);
 }
 
 } // namespace
