@@ -741,8 +741,13 @@ bool PanelView::relationEvent(int field, QEvent* event)
     if (typed.isEmpty() || !typed.at(0).isPrint() ||
         (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
-    if (typed.at(0).isDigit())
+    if (typed.at(0).isDigit()) {
+        // A key typed over one shown with its description begins anew.
+        auto* edit = qobject_cast<QLineEdit*>(widget);
+        if (edit && edit->text().contains(u'·'))
+            edit->clear();
         return false;
+    }
     requestRelation(m_session.engine.WorkState == 2 ? QStringLiteral("Capt") : QStringLiteral("Edi"), field);
     return true;
 }

@@ -164,6 +164,8 @@ void pick(Session& session, int field)
     const int descriptionColumns = static_cast<int>(relation->descriptionFields().size());
 
     EngineSnapshot saved(session);
+    if (PanelView* panel = engine.panel.get())
+        panel->setButtonsVisible(false);
     session.codes.CommandCode = 0;
     if (choice.ordered)
         session.codes.PresentationVariant = RelationChoiceVariant;
@@ -177,8 +179,10 @@ void pick(Session& session, int field)
         shown = relation::shownValue(key.value_or(engine.SelectedValue.trimmed()), description);
     }
     saved.restore();
-    if (PanelView* panel = engine.panel.get())
+    if (PanelView* panel = engine.panel.get()) {
         panel->showPanel();
+        panel->setButtonsVisible(true);
+    }
     // The detail grid below a master panel shares the grid the choice was made on.
     if (engine.MasterDetail > 0)
         MDSinc(session);

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
@@ -266,6 +267,29 @@ TEST_F(RelationFieldsTest, theChoiceOverAHundredThousandRowsOpensAtOnce)
     // The rows are read as they are shown: the grid opens in a moment, however many there are.
     EXPECT_GE(openedAfter, 0);
     EXPECT_LT(openedAfter, 1500);
+}
+
+TEST_F(RelationFieldsTest, aKeyTypedOverOneShownWithItsDescriptionReplacesIt)
+{
+    const qint64 complaint = complaintOf(QStringLiteral("2"), QStringLiteral("tecleada"));
+    QString shownBefore;
+    user.then([this, &shownBefore](const WaitContext&) {
+        shownBefore = text(QStringLiteral("Cliente"));
+        QWidget* client = field(QStringLiteral("Cliente"));
+        client->setFocus();
+        panels::keyboard::press(client, Qt::Key_End);
+        for (const QChar digit : QStringLiteral("11"))
+            QCoreApplication::postEvent(
+                client, new QKeyEvent(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QString(digit)));
+        QCoreApplication::processEvents();
+        press(QStringLiteral("&Termina"));
+    });
+    BDats(session, QStringLiteral("Edita"), 1, QStringLiteral("Queja"),
+          QStringLiteral("SELECT Cliente, Descripción FROM Quejas WHERE Clave = %1").arg(complaint));
+    EXPECT_EQ(shownBefore, QStringLiteral("2 · ") + name(2));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT Cliente FROM Quejas WHERE Clave = %1").arg(complaint)).toLongLong(),
+        11);
 }
 
 } // namespace
