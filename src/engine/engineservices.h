@@ -11,10 +11,11 @@ namespace quelmar::engine {
 
 // What the engine asks of the parts of the program above it from its command loops: the selection and
 // ordering wizard, the totals and classifier lists of grids, printing, stored panel formats, the screen tips,
-// the relation fields and the access keys. The engine reaches them through session.engine.services; each part
-// above the engine extends the services of the part below it, and the program plugs in the top one at
-// start-up. Until then this default stands in: it says that an operation is not yet available, shows no
-// totals and grants no access key.
+// the relation fields, relation following and the access keys. The engine reaches them through
+// session.engine.services; each part above the engine extends the services of the part below it, and the
+// program plugs in the top one at start-up. Until then this default stands in: it says that an operation is
+// not yet available, shows no totals and grants no access key; the relation fields work with the engine's own
+// routine (engine/relationfields.h).
 class EngineServices
 {
 public:
