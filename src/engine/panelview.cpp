@@ -754,12 +754,16 @@ bool PanelView::relationEvent(int field, QEvent* event)
 
 bool PanelView::eventFilter(QObject* watched, QEvent* event)
 {
-    for (int i = 0; i < m_labels.size(); ++i) {
-        if (m_labels.at(i) == watched && event->type() == QEvent::MouseButtonDblClick)
-            return relationEvent(i + 1, event);
+    const bool relationCue =
+        event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonDblClick;
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int i = 0; i < m_labels.size(); ++i) {
+            if (m_labels.at(i) == watched)
+                return relationEvent(i + 1, event);
+        }
     }
     const int field = fieldOf(watched);
-    if (field > 0 && relationEvent(field, event))
+    if (relationCue && field > 0 && relationEvent(field, event))
         return true;
     if (field > 0) {
         if (event->type() == QEvent::FocusIn)
