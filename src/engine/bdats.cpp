@@ -389,6 +389,9 @@ void startRecord(Session& session)
                 panel->fix(i + 1, item.value);
         }
     }
+    // A fixed key of a relation field shows what it refers to.
+    if (!fixed.isEmpty())
+        services(session).Relation(session, QStringLiteral("Pon"), 0);
     panel->focusFirstField();
 }
 

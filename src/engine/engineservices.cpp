@@ -1,5 +1,6 @@
 #include "engine/engineservices.h"
 
+#include "engine/relationfields.h"
 #include "panels/showmessage.h"
 #include "session/session.h"
 
@@ -37,7 +38,16 @@ void EngineServices::GrafEst(Session& session, const QString&, const QString&, c
 
 void EngineServices::Tips(Session&, const QString&, const QString&) {}
 
-void EngineServices::Relation(Session&, const QString&, int) {}
+void EngineServices::Relation(Session& session, const QString& request, int field)
+{
+    RelationRoutine(session, request, field);
+}
+
+void EngineServices::ArRel(Session& session, const QString&, const QString&, const QString&, const QString&,
+                           const QString&)
+{
+    notYetAvailable(session);
+}
 
 void EngineServices::TabTotal(Session&, const QString&) {}
 

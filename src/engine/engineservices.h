@@ -11,10 +11,11 @@ namespace quelmar::engine {
 
 // What the engine asks of the parts of the program above it from its command loops: the selection and
 // ordering wizard, the totals and classifier lists of grids, printing, stored panel formats, the screen tips,
-// the relation fields and the access keys. The engine reaches them through session.engine.services; each part
-// above the engine extends the services of the part below it, and the program plugs in the top one at
-// start-up. Until then this default stands in: it says that an operation is not yet available, shows no
-// totals and grants no access key.
+// the relation fields, relation following and the access keys. The engine reaches them through
+// session.engine.services; each part above the engine extends the services of the part below it, and the
+// program plugs in the top one at start-up. Until then this default stands in: it says that an operation is
+// not yet available, shows no totals and grants no access key; the relation fields work with the engine's own
+// routine (engine/relationfields.h).
 class EngineServices
 {
 public:
@@ -37,6 +38,11 @@ public:
                          const QString& options);
     // Relation fields: "Capt", "Edi", "Quita", "Pon"; field is the 1-based field number, 0 for all.
     virtual void Relation(Session& session, const QString& request, int field);
+    // Relation following from a related record: the records of table, the one whose keyField is key (none:
+    // the user chooses) presented under the title, and the relations followed on from there. mode "Edita"
+    // shows them for editing, any other word for reading.
+    virtual void ArRel(Session& session, const QString& table, const QString& mode, const QString& key,
+                       const QString& keyField, const QString& title);
     // The totals line of a grid just loaded ("TabTotal" with the request of its options) and its subtotals
     // ("TabSTot" with the grid's options).
     virtual void TabTotal(Session& session, const QString& request);

@@ -1,5 +1,6 @@
 #include "engine/gridmodel.h"
 
+#include "core/relationrules.h"
 #include "db/jetvalue.h"
 #include "db/recordset.h"
 #include "engine/valueformat.h"
@@ -300,7 +301,10 @@ db::DbError GridModel::writeRow()
             return error;
     }
     for (auto typed = m_typed.cbegin(); typed != m_typed.cend(); ++typed) {
-        const QString text = typed.value().trimmed();
+        QString text = typed.value().trimmed();
+        // A relation column stores the key alone, also when "key · description" was typed or pasted.
+        if (m_rows->field(typed.key()).def.isRelation())
+            text = relation::strippedValue(text);
         if (const db::DbError error =
                 m_rows->setValue(typed.key(), text.isEmpty() ? QVariant() : QVariant(text))) {
             m_rows->cancelUpdate();

@@ -1,6 +1,7 @@
 #include "engine/gridview.h"
 
 #include "core/errormessages.h"
+#include "core/relationrules.h"
 #include "db/jetvalue.h"
 #include "db/recordset.h"
 #include "engine/errorpolicy.h"
@@ -499,12 +500,15 @@ void GridView::refresh()
         setCurrent(std::min(row, m_model->rowCount() - 1), column);
 }
 
-int GridView::validateColumn(int column, const QString& text)
+int GridView::validateColumn(int column, const QString& typed)
 {
     m_session.errors.RoutineName = QStringLiteral("ValidateFields");
     if (!m_rows || column < 0 || column >= m_rows->fieldCount())
         return 0;
     const db::FieldInfo& info = m_rows->field(column);
+    // A relation column is checked by its key: a description typed with it is not stored.
+    const bool related = info.def.isRelation();
+    const QString text = related ? relation::strippedValue(typed) : typed;
     const FieldCheck check = checkGridColumn(
         info.def, info.sourceField.isEmpty() ? info.name : info.sourceField, text, capturekind::GridColumn);
     if (!check.failed) {
@@ -519,7 +523,8 @@ int GridView::validateColumn(int column, const QString& text)
         const QString why =
             db::jetvalue::isNumberText(cleaned) && !db::jetvalue::fitsType(cleaned, info.type())
                 ? numberRangeMessage(name, info.type())
-                : name.toUpper() + QStringLiteral("   ") + keystrokeMessage(info.typeCode());
+                : name.toUpper() + QStringLiteral("   ") +
+                      keystrokeMessage(related ? info.type() : info.typeCode());
         const int answer = panels::MessageBox(
             m_session, QStringLiteral("No se pudieron registrar los Datos") + m_session.shell.NewLine + why,
             QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Question,

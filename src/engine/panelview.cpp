@@ -1,6 +1,7 @@
 #include "engine/panelview.h"
 
 #include "core/datetext.h"
+#include "core/relationrules.h"
 #include "db/database.h"
 #include "db/recordset.h"
 #include "engine/engineservices.h"
@@ -21,6 +22,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -100,6 +102,7 @@ void PanelView::remove()
     }
     m_owned.clear();
     m_controls.clear();
+    m_labels.clear();
     m_classifierNames.clear();
     m_buttons.clear();
     m_navigator.clear();
@@ -202,8 +205,10 @@ void PanelView::build(const QString& title, int widthTwips, const QString& optio
         label->setGeometry(twips::toPixels(LabelLeftTwips), twips::toPixels(top), twips::toPixels(labelWidth),
                            twips::toPixels(FieldHeightTwips));
         label->setBuddy(control);
+        label->installEventFilter(this);
         m_owned.append(control);
         m_controls.append(control);
+        m_labels.append(label);
         top += qMax(RowTwips, height + 30);
     }
 
@@ -307,6 +312,14 @@ void PanelView::showPanel()
     }
 }
 
+void PanelView::hidePanel()
+{
+    for (const QPointer<QWidget>& widget : std::as_const(m_owned)) {
+        if (widget)
+            widget->hide();
+    }
+}
+
 void PanelView::setButtons(const QStringList& captions, const QStringList& tips)
 {
     for (int index = 0; index < m_buttons.size(); ++index) {
@@ -356,6 +369,13 @@ int PanelView::fieldOf(const QObject* widget) const
             return i + 1;
     }
     return 0;
+}
+
+bool PanelView::isRelationField(int field) const
+{
+    const auto& table = m_session.engine.FieldTable;
+    return field >= 1 && field <= table.size() &&
+           relation::parseRelation(table.at(field - 1).defaultValue).has_value();
 }
 
 void PanelView::setColour(int field, const QColor& colour)
@@ -421,6 +441,7 @@ void PanelView::showRecord()
         m_position->setText(positionText());
     const bool moving = !rows->eof() && rows->editMode() != db::EditMode::AddNew && rows->recordCount() > 0;
     setNavigatorEnabled(moving);
+    services(m_session).Relation(m_session, QStringLiteral("Pon"), 0);
 }
 
 QString PanelView::shownValue(int field) const
@@ -470,6 +491,9 @@ QString PanelView::checkValue(int field)
                 if (cleaned != edit->text())
                     edit->setText(cleaned);
             }
+            // A relation field is checked by its key: the description is only shown.
+            if (isRelationField(field))
+                return cleanNumberText(relation::strippedValue(edit->text())).trimmed();
             return edit->text().trimmed();
         }
         return {};
@@ -503,7 +527,20 @@ QVariant PanelView::writeValue(int field) const
     auto* edit = qobject_cast<QLineEdit*>(widget);
     if (!edit)
         return {};
-    const QString text = edit->text().trimmed();
+    QString text = edit->text().trimmed();
+    if (isRelationField(field)) {
+        // Only the key is stored, whatever description the field shows or was typed with.
+        text = cleanNumberText(relation::strippedValue(text)).trimmed();
+        if (text.isEmpty())
+            return {};
+        bool whole = false;
+        const qlonglong key = text.toLongLong(&whole);
+        if (whole)
+            return key;
+        bool number = false;
+        const double value = text.toDouble(&number);
+        return number ? QVariant(value) : QVariant(text);
+    }
     if (text.isEmpty())
         return {};
     if (db::jettype::isNumeric(row.type)) {
@@ -591,7 +628,6 @@ bool PanelView::moveTo(const QString& where)
     if (afterMove)
         afterMove();
     showRecord();
-    services(m_session).Relation(m_session, QStringLiteral("Pon"), 0);
     transcribe();
     // A detail grid below the panel follows its record.
     if (m_session.engine.MasterDetail > 0)
@@ -662,6 +698,8 @@ void PanelView::lostFocus(int field)
         }
     }
     paint(widget, colourAfterCheck(failed != 0, text));
+    if (failed == 0 && !text.isEmpty() && isRelationField(field))
+        services(m_session).Relation(m_session, QStringLiteral("Pon"), field);
 }
 
 void PanelView::rejectedKey(int field)
@@ -674,9 +712,59 @@ void PanelView::rejectedKey(int field)
     QApplication::beep();
 }
 
+void PanelView::requestRelation(const QString& request, int field)
+{
+    // The routine waits for the user's choice: it runs from the event loop, not inside the event itself.
+    QMetaObject::invokeMethod(
+        this, [this, request, field] { services(m_session).Relation(m_session, request, field); },
+        Qt::QueuedConnection);
+}
+
+bool PanelView::relationEvent(int field, QEvent* event)
+{
+    if (!isRelationField(field))
+        return false;
+    QWidget* widget = control(field);
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        // Presenting, the related record is shown; editing or capturing, the value is picked.
+        if (m_session.engine.WorkState > 0 && (!widget || !widget->isEnabled()))
+            return false;
+        requestRelation(QStringLiteral("Edi"), field);
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress || m_session.engine.WorkState == 0 || !widget ||
+        !widget->isEnabled())
+        return false;
+    // Digits type a key that is known; any other character opens the choice, and is not entered.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString typed = key->text();
+    if (typed.isEmpty() || !typed.at(0).isPrint() ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    if (typed.at(0).isDigit()) {
+        // A key typed over one shown with its description begins anew.
+        auto* edit = qobject_cast<QLineEdit*>(widget);
+        if (edit && edit->text().contains(u'·'))
+            edit->clear();
+        return false;
+    }
+    requestRelation(m_session.engine.WorkState == 2 ? QStringLiteral("Capt") : QStringLiteral("Edi"), field);
+    return true;
+}
+
 bool PanelView::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool relationCue =
+        event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonDblClick;
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int i = 0; i < m_labels.size(); ++i) {
+            if (m_labels.at(i) == watched)
+                return relationEvent(i + 1, event);
+        }
+    }
     const int field = fieldOf(watched);
+    if (relationCue && field > 0 && relationEvent(field, event))
+        return true;
     if (field > 0) {
         if (event->type() == QEvent::FocusIn)
             gotFocus(field);

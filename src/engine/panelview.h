@@ -43,6 +43,8 @@ public:
     void build(const QString& title, int widthTwips, const QString& options);
     // Shows the panel (and the navigator) in front.
     void showPanel();
+    // Hides the panel's controls and buttons, keeping them (another screen takes `dfija` for a while).
+    void hidePanel();
     // Removes every control of the panel and hides `dfija`.
     void remove();
 
@@ -90,6 +92,10 @@ private:
     void lostFocus(int field);
     void rejectedKey(int field);
     void classifierFilled(int field, QListWidget* list);
+    bool isRelationField(int field) const;
+    bool relationEvent(int field, QEvent* event);
+    // Runs the relation routine for a field once the event that asked for it is done.
+    void requestRelation(const QString& request, int field);
     QString shownValue(int field) const;
     void placeNotice(const QString& text, bool underPanel);
     QWidget* panel() const;
@@ -99,6 +105,7 @@ private:
     QPointer<QWidget> m_frame;            // `dfija`, once a panel was built on it
     QList<QPointer<QWidget>> m_owned;     // every control made for the panel
     QList<QPointer<QWidget>> m_controls;  // per field (index field - 1)
+    QList<QPointer<QLabel>> m_labels;     // per field: its caption
     QList<QStringList> m_classifierNames; // per field: the entries of its classifier list
     QList<QPointer<QPushButton>> m_buttons;
     QList<QPointer<QAbstractButton>> m_navigator;

@@ -17,6 +17,7 @@
 #include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
+#include "query/arrel.h"
 #include "session/errorlog.h"
 #include "session/session.h"
 #include "session/twips.h"
@@ -156,6 +157,16 @@ void dailyIncome(Session& session)
     failIfNotLoaded(session);
 }
 
+// The complaints' statement with its technician, when the database has that field (an office database made
+// before technicians were kept has not).
+QString withTechnician(Session& session, const QString& fields)
+{
+    db::Database* database = session.database.CurrentDatabase.get();
+    if (database && !database->field(QStringLiteral("Quejas"), QStringLiteral("Técnico")).name.isEmpty())
+        return fields + QStringLiteral(", Técnico");
+    return fields;
+}
+
 // The options that work on one subscriber the user chooses first (by name or by contract).
 void withSubscriber(Session& session, const QString& option)
 {
@@ -200,9 +211,9 @@ void withSubscriber(Session& session, const QString& option)
         engine.ProtectedFields = QStringLiteral("Recibida");
         engine::BDats(
             session, QStringLiteral("Edita"), 1, QStringLiteral("Actualiza Queja de ") + name,
-            QStringLiteral("SELECT Cliente,Descripción,Recibida, Origen, Solución, Fecha FROM Quejas "
-                           "WHERE Cliente = ") +
-                key);
+            withTechnician(session,
+                           QStringLiteral("SELECT Cliente,Descripción,Recibida, Origen, Solución, Fecha")) +
+                QStringLiteral(" FROM Quejas WHERE Cliente = ") + key);
     } else {
         return;
     }
@@ -216,6 +227,15 @@ bool needsSubscriber(const QString& option)
                                      QStringLiteral("31"), QStringLiteral("34"), QStringLiteral("61"),
                                      QStringLiteral("62")};
     return options.contains(option);
+}
+
+// Complaints of several subscribers, one after another: each complaint picks its subscriber in its panel (a
+// key typed in Cliente, or a double click on it, opens the subscribers to choose from).
+void complaintsOfSeveral(Session& session)
+{
+    engine::BDats(session, QStringLiteral("Captura"), 1, QStringLiteral("Registra Quejas"),
+                  withTechnician(session, QStringLiteral("SELECT Cliente, Descripción, Recibida")) +
+                      QStringLiteral(" FROM Quejas"));
 }
 
 // The tariffs: the payable concepts (class "P") in an editable grid; new rows take the class, and the
@@ -325,6 +345,11 @@ void runOption(Session& session, const QString& option)
     } else if (option == QLatin1String("65")) {
         ComplaintHistory(session);
         failIfNotLoaded(session);
+    } else if (option == QLatin1String("66")) {
+        complaintsOfSeveral(session);
+        failIfNotLoaded(session);
+    } else if (option == QLatin1String("41")) {
+        query::ArRel(session, QString(), QStringLiteral("Ver"));
     } else if (option == QLatin1String("63")) {
         shell::officeServices(session).PendingComplaints(session);
     } else if (option == QLatin1String("71")) {
@@ -452,7 +477,7 @@ void MenuLoop(Session& session)
         if (option == CentreLabel || option == EndOption)
             startup::EndProgram(session, QString());
         try {
-            if (option >= 1 && option <= 9 && option != 4)
+            if (option >= 1 && option <= 9)
                 submenu(session, option);
         } catch (const RuntimeError&) {
             // An option that failed leaves the loop for its caller's report, which names the option: the

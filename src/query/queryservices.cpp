@@ -1,5 +1,6 @@
 #include "query/queryservices.h"
 
+#include "query/arrel.h"
 #include "query/presaut.h"
 #include "query/tabclasi.h"
 #include "query/tabtotal.h"
@@ -25,6 +26,12 @@ void QueryServices::TabSTot(Session& session, const QString& options)
 void QueryServices::TabClasi(Session& session, int column)
 {
     query::TabClasi(session, column);
+}
+
+void QueryServices::ArRel(Session& session, const QString& table, const QString& mode, const QString& key,
+                          const QString& keyField, const QString& title)
+{
+    query::ArRel(session, table, mode, key, keyField, title);
 }
 
 } // namespace quelmar::query

@@ -14,6 +14,8 @@ public:
     void TabTotal(Session& session, const QString& request) override;
     void TabSTot(Session& session, const QString& options) override;
     void TabClasi(Session& session, int column) override;
+    void ArRel(Session& session, const QString& table, const QString& mode, const QString& key,
+               const QString& keyField, const QString& title) override;
 };
 
 } // namespace quelmar::query

@@ -381,6 +381,7 @@ public:
         for (int key = 1; key <= m_count && m_ok; ++key)
             subscriber(key);
         const qint64 lastTicket = payments();
+        technicians();
         complaints();
         expenses();
         parameters(lastTicket);
@@ -699,6 +700,30 @@ private:
         extra(WithInstallation, Installation);
     }
 
+    // Two crews: each chief names none, each technician names the chief of the crew.
+    void technicians()
+    {
+        struct Technician
+        {
+            QString name;
+            QString phone;
+            QString zone;
+            int chief; // 0: none
+        };
+        static const Technician crews[] = {
+            {u"Jorge Ramírez Soto"_s, u"555-0101"_s, u"Centro"_s, 0},
+            {u"Luis Hernández Cruz"_s, u"555-0102"_s, u"Norte"_s, 1},
+            {u"Arturo Vega Morales"_s, u"555-0103"_s, u"Sur"_s, 1},
+            {u"Raúl Domínguez Ortiz"_s, u"555-0104"_s, u"Oriente"_s, 0},
+            {u"Héctor Salinas Ríos"_s, u"555-0105"_s, u"Poniente"_s, 4},
+        };
+        int key = 0;
+        for (const Technician& technician : crews)
+            emitRow(Table::Technicians, {++key, technician.name, technician.phone, technician.zone,
+                                         technician.chief > 0 ? QVariant(technician.chief) : QVariant()});
+        m_technicians = key;
+    }
+
     void complaints()
     {
         struct Row
@@ -735,7 +760,8 @@ private:
             emitRow(Table::Complaints, {row.subscriber, kind.description, row.received,
                                         solved ? QVariant(kind.cause) : QVariant(),
                                         solved ? QVariant(kind.solution) : QVariant(),
-                                        solved ? QVariant(row.solved) : QVariant(), ++clave});
+                                        solved ? QVariant(row.solved) : QVariant(), ++clave,
+                                        solved ? QVariant(1 + (clave - 1) % m_technicians) : QVariant()});
         }
     }
 
@@ -811,6 +837,7 @@ private:
     const QDate m_windowStart;
     const int m_count;
     int m_contract = 100;
+    int m_technicians = 1;
     QDate m_cutDay; // of the subscriber being made
     std::vector<Account> m_accounts;
     std::vector<Visit> m_visits;
@@ -835,6 +862,8 @@ QString tableName(Table table)
         return u"Gastos"_s;
     case Table::Parameters:
         return u"Parametros"_s;
+    case Table::Technicians:
+        return u"Técnicos"_s;
     }
     return {};
 }
@@ -854,11 +883,13 @@ QStringList fieldNames(Table table)
                 u"Clase"_s,      u"Unidades"_s,           u"Vencimiento"_s};
     case Table::Complaints:
         return {u"Cliente"_s,  u"Descripción"_s, u"Recibida"_s, u"Origen"_s,
-                u"Solución"_s, u"Fecha"_s,       u"Clave"_s};
+                u"Solución"_s, u"Fecha"_s,       u"Clave"_s,    u"Técnico"_s};
     case Table::Expenses:
         return {u"Tipo"_s, u"Descripción"_s, u"Monto"_s, u"Comprobante"_s, u"Fecha"_s, u"Cheque"_s};
     case Table::Parameters:
         return {u"Clase"_s, u"Secuen"_s, u"Nombre"_s, u"Clave"_s, u"Contenido"_s};
+    case Table::Technicians:
+        return {u"Clave"_s, u"Nombre"_s, u"Teléfono"_s, u"Zona"_s, u"Jefe"_s};
     }
     return {};
 }

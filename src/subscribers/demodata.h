@@ -18,9 +18,10 @@ enum class Table
     StatusHistory,
     Complaints,
     Expenses,
-    Parameters
+    Parameters,
+    Technicians
 };
-inline constexpr int TableCount = 6;
+inline constexpr int TableCount = 7;
 
 // The table's name and the fields that add() receives, in that order.
 QString tableName(Table table);
@@ -51,8 +52,9 @@ struct Result
 // The months of history that give about this many payment rows per subscriber.
 int monthsForPaymentsPerSubscriber(double paymentsPerSubscriber);
 
-// Sends every row to the sink: subscribers with their history, payments in the order of their tickets,
-// complaints, expenses, and last the parameters (whose ticket counter needs the last ticket).
+// Sends every row to the sink: subscribers with their history, payments in the order of their tickets, the
+// technicians, complaints (the solved ones with the technician who solved them), expenses, and last the
+// parameters (whose ticket counter needs the last ticket).
 Result generate(const Settings& settings, RowSink& sink);
 
 } // namespace quelmar::subscribers::demodata

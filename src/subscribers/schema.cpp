@@ -92,6 +92,8 @@ TableDef table(const QString& name, std::initializer_list<Field> fields, const Q
 
 // Pagos.Suscriptor, Situación.Suscriptor and Quejas.Cliente all point to a subscriber, shown by name.
 const QString subscriberRelation = u"!R/Suscriptores/Clave,Nombre/Nombre"_s;
+// Quejas.Técnico and Técnicos.Jefe point to a technician, shown by name.
+const QString technicianRelation = u"!R/Técnicos/Clave,Nombre/Nombre"_s;
 
 TableDef subscribers()
 {
@@ -185,8 +187,27 @@ TableDef complaints()
                      Field(u"Solución"_s, jettype::Text, 100).rule({}, u"Vacío mientras esté pendiente"_s),
                      Field(u"Fecha"_s, jettype::Date).rule({}, u"Día en que se resolvió"_s),
                      Field(u"Clave"_s, jettype::Long).autoNumber(),
+                     Field(u"Técnico"_s, jettype::Long)
+                         .rule({}, u"Técnico que atiende la queja"_s)
+                         .defaultValue(technicianRelation),
                  },
                  {primaryKey(u"Clave"_s), index(u"Cliente"_s, {u"Cliente"_s})});
+}
+
+// The field technicians; a crew's technicians name their chief, who names none.
+TableDef technicians()
+{
+    return table(u"Técnicos"_s,
+                 {
+                     Field(u"Clave"_s, jettype::Long).autoNumber(),
+                     Field(u"Nombre"_s, jettype::Text, 50).required().notEmpty(),
+                     Field(u"Teléfono"_s, jettype::Text, 20),
+                     Field(u"Zona"_s, jettype::Text, 10),
+                     Field(u"Jefe"_s, jettype::Long)
+                         .rule({}, u"Jefe de cuadrilla; vacío para un jefe"_s)
+                         .defaultValue(technicianRelation),
+                 },
+                 {primaryKey(u"Clave"_s), index(u"Nombre"_s, {u"Nombre"_s})});
 }
 
 TableDef expenses()
@@ -224,7 +245,8 @@ TableDef parameters()
 
 QList<db::TableDef> officeSchema()
 {
-    return {subscribers(), payments(), receipts(), statusHistory(), complaints(), expenses(), parameters()};
+    return {subscribers(), payments(),    receipts(), statusHistory(),
+            complaints(),  technicians(), expenses(), parameters()};
 }
 
 db::TableDef officeTable(const QString& name)

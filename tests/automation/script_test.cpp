@@ -62,7 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
                     GoodLine{"await /tmp/caja 2/listo", "await|/tmp/caja 2/listo", false},
                     GoodLine{"cell 3 Cuota 120.50", "cell|3|Cuota|120.50", false},
                     GoodLine{"key esc", "key|Esc", true}, GoodLine{"key ENTER", "key|Enter", true},
-                    GoodLine{"dblclick", "dblclick", true}, GoodLine{"click PCan 2", "click|PCan|2", false},
+                    GoodLine{"dblclick", "dblclick", true},
+                    GoodLine{"dblclick Cliente", "dblclick|Cliente", true},
+                    GoodLine{"dblclick \"Fecha de pago\"", "dblclick|Fecha de pago", true},
+                    GoodLine{"click PCan 2", "click|PCan|2", false},
                     GoodLine{"click PCan 0 right", "click|PCan|0|right", false},
                     GoodLine{"expect [menu] Menú Principal", "expect|[menu] Menú Principal", false},
                     GoodLine{"  dump  ", "dump", false}));
@@ -98,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{"row -1", "línea 1:"}, BadLine{"pause", "línea 1:"}, BadLine{"await", "línea 1:"},
                     BadLine{"pause -3", "línea 1:"}, BadLine{"cell 2", "línea 1:"},
                     BadLine{"key Space", "línea 1:"}, BadLine{"key", "línea 1:"},
-                    BadLine{"dblclick 2", "línea 1:"}, BadLine{"click PCan", "línea 1:"},
+                    BadLine{"dblclick Cliente sobra", "línea 1:"}, BadLine{"click PCan", "línea 1:"},
                     BadLine{"click PCan 2 left", "línea 1:"}, BadLine{"expect", "línea 1:"},
                     BadLine{"dump all", "línea 1:"},
                     BadLine{"# heading\n\nmenu 1\r\n\r\npress\r\n", "línea 5:"}));

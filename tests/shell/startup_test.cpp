@@ -387,7 +387,7 @@ TEST_F(StartupTest, TheStartUpOpensTheOfficeAndTheMenuLoopEndsAtTheCentre)
         EXPECT_NE(session.database.CurrentDatabase, nullptr);
         EXPECT_NE(session.database.ParamTable, nullptr);
         EXPECT_EQ(session.keys.AccessKeyCount(), 1);
-        EXPECT_EQ(session.menu.MenuItems.size(), 81);
+        EXPECT_EQ(session.menu.MenuItems.size(), 83);
         EXPECT_EQ(session.shell.FormColour, qRgb(72, 76, 128));
         EXPECT_EQ(session.shell.ItemColour, qRgb(200, 236, 255));
         EXPECT_EQ(session.Mn->companyName()->text(), u"Cablevisión del Valle"_s);

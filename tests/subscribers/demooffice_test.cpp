@@ -128,7 +128,7 @@ TEST_F(DemoOfficeTest, writesTheDatabaseAndEveryFileOfTheOffice)
     for (const QString& name : demoOfficeFileNames() + QStringList{u"Quelmar.mdb"_s})
         EXPECT_TRUE(QFile::exists(QDir(folder()).filePath(name))) << name.toStdString();
 
-    ASSERT_EQ(m_summary.rowCounts.size(), 6);
+    ASSERT_EQ(m_summary.rowCounts.size(), 7);
     for (const auto& [table, written] : m_summary.rowCounts) {
         EXPECT_GT(written, 0) << table.toStdString();
         EXPECT_EQ(count(u"SELECT Count(*) FROM [%1]"_s.arg(table)), written) << table.toStdString();

@@ -312,8 +312,31 @@ QString cell(int row, const QString& field, const QString& text)
     return {};
 }
 
-QString doubleClick()
+QString doubleClick(const QString& field)
 {
+    if (!field.isEmpty()) {
+        const QList<QWidget*> candidates = fieldWidgets<QWidget>(field);
+        if (candidates.isEmpty())
+            return QStringLiteral("no hay ningún campo %1 en pantalla").arg(quoted(field));
+        QWidget* target = candidates.constFirst();
+        // A field that takes no clicks (a presented one) is double clicked on its caption.
+        if (!target->isEnabled()) {
+            for (QLabel* label : visibleWidgets<QLabel>()) {
+                if (label->buddy() == target)
+                    target = label;
+            }
+        }
+        QPointer<QWidget> guard(target);
+        const QPoint centre = target->rect().center();
+        sendMouse(target, centre, Qt::LeftButton, QEvent::MouseButtonPress);
+        for (const QEvent::Type type :
+             {QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            if (!guard)
+                break;
+            sendMouse(guard, centre, Qt::LeftButton, type);
+        }
+        return {};
+    }
     QTableView* grid = shownGrid();
     if (!grid || !grid->model())
         return noGrid();

@@ -32,7 +32,9 @@ QString record(const QString& move);
 // Row N of the grid shown becomes the current one; with a field, the cell of that column.
 QString row(int row, const QString& field = QString());
 QString cell(int row, const QString& field, const QString& text);
-QString doubleClick();
+// A double click on the current row of the grid shown; with a field, on that panel field (or its caption,
+// when the field itself takes no clicks).
+QString doubleClick(const QString& field = QString());
 QString click(const QString& name, int index, bool right);
 
 } // namespace quelmar::automation::screen

@@ -26,7 +26,7 @@ constexpr VerbInfo verbs[] = {
     {QLatin1String("row"), Verb::Row, QLatin1String("row N [FIELD]")},
     {QLatin1String("cell"), Verb::Cell, QLatin1String("cell N FIELD [TEXT]")},
     {QLatin1String("key"), Verb::Key, QLatin1String("key Enter|Esc|Tab")},
-    {QLatin1String("dblclick"), Verb::DblClick, QLatin1String("dblclick")},
+    {QLatin1String("dblclick"), Verb::DblClick, QLatin1String("dblclick [FIELD]")},
     {QLatin1String("click"), Verb::Click, QLatin1String("click NAME INDEX [right]")},
     {QLatin1String("expect"), Verb::Expect, QLatin1String("expect TEXT")},
     {QLatin1String("dump"), Verb::Dump, QLatin1String("dump")},
@@ -200,6 +200,13 @@ bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
         out << in.rest();
         return !in.atEnd();
     case Verb::DblClick:
+        if (!in.atEnd()) {
+            const auto field = in.word();
+            if (!field || field->isEmpty())
+                return false;
+            out << *field;
+        }
+        return in.atEnd();
     case Verb::Dump:
         return in.atEnd();
     }

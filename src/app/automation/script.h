@@ -21,7 +21,7 @@ enum class Verb
     Row,      // row N [FIELD]
     Cell,     // cell N FIELD [TEXT]
     Key,      // key Enter|Esc|Tab
-    DblClick, // dblclick
+    DblClick, // dblclick [FIELD]
     Click,    // click NAME INDEX [right]
     Expect,   // expect TEXT
     Dump,     // dump

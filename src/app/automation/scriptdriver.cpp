@@ -133,7 +133,7 @@ bool ScriptDriver::apply(const ScriptAction& action, const WaitContext& context)
     case Verb::Key:
         return screenResult(action, screen::key(a.value(0)));
     case Verb::DblClick:
-        return screenResult(action, screen::doubleClick());
+        return screenResult(action, screen::doubleClick(a.value(0)));
     case Verb::Set:
         return screenResult(action, screen::set(a.value(0), a.value(1)));
     case Verb::Pick:

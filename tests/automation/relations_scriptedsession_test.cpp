@@ -1,0 +1,150 @@
+// Whole scripted sessions of relation fields: complaints show their subscriber and technician by name, a
+// subscriber is picked from the grid by a double click, only keys are stored, and the relations are followed
+// from a complaint to its subscriber, its technician and the technician's chief.
+#include "officesession.h"
+
+namespace {
+
+class RelationsSession : public quelmar::automationtest::OfficeSession
+{
+protected:
+    RelationsSession() : OfficeSession(60) {}
+
+    QString nameOf(const QString& key)
+    {
+        return query(QStringLiteral("SELECT Nombre FROM Suscriptores WHERE Clave = ") + key);
+    }
+};
+
+TEST_F(RelationsSession, theComplaintPanelsShowTheSubscriberAndTechnicianByNameAndStoreOnlyTheirKeys)
+{
+    // A subscriber without complaints, so that the update shows the complaint registered here.
+    const QString key = query(QStringLiteral("SELECT TOP 1 Clave FROM Suscriptores WHERE Clave NOT IN "
+                                             "(SELECT Cliente FROM Quejas) ORDER BY Clave"));
+    ASSERT_FALSE(key.isEmpty());
+    const QString contract = query(QStringLiteral("SELECT Contrato FROM Suscriptores WHERE Clave = ") + key);
+    const QString name = nameOf(key);
+    // The technicians are offered by name: the fourth is the one whose key is taken.
+    const QString technician =
+        query(QStringLiteral("SELECT Clave FROM Técnicos WHERE Nombre = 'Luis Hernández Cruz'"));
+    const int status =
+        run(QStringLiteral("menu 6\nmenu 1\nanswer C\nanswer %1\nrow 1\nkey Enter\n"
+                           "expect [panel] Registra Quejas de %3 | Registro nuevo | "
+                           "Cliente = %2 · %3 | Descripción =  |\n"
+                           "set Descripción Sin imagen en la sala\n"
+                           "press Termina\n"
+                           "menu 6\nmenu 2\nanswer C\nanswer %1\nrow 1\nkey Enter\n"
+                           "expect [panel] Actualiza Queja de %3 | Registro 1 de 1 | "
+                           "Cliente = %2 · %3 | Descripción = Sin imagen en la sala |\n"
+                           "dblclick Técnico\n"
+                           "expect [grid] Cambia Técnico, con doble toque en Fila (Doble click)\n"
+                           "row 4\ndblclick\n"
+                           "expect | Técnico = %4 · Luis Hernández Cruz\n"
+                           "press Termina\nmenu 98\n")
+                .arg(contract, key, name, technician));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Cliente & '/' & Técnico FROM Quejas WHERE Descripción = "
+                                   "'Sin imagen en la sala'")),
+              key + u'/' + technician);
+    EXPECT_EQ(query(QStringLiteral("SELECT typeof(Cliente) & '/' & typeof(Técnico) FROM Quejas WHERE "
+                                   "Descripción = 'Sin imagen en la sala'")),
+              QStringLiteral("integer/integer"));
+}
+
+TEST_F(RelationsSession, registeringAComplaintPicksTheSubscriberByDoubleClickAndStoresOnlyTheKey)
+{
+    // The choice grid is in the order of the names.
+    const QString key = query(QStringLiteral("SELECT TOP 1 Clave FROM Suscriptores ORDER BY Nombre"));
+    const QString name = nameOf(key);
+    const QString before = query(QStringLiteral("SELECT Count(*) FROM Quejas"));
+    const int status =
+        run(QStringLiteral("menu 6\nmenu 6\n"
+                           "expect [panel] Registra Quejas | Registro nuevo | Cliente =  |\n"
+                           // Esc leaves the field as it was.
+                           "dblclick Cliente\n"
+                           "expect [grid] Define Cliente, con doble toque en Fila (Doble click)\n"
+                           "key Esc\n"
+                           "expect [panel] Registra Quejas | Registro nuevo | Cliente =  |\n"
+                           "dblclick Cliente\nrow 1\ndblclick\n"
+                           "expect [panel] Registra Quejas | Registro nuevo | Cliente = %1 · %2 |\n"
+                           "set Descripción Se cayó el cable\n"
+                           "press Termina\nmenu 98\n")
+                .arg(key, name));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Count(*) FROM Quejas")).toInt(), before.toInt() + 1);
+    EXPECT_EQ(query(QStringLiteral("SELECT Cliente & '/' & typeof(Cliente) FROM Quejas WHERE Descripción = "
+                                   "'Se cayó el cable'")),
+              key + QStringLiteral("/integer"));
+}
+
+TEST_F(RelationsSession, relationFollowingWalksFromAComplaintToItsSubscriberAndOnToTheTechniciansChief)
+{
+    // A solved complaint of the technician whose chief is the first technician; the grid is in key order.
+    const QString complaint = query(QStringLiteral("SELECT Min(Clave) FROM Quejas WHERE Técnico = 2"));
+    ASSERT_FALSE(complaint.isEmpty());
+    const QString row = query(QStringLiteral("SELECT Count(*) FROM Quejas WHERE Clave <= ") + complaint);
+    const QString client = query(QStringLiteral("SELECT Cliente FROM Quejas WHERE Clave = ") + complaint);
+    const QString luis = QStringLiteral("[panel] Técnicos de Quejas-%1 | Registro 1 de 1 | Nombre = Luis "
+                                        "Hernández Cruz | Teléfono = 555-0102 | Zona = Norte | Jefe = 1 · "
+                                        "Jorge Ramírez Soto | Clave = 2")
+                             .arg(client);
+    const QString script =
+        QStringLiteral(
+            "menu 4\nmenu 1\n"
+            "expect [list] Selecciona Archivo | 1 Pagos | 2 Quejas | 3 Recibos | 4 Situación | "
+            "5 Técnicos\n"
+            "choose \"Quejas\"\nrow %1\ndblclick\n"
+            "expect [list] Elige Dato de seguimiento | 1 Cliente → Suscriptores | 2 Técnico → Técnicos\n"
+            "choose \"Cliente\"\n"
+            "expect [panel] Suscriptores de Quejas-%2 | Registro 1 de 1 | Nombre = %3 |\n"
+            "press Termina\n"
+            // The subscriber refers to nothing more; the walk begins again at the complaint.
+            "expect [message] Quelmar: Terminaron las relaciones.\nanswer OK\n"
+            "expect [question] Seguimiento: ¿Reinicia el seguimiento?\nanswer Yes\n"
+            "choose \"Técnico\"\n"
+            "expect %4\n"
+            // The chief, shown from the technician's panel by a double click on its field.
+            "dblclick Jefe\n"
+            "expect [panel] Información de: Jefe | Registro 1 de 1 | Nombre = Jorge Ramírez Soto | "
+            "Teléfono = 555-0101 | Zona = Centro | Jefe =  | Clave = 1\n"
+            "press Termina\nchoose \"Jefe\"\n"
+            "expect [message] Quelmar: No esta definida la relación con Jefe\nanswer OK\nanswer No\n"
+            "expect %4\n"
+            "press Termina\nchoose \"Jefe\"\n"
+            "expect [panel] Técnicos de Técnicos-Luis Hernández Cruz | Registro 1 de 1 | Nombre = Jorge "
+            "Ramírez Soto\n"
+            "press Termina\nanswer Cancelar\n"
+            "expect [message] Quelmar: Terminaron las relaciones.\nanswer OK\nanswer No\n"
+            "expect [menu] QUELMAR\nmenu 98\n")
+            .arg(row, client, nameOf(client), luis);
+    EXPECT_EQ(run(script), 0) << transcript();
+}
+
+// A related table of a large company: the choice opens at once and its search finds a subscriber by name.
+class LargeRelationsSession : public quelmar::automationtest::OfficeSession
+{
+protected:
+    LargeRelationsSession() : OfficeSession(100000) {}
+};
+
+TEST_F(LargeRelationsSession, theChoiceOfAHundredThousandSubscribersFindsOneByNameAndStoresItsKey)
+{
+    const QString key = query(QStringLiteral(
+        "SELECT TOP 1 Clave FROM Suscriptores WHERE Nombre Like '*O''Farrill Ruiz*' ORDER BY Nombre"));
+    ASSERT_FALSE(key.isEmpty());
+    const QString name = query(QStringLiteral("SELECT Nombre FROM Suscriptores WHERE Clave = ") + key);
+    const int status =
+        run(QStringLiteral("menu 6\nmenu 6\ndblclick Cliente\n"
+                           "expect [grid] (100000 filas)\n"
+                           "press Búsqueda\nchoose \"Nombre\"\nchoose \"Contiene\"\n"
+                           "answer O'Farrill Ruiz\npress Acepta\nanswer No\n"
+                           "row 1\ndblclick\n"
+                           "expect [panel] Registra Quejas | Registro nuevo | Cliente = %1 · %2 |\n"
+                           "set Descripción Buscado por su nombre\npress Termina\nmenu 98\n")
+                .arg(key, name));
+    EXPECT_EQ(status, 0) << transcript();
+    EXPECT_EQ(query(QStringLiteral("SELECT Cliente FROM Quejas WHERE Descripción = 'Buscado por su nombre'")),
+              key);
+}
+
+} // namespace
