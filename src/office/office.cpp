@@ -4,6 +4,7 @@
 #include "office/paymentform.h"
 #include "office/payments.h"
 #include "office/receiptprinter.h"
+#include "office/workorders.h"
 #include "session/session.h"
 #include "shell/officeservices.h"
 #include "shell/shellservices.h"
@@ -39,6 +40,10 @@ public:
     {
         office::EditParameter(session, mode, parameterClass, prompt);
     }
+
+    void WorkOrders(Session& session, int option) override { office::WorkOrderMenu(session, option); }
+
+    void PendingComplaints(Session& session) override { office::RepairOrders(session); }
 };
 
 } // namespace
