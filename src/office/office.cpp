@@ -1,6 +1,7 @@
 #include "office/office.h"
 
 #include "office/menuloop.h"
+#include "office/notices.h"
 #include "office/paymentform.h"
 #include "office/payments.h"
 #include "office/receiptprinter.h"
@@ -42,6 +43,8 @@ public:
     }
 
     void WorkOrders(Session& session, int option) override { office::WorkOrderMenu(session, option); }
+
+    void Notices(Session& session, int option) override { office::NoticeMenu(session, option); }
 
     void PendingComplaints(Session& session) override { office::RepairOrders(session); }
 };
