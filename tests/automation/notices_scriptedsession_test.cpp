@@ -4,6 +4,9 @@
 
 #include <QMap>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace quelmar::automationtest {
 namespace {
@@ -170,6 +173,40 @@ menu 98
     const QMap<QString, QString> removed = notes();
     EXPECT_EQ(removed.value(keys.at(0)), after.value(keys.at(0)));
     EXPECT_EQ(removed.value(keys.at(2)).trimmed(), before.value(keys.at(2)).trimmed());
+}
+
+// A write that fails on the last row of the list leaves every row as it was: the marks go in one transaction.
+TEST_F(NoticesSession, aFailureWhileMarkingTheWholeListLeavesNoRowMarked)
+{
+    const QString last = query(QStringLiteral("SELECT Max(Clave) FROM Suscriptores"));
+    {
+        QSqlDatabase database =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("faulty"));
+        database.setDatabaseName(office() + QStringLiteral("/Quelmar.mdb"));
+        ASSERT_TRUE(database.open());
+        QSqlQuery trigger(database);
+        ASSERT_TRUE(
+            trigger.exec(QStringLiteral("CREATE TRIGGER FallaAlAnotar BEFORE UPDATE OF Observaciones ON "
+                                        "Suscriptores WHEN NEW.Clave = %1 BEGIN SELECT "
+                                        "RAISE(ABORT, 'disk I/O error'); END")
+                             .arg(last)))
+            << trigger.lastError().text().toStdString();
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("faulty"));
+    const QMap<QString, QString> before = notes();
+    const QString script = QStringLiteral(R"(menu 9
+menu 2
+answer OK
+answer 2
+press Termina
+answer Todos
+expect No se pudo anotar el aviso. No se cambió ningún suscriptor.
+answer OK
+menu 98
+)");
+    ASSERT_EQ(run(script), 0) << transcript();
+    EXPECT_EQ(notes(), before);
 }
 
 } // namespace
