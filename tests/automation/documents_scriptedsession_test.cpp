@@ -3,6 +3,7 @@
 #include "officesession.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace quelmar::automationtest {
@@ -240,6 +241,77 @@ menu 98
     EXPECT_TRUE(text.contains(QStringLiteral("ORDEN DE RECONEXIÓN")));
     EXPECT_TRUE(text.contains(QStringLiteral("Suscriptor: ") + second.left(35))) << text.toStdString();
     EXPECT_FALSE(text.contains(first));
+}
+
+// The subscriber's card is shown over the demo office's paper form.
+TEST_F(DocumentsSession, theSubscribersCardIsLaidOverThePaperForm)
+{
+    ASSERT_EQ(run(QStringLiteral("menu 1\nmenu 3\ndump\npress Termina\nmenu 98\n")), 0) << transcript();
+    EXPECT_TRUE(m_transcript.contains(QStringLiteral("[dump] text fRTF_1 = CABLEVISIÓN DEL VALLE / Ficha del "
+                                                     "suscriptor")))
+        << transcript();
+    EXPECT_TRUE(m_transcript.contains(QStringLiteral("[panel] REVISA SUSCRIPTOR | Registro 1 de ")))
+        << transcript();
+}
+
+// Designing the format writes the position file: the document's size as the buttons left it and a line per
+// field of the card; a cancelled design leaves the file as it was.
+TEST_F(DocumentsSession, theDesignOfTheFormWritesItsPositionFile)
+{
+    const QString positions = office() + QStringLiteral("/Ficha.pos");
+    const QStringList shipped = lines(positions);
+    ASSERT_EQ(shipped.size(), 13);
+    const QString design = QStringLiteral(R"(menu 5
+menu 9
+answer Ficha.rtf
+press +Alto
+press +Alto
+press -Ancho
+press %1
+menu 98
+)");
+    ASSERT_EQ(run(design.arg(QStringLiteral("Cancela"))), 0) << transcript();
+    EXPECT_EQ(lines(positions), shipped);
+
+    QStringList shown;
+    ASSERT_EQ(run(design.arg(QStringLiteral("Acepta")), &shown), 0) << transcript();
+    EXPECT_TRUE(shown.contains(QStringLiteral("[file] ") + QDir::toNativeSeparators(positions)))
+        << transcript();
+    const QStringList written = lines(positions);
+    ASSERT_EQ(written.size(), 13);
+    // 9400 wide and 5000 high, made 1.21 times as high and 0.9 times as wide.
+    EXPECT_EQ(written.at(0).trimmed(), QStringLiteral("8460\t6050"));
+    for (int field = 1; field <= 12; ++field) {
+        const QStringList was = shipped.at(field).split(u'\t');
+        const QStringList now = written.at(field).split(u'\t');
+        ASSERT_EQ(now.size(), 4) << written.at(field).toStdString();
+        EXPECT_EQ(now.at(0), was.at(0));
+        // The fields start where the stored format had them (to the pixel).
+        EXPECT_NEAR(now.at(1).toInt(), was.at(1).toInt(), 20) << now.at(0).toStdString();
+        EXPECT_NEAR(now.at(2).toInt(), was.at(2).toInt(), 20) << now.at(0).toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(positions + QStringLiteral(".tmp")));
+}
+
+TEST_F(DocumentsSession, aMalformedPositionFileIsReportedAndTheCardShowsWithoutTheForm)
+{
+    QFile positions(office() + QStringLiteral("/Ficha.pos"));
+    ASSERT_TRUE(positions.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    positions.write("9400\t5000\t\r\nNombre\tizquierda\t930\t\r\n");
+    positions.close();
+    ASSERT_EQ(run(QStringLiteral(
+                  "menu 1\nmenu 3\nexpect Rutina: FormRTF\nanswer OK\ndump\npress Termina\nmenu 98\n")),
+              0)
+        << transcript();
+    EXPECT_TRUE(m_transcript.contains(QStringLiteral("Un archivo no tiene el contenido esperado")))
+        << transcript();
+    EXPECT_FALSE(m_transcript.contains(QStringLiteral("fRTF"))) << transcript();
+    EXPECT_TRUE(m_transcript.contains(QStringLiteral("[panel] REVISA SUSCRIPTOR | Registro 1 de ")))
+        << transcript();
+    const QStringList log = lines(office() + QStringLiteral("/Que_Err.log"));
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const QString& line) {
+        return line.contains(QStringLiteral("line 2 holds no position of field 1"));
+    })) << log.join(u'\n').toStdString();
 }
 
 } // namespace
