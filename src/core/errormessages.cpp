@@ -33,6 +33,14 @@ const QHash<int, QString>& texts()
         t.insert(13, withAdvice(u"Un Dato no es del tipo esperado (número, fecha o texto).", CheckTypedData));
         t.insert(51, QStringLiteral("Error interno del Programa.  Anote lo que estaba haciendo y avise al "
                                     "encargado del sistema."));
+        t.insert(
+            53, QStringLiteral("No se encuentra un archivo que la operación necesita.  Revise que esté en la "
+                               "carpeta de la oficina con su nombre y vuelva a intentarlo."));
+        t.insert(75, QStringLiteral("No se puede leer o escribir un archivo.  Revise que se pueda usar (sus "
+                                    "permisos, el espacio en el disco) y vuelva a intentarlo."));
+        t.insert(321,
+                 QStringLiteral("Un archivo no tiene el contenido esperado.  Revise el archivo (o hágalo de "
+                                "nuevo) y vuelva a intentarlo."));
         t.insert(91,
                  QStringLiteral("Falta algo que la operación necesita (por ejemplo, la Base de Datos "
                                 "abierta).  Termine el Programa, vuelva a ejecutarlo e intente otra vez."));

@@ -217,8 +217,11 @@ void load(Call& call)
         if (!engine.panel)
             engine.panel = std::make_shared<PanelView>(session);
         engine.panel->build(call.title, call.width, call.options);
-        if (call.options.contains(QLatin1String("Fmt="), Qt::CaseInsensitive))
-            services(session).FormRTF(session, QStringLiteral("Eje"));
+        if (call.options.contains(QLatin1String("Fmt="), Qt::CaseInsensitive)) {
+            QString options = call.options;
+            services(session).FormRTF(session, QStringLiteral("Eje"), static_cast<int>(engine.FieldCount),
+                                      options);
+        }
         engine.panel->showRecord();
         // The panel's data are refreshed: a detail grid below it follows its record.
         if (engine.MasterDetail > 0)

@@ -25,7 +25,7 @@ void EngineServices::RepImp(Session& session, const QString& request)
         notYetAvailable(session);
 }
 
-void EngineServices::FormRTF(Session& session, const QString& request)
+void EngineServices::FormRTF(Session& session, const QString& request, int, QString&)
 {
     if (request == QLatin1String("Eje"))
         notYetAvailable(session);

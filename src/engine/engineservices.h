@@ -29,8 +29,10 @@ public:
                          QString& statement);
     // Printing: "Ini", "Panel", "Top", "Tab", "Fin".
     virtual void RepImp(Session& session, const QString& request);
-    // Stored panel formats: "Eje", "Pos", "Dis".
-    virtual void FormRTF(Session& session, const QString& request);
+    // Stored panel formats: "Eje" (text: the presentation's options), "Pos" (the position of field
+    // fieldNumber, answered in text), "Dis" (the document chosen, answered in text); fieldNumber is the
+    // number of panel fields for "Eje" and "Dis".
+    virtual void FormRTF(Session& session, const QString& request, int fieldNumber, QString& text);
     // The tips of a screen ("PRev", "Tab", "TEdi", "PCap", "PEdi").
     virtual void Tips(Session& session, const QString& request, const QString& screen);
     // The statistics graph of a grid: request "Graf", the grid's caption and the options of the grid.

@@ -346,6 +346,11 @@ void tabSel(GridCall& call)
     present(call, selectionCaption(call.title));
     GridView& view = grid(session);
     view.placeVertically();
+    // Preset to return at once, the rows stay shown for the caller to work on.
+    if (session.codes.CommandCode == ReturnAtOnce) {
+        session.codes.EngineStatus = 0;
+        return;
+    }
     view.showButtons(gridButtons(GridVariant::Selection, call.options));
     services(session).Tips(session, QStringLiteral("Tip"), QStringLiteral("Tab"));
     selectionWait(call);

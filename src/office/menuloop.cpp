@@ -267,6 +267,34 @@ void tariffs(Session& session)
     maintenance::BDParam(session, QString(), flag);
 }
 
+// The subscriber's card of "Revisa suscriptor".
+const QString ReviewStatement = QStringLiteral(
+    "SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, Unidades, "
+    "Suscriptores.Situación, "
+    "Suscriptores.Instalación, Poste, Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
+    "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores");
+// The paper form the card is laid over, when the office folder has one.
+const QString ReviewForm = QStringLiteral("Ficha.rtf");
+
+QString reviewFormatOptions(const Session& session)
+{
+    return session.shell.WorkingFolder.exists(ReviewForm) ? QStringLiteral("Fmt=") + ReviewForm : QString();
+}
+
+// Administration option 9: the card's fields placed over a paper form chosen by the user.
+void designReviewFormat(Session& session)
+{
+    session.codes.CommandCode = ReturnAtOnce;
+    engine::BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("REVISA SUSCRIPTOR"),
+                  ReviewStatement);
+    session.codes.CommandCode = 0;
+    failIfNotLoaded(session);
+    if (session.codes.EngineStatus != 0)
+        return;
+    QString document = session.shell.WorkingFolder.absoluteFilePath(ReviewForm);
+    engine::services(session).FormRTF(session, QStringLiteral("Dis"), session.engine.FieldCount, document);
+}
+
 // The administration options (submenu "5").
 void administration(Session& session, int option)
 {
@@ -315,6 +343,9 @@ void administration(Session& session, int option)
     case 8:
         office.ChangeNetworkMode(session);
         break;
+    case 9:
+        designReviewFormat(session);
+        break;
     default:
         break;
     }
@@ -329,10 +360,7 @@ void runOption(Session& session, const QString& option)
         RegisterSubscribers(session, option == QLatin1String("12"));
     } else if (option == QLatin1String("13")) {
         engine::BDats(session, QStringLiteral("Presenta"), 1, QStringLiteral("REVISA SUSCRIPTOR"),
-                      QStringLiteral("SELECT Suscriptores.Nombre, Suscriptores.Contrato, Suscriptores.Clase, "
-                                     "Unidades, Suscriptores.Situación, Suscriptores.Instalación, Poste, "
-                                     "Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
-                                     "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores"));
+                      ReviewStatement, reviewFormatOptions(session));
         failIfNotLoaded(session);
     } else if (needsSubscriber(option)) {
         withSubscriber(session, option);

@@ -1,9 +1,11 @@
 #include "office/office.h"
 
 #include "office/menuloop.h"
+#include "office/notices.h"
 #include "office/paymentform.h"
 #include "office/payments.h"
 #include "office/receiptprinter.h"
+#include "office/workorders.h"
 #include "session/session.h"
 #include "shell/officeservices.h"
 #include "shell/shellservices.h"
@@ -39,6 +41,12 @@ public:
     {
         office::EditParameter(session, mode, parameterClass, prompt);
     }
+
+    void WorkOrders(Session& session, int option) override { office::WorkOrderMenu(session, option); }
+
+    void Notices(Session& session, int option) override { office::NoticeMenu(session, option); }
+
+    void PendingComplaints(Session& session) override { office::RepairOrders(session); }
 };
 
 } // namespace

@@ -87,29 +87,6 @@ private:
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
-QString printFolder(const Session& session)
-{
-    if (!session.shell.printFolder.isEmpty())
-        return session.shell.printFolder;
-    return session.shell.WorkingFolder.absoluteFilePath(QStringLiteral("impresiones"));
-}
-
-QString newPdfPath(const Session& session)
-{
-    const QDir folder(printFolder(session));
-    const QString stem =
-        QStringLiteral("impresion-") + Clock::now().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-    QString path = folder.absoluteFilePath(stem + QStringLiteral(".pdf"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder.absoluteFilePath(stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".pdf"));
-    return path;
-}
-
-bool interactive(const Session& session)
-{
-    return !session.transcript.isOn() && session.wait.standIn() == nullptr;
-}
-
 // The company's logo: entry 3 of the company file, relative to the working folder unless it holds a drive
 // or a root; the same name with the extension "bmp" when it is missing.
 QImage companyLogo(const Session& session)
@@ -175,6 +152,29 @@ QString oneLineCaption(QString caption)
 }
 
 } // namespace
+
+QString printFolder(const Session& session)
+{
+    if (!session.shell.printFolder.isEmpty())
+        return session.shell.printFolder;
+    return session.shell.WorkingFolder.absoluteFilePath(QStringLiteral("impresiones"));
+}
+
+QString newPdfPath(const Session& session)
+{
+    const QDir folder(printFolder(session));
+    const QString stem =
+        QStringLiteral("impresion-") + Clock::now().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString path = folder.absoluteFilePath(stem + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.absoluteFilePath(stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".pdf"));
+    return path;
+}
+
+bool interactive(const Session& session)
+{
+    return !session.transcript.isOn() && session.wait.standIn() == nullptr;
+}
 
 bool deliverJob(Session& session, PrintJob& job)
 {

@@ -25,6 +25,13 @@ struct FontChoice
 };
 FontChoice choosePrintFont(const QStringList& families);
 
+// Where print jobs go (the --print-to folder of a scripted session, else the working folder's "impresiones"),
+// and the path of a new job's PDF file there, named by the time it is made.
+QString printFolder(const Session& session);
+QString newPdfPath(const Session& session);
+// True when a person works the screens: no scripted session and no stand-in acts for the user.
+bool interactive(const Session& session);
+
 // Closes the job's file and sends it: the transcript's "[print] path pages" line, and outside a scripted
 // session the preview from which the user sends it to a printer. False when the file could not be written.
 bool deliverJob(Session& session, PrintJob& job);

@@ -151,7 +151,7 @@ QString demoDatabaseFileName()
 QStringList demoOfficeFileNames()
 {
     return {u"Quelmar.emp"_s, u"Quelmar.men"_s, u"OrdCorte.txt"_s, u"OrdRecon.txt"_s,
-            u"OrdServ.txt"_s, u"OrdRepa.txt"_s, u"Avisos.txt"_s};
+            u"OrdServ.txt"_s, u"OrdRepa.txt"_s, u"Avisos.txt"_s, u"Ficha.rtf"_s, u"Ficha.pos"_s};
 }
 
 DbError createDemoOffice(const QString& folder, const DemoOptions& options, DemoSummary* summary)

@@ -58,7 +58,7 @@ TEST_F(ShowMenuTest, IniReadsTheMenuFileAndLeavesTheMainFormShown)
 {
     shell::ShowMenu(session, u"Ini"_s, QString());
     ASSERT_NE(session.Mn, nullptr);
-    EXPECT_EQ(session.menu.MenuItems.size(), 83);
+    EXPECT_EQ(session.menu.MenuItems.size(), 84);
     EXPECT_EQ(session.menu.MenuItems.at(1).code, u"1"_s);
     EXPECT_EQ(session.menu.MenuItems.at(1).caption, u"&Suscriptores"_s);
     EXPECT_EQ(mn().objectName(), u"Mn"_s);

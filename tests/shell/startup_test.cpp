@@ -387,7 +387,7 @@ TEST_F(StartupTest, TheStartUpOpensTheOfficeAndTheMenuLoopEndsAtTheCentre)
         EXPECT_NE(session.database.CurrentDatabase, nullptr);
         EXPECT_NE(session.database.ParamTable, nullptr);
         EXPECT_EQ(session.keys.AccessKeyCount(), 1);
-        EXPECT_EQ(session.menu.MenuItems.size(), 83);
+        EXPECT_EQ(session.menu.MenuItems.size(), 84);
         EXPECT_EQ(session.shell.FormColour, qRgb(72, 76, 128));
         EXPECT_EQ(session.shell.ItemColour, qRgb(200, 236, 255));
         EXPECT_EQ(session.Mn->companyName()->text(), u"Cablevisión del Valle"_s);
@@ -409,26 +409,22 @@ TEST_F(StartupTest, TheMenuLoopWalksSubmenusBackToTheMainMenu)
     user.menu(4);  // Listas: a menu of its own
     user.menu(98); // back from Listas
     user.menu(8);  // Órdenes de trabajo
-    user.menu(1);  // not in the program yet
-    user.answer(u"OK"_s);
-    user.menu(5);  // Suscriptores
+    user.menu(98); // back from Órdenes de trabajo
+    user.menu(5);  // Administración
     user.menu(98); // back from Administración
     user.menu(98);
     EXPECT_THROW(startup::ProgramStart(session), ProgramEnded);
-    const QString notYet =
-        u"[message] MENSAJE: Esta opción estará disponible en una próxima versión. [Aceptar]"_s;
     QStringList shown = transcriptLines();
     shown.removeIf([](const QString& line) { return line.startsWith(u"[footer]"_s); });
-    ASSERT_EQ(shown.size(), 9) << shown.join(u'\n').toStdString();
+    ASSERT_EQ(shown.size(), 8) << shown.join(u'\n').toStdString();
     EXPECT_TRUE(shown.at(0).startsWith(u"[menu] QUELMAR | 1 Suscriptores"_s));
     EXPECT_TRUE(shown.at(1).startsWith(u"[menu] - Suscriptores | 1 "_s));
     EXPECT_TRUE(shown.at(2).startsWith(u"[menu] - Suscriptores - Listas | 1 "_s));
     EXPECT_TRUE(shown.at(3).startsWith(u"[menu] QUELMAR"_s));
     EXPECT_TRUE(shown.at(4).startsWith(u"[menu] - Órdenes de trabajo | 1 "_s));
-    EXPECT_EQ(shown.at(5), notYet);
-    EXPECT_TRUE(shown.at(6).startsWith(u"[menu] QUELMAR"_s));
-    EXPECT_TRUE(shown.at(7).startsWith(u"[menu] - Administración | 1 Respaldo"_s));
-    EXPECT_TRUE(shown.at(8).startsWith(u"[menu] QUELMAR"_s));
+    EXPECT_TRUE(shown.at(5).startsWith(u"[menu] QUELMAR"_s));
+    EXPECT_TRUE(shown.at(6).startsWith(u"[menu] - Administración | 1 Respaldo"_s));
+    EXPECT_TRUE(shown.at(7).startsWith(u"[menu] QUELMAR"_s));
     EXPECT_TRUE(user.steps.isEmpty());
 }
 
