@@ -115,11 +115,24 @@ QString PgConnection::withoutPassword(const QString& uri)
     return url.toString();
 }
 
+QString PgConnection::serverUri(const QString& uri)
+{
+    // The office names its database X + ".mdb"; on a server X is the database.
+    QUrl url(uri);
+    QString path = url.path();
+    if (path.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive)) {
+        path.chop(4);
+        url.setPath(path);
+        return url.toString();
+    }
+    return uri;
+}
+
 std::unique_ptr<PgConnection> PgConnection::open(const QString& uri, DbError& error,
                                                  const QString& databaseName)
 {
     error = {};
-    const QByteArray dsn = uri.toUtf8();
+    const QByteArray dsn = serverUri(uri).toUtf8();
     const QByteArray database = databaseName.toUtf8();
     std::vector<const char*> keywords{"dbname", "client_encoding", "application_name"};
     std::vector<const char*> values{dsn.constData(), "UTF8", "quelmar"};
@@ -193,6 +206,7 @@ DbError PgConnection::execute(const QString& sql, const QVariantList& values, Pg
         const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
         const char* constraint = result ? PQresultErrorField(result, PG_DIAG_CONSTRAINT_NAME) : nullptr;
         const char* column = result ? PQresultErrorField(result, PG_DIAG_COLUMN_NAME) : nullptr;
+        m_lastConstraint = QString::fromUtf8(constraint ? constraint : "");
         // No SQLSTATE: the connection itself failed.
         const QString sqlState = state ? QString::fromLatin1(state) : QStringLiteral("08006");
         error = fromPostgres(sqlState, m_lastMessage, sql,
@@ -203,10 +217,12 @@ DbError PgConnection::execute(const QString& sql, const QVariantList& values, Pg
         if (rows != nullptr && status == PGRES_TUPLES_OK) {
             const int columns = PQnfields(result);
             const int count = PQntuples(result);
-            rows->columns.clear();
-            rows->rows.clear();
-            for (int c = 0; c < columns; ++c)
+            *rows = PgRows{};
+            for (int c = 0; c < columns; ++c) {
                 rows->columns << QString::fromUtf8(PQfname(result, c));
+                rows->sourceTables << PQftable(result, c);
+                rows->sourceColumns << PQftablecol(result, c);
+            }
             rows->rows.reserve(count);
             for (int r = 0; r < count; ++r) {
                 QVariantList row;

@@ -20,6 +20,10 @@ struct PgRows
 {
     QStringList columns;
     QList<QVariantList> rows;
+    // Where each column comes from: the table's number (pg_class oid, 0 for an expression) and the column's
+    // number in it.
+    QList<unsigned> sourceTables;
+    QList<int> sourceColumns;
 };
 
 // One connection to a PostgreSQL server through libpq, named by a connection URI
@@ -29,6 +33,8 @@ class PgConnection
 public:
     // True when the text names a server rather than a file.
     static bool isUri(const QString& text);
+    // The URI as libpq takes it: a database named X + ".mdb" (as the office names its database) is X.
+    static QString serverUri(const QString& uri);
     // The URI with its password left out, for messages and the error log.
     static QString withoutPassword(const QString& uri);
 
@@ -51,12 +57,15 @@ public:
     bool isConnected() const;
     // The last error as the server or libpq wrote it (English), for the error log only.
     QString lastServerMessage() const { return m_lastMessage; }
+    // The constraint the last error names, when it names one ("Tabla.Campo" for a field's rule).
+    QString lastConstraint() const { return m_lastConstraint; }
 
 private:
     PgConnection() = default;
 
     pg_conn* m_connection = nullptr;
     QString m_lastMessage;
+    QString m_lastConstraint;
 };
 
 // "?" placeholders outside quotes and names turned into PostgreSQL's $1, $2, …

@@ -144,6 +144,55 @@ QString createTableSql(const TableDef& table)
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(name(table.name), columns.join(QStringLiteral(", ")));
 }
 
+QStringList createNumberingSql(const TableDef& table)
+{
+    QStringList statements;
+    for (const FieldDef& field : table.fields) {
+        if (field.numberedWithin.isEmpty())
+            continue;
+        const QString function =
+            name(table.name + QLatin1Char('.') + field.name + QStringLiteral(" numbering"));
+        const QString target = name(table.name);
+        const QString number = name(field.name);
+        const QString group = name(field.numberedWithin);
+        statements << QStringLiteral(
+                          "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $body$ "
+                          "BEGIN IF NEW.%3 IS NULL THEN SELECT coalesce(max(%3), 0) + 1 INTO NEW.%3 FROM %2 "
+                          "WHERE %4 IS NOT DISTINCT FROM NEW.%4; END IF; RETURN NEW; END $body$")
+                          .arg(function, target, number, group)
+                   << QStringLiteral(
+                          "CREATE TRIGGER %1 BEFORE INSERT ON %2 FOR EACH ROW EXECUTE FUNCTION %1()")
+                          .arg(function, target);
+    }
+    return statements;
+}
+
+QStringList createCatalogueSql()
+{
+    return {
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS \"msysfields\" (\"tablename\" citext NOT NULL, "
+            "\"fieldname\" citext NOT NULL, \"position\" integer, \"type\" integer, \"size\" integer, "
+            "\"defaultvalue\" citext, \"validationrule\" citext, \"validationtext\" citext, "
+            "\"required\" integer, \"allowzerolength\" integer, PRIMARY KEY (\"tablename\", \"fieldname\"))"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS \"msysqueries\" (\"name\" citext PRIMARY KEY, \"sql\" citext)")};
+}
+
+QString insertCatalogueRowSql()
+{
+    return QStringLiteral(
+        "INSERT INTO \"msysfields\" (\"tablename\", \"fieldname\", \"position\", \"type\", \"size\", "
+        "\"defaultvalue\", "
+        "\"validationrule\", \"validationtext\", \"required\", \"allowzerolength\") VALUES (?, ?, ?, ?, ?, "
+        "?, ?, ?, ?, ?) "
+        "ON CONFLICT (\"tablename\", \"fieldname\") DO UPDATE SET \"position\" = EXCLUDED.\"position\", "
+        "\"type\" = EXCLUDED.\"type\", \"size\" = EXCLUDED.\"size\", \"defaultvalue\" = "
+        "EXCLUDED.\"defaultvalue\", "
+        "\"validationrule\" = EXCLUDED.\"validationrule\", \"validationtext\" = EXCLUDED.\"validationtext\", "
+        "\"required\" = EXCLUDED.\"required\", \"allowzerolength\" = EXCLUDED.\"allowzerolength\"");
+}
+
 QStringList createIndexSql(const TableDef& table)
 {
     QStringList statements;

@@ -21,6 +21,14 @@ QString columnType(const FieldDef& field);
 // CREATE TABLE with the field's type, NOT NULL, constant defaults, its validation rule as a CHECK constraint,
 // the primary key; an AutoNumber field is an identity column.
 QString createTableSql(const TableDef& table);
+// Triggers that number the new rows of each field numbered within a group (one above the highest of the
+// group).
+QStringList createNumberingSql(const TableDef& table);
+// The catalogue of fields and the table of stored queries.
+QStringList createCatalogueSql();
+// Writes a field's catalogue row (catalogue::catalogueRow's values), replacing the one there was.
+QString insertCatalogueRowSql();
+
 // The other indexes (names prefixed with the table's, since the server's are per schema).
 QStringList createIndexSql(const TableDef& table);
 

@@ -1,0 +1,350 @@
+#include "db/serversource.h"
+
+#include "db/database.h"
+#include "db/jetsql.h"
+#include "db/jetvalue.h"
+
+#include <QHash>
+
+namespace quelmar::db {
+
+namespace {
+
+QString name(const QString& text)
+{
+    return jetsql::identifier(text, jetsql::Dialect::PostgreSQL);
+}
+
+// The names of a table's columns by their number, and the table's own name, as the server keeps them.
+struct ServerTable
+{
+    QString name;
+    QHash<int, QString> columns;
+    QStringList primaryKey;
+};
+
+ServerTable describeTable(PgConnection& server, unsigned oid)
+{
+    ServerTable table;
+    PgRows rows;
+    if (server
+            .execute(
+                QStringLiteral("SELECT c.relname, a.attnum, a.attname FROM pg_class c JOIN pg_attribute a ON "
+                               "a.attrelid = c.oid WHERE c.oid = ? AND a.attnum > 0 AND NOT a.attisdropped"),
+                {qlonglong(oid)}, &rows)
+            .ok()) {
+        for (const QVariantList& row : std::as_const(rows.rows)) {
+            table.name = row.value(0).toString();
+            table.columns.insert(int(row.value(1).toLongLong()), row.value(2).toString());
+        }
+    }
+    if (server
+            .execute(QStringLiteral(
+                         "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = "
+                         "i.indrelid AND a.attnum = ANY(i.indkey) WHERE i.indrelid = ? AND i.indisprimary"),
+                     {qlonglong(oid)}, &rows)
+            .ok()) {
+        for (const QVariantList& row : std::as_const(rows.rows))
+            table.primaryKey << row.value(0).toString();
+    }
+    return table;
+}
+
+QVariantList shownRow(const QVariantList& stored, const QList<FieldInfo>& fields)
+{
+    QVariantList values;
+    values.reserve(fields.size());
+    for (int i = 0; i < fields.size(); ++i)
+        values << jetvalue::fromStorage(stored.value(i), fields.at(i).type());
+    return values;
+}
+
+} // namespace
+
+ServerSource::ServerSource(Database& database, QString serverSql)
+    : m_database(database), m_sql(std::move(serverSql))
+{}
+
+std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QString& serverSql,
+                                                   const jetsql::SelectParts* select, bool updatable,
+                                                   DbError& error)
+{
+    std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
+    PgRows rows;
+    error = database.server()->execute(serverSql, {}, &rows);
+    if (!error.ok())
+        return nullptr;
+    source->m_rows = rows.rows;
+
+    const bool plainItems =
+        select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
+                                          [](const jetsql::SelectItem& item) { return item.isStar; });
+    QHash<unsigned, ServerTable> tables;
+    QList<unsigned> origins;
+    for (int c = 0; c < rows.columns.size(); ++c) {
+        FieldInfo info;
+        const unsigned oid = rows.sourceTables.value(c);
+        if (oid != 0) {
+            if (!tables.contains(oid))
+                tables.insert(oid, describeTable(*database.server(), oid));
+            const ServerTable& table = tables[oid];
+            info.def = database.field(table.name, table.columns.value(rows.sourceColumns.value(c)));
+            if (!info.def.name.isEmpty()) {
+                info.sourceTable = info.def.table.isEmpty() ? table.name : info.def.table;
+                info.sourceField = info.def.name;
+            }
+        }
+        if (plainItems && c < select->items.size())
+            info.name = select->items.at(c).name;
+        else
+            info.name = info.def.name.isEmpty() ? rows.columns.at(c) : info.def.name;
+        if (info.def.name.isEmpty()) {
+            info.def.name = info.name;
+            const QVariant sample = rows.rows.isEmpty() ? QVariant() : rows.rows.first().value(c);
+            info.def.type = sample.typeId() == QMetaType::LongLong ? jettype::Long
+                            : sample.typeId() == QMetaType::Double ? jettype::Double
+                                                                   : jettype::Text;
+        }
+        source->m_fields << info;
+        origins << oid;
+    }
+
+    // Written back by the primary key when the statement reads one table and shows all of the key.
+    const bool oneTable = select != nullptr && select->tables.size() == 1 &&
+                          !select->tables.first().isSubquery && !select->hasAggregates && !select->distinct &&
+                          !select->hasUnion;
+    if (updatable && oneTable && !origins.isEmpty()) {
+        const unsigned oid = origins.first();
+        const ServerTable& table = tables.value(oid);
+        bool complete = !table.primaryKey.isEmpty();
+        QList<int> keyIndex;
+        for (const QString& key : table.primaryKey) {
+            int found = -1;
+            for (int c = 0; c < rows.columns.size() && found < 0; ++c) {
+                if (origins.at(c) == oid && table.columns.value(rows.sourceColumns.value(c)) == key)
+                    found = c;
+            }
+            complete = complete && found >= 0;
+            keyIndex << found;
+        }
+        if (complete) {
+            source->m_table = source->m_fields.first().sourceTable;
+            source->m_keyIndex = keyIndex;
+            for (int c = 0; c < source->m_fields.size(); ++c)
+                source->m_fields[c].writable =
+                    origins.at(c) == oid && !source->m_fields.at(c).sourceField.isEmpty();
+        }
+    }
+    return source;
+}
+
+DbError ServerSource::read()
+{
+    PgRows rows;
+    const DbError error = m_database.server()->execute(m_sql, {}, &rows);
+    if (error.ok())
+        m_rows = rows.rows;
+    return error;
+}
+
+qint64 ServerSource::count(DbError& error)
+{
+    error = {};
+    return m_rows.size() + m_added.size();
+}
+
+bool ServerSource::hasRow(qint64 position, DbError& error)
+{
+    error = {};
+    return position >= 0 && position < m_rows.size() + m_added.size();
+}
+
+bool ServerSource::row(qint64 position, QVariantList& values, DbError& error, bool fresh)
+{
+    error = {};
+    if (position >= m_rows.size())
+        return addedRow(int(position - m_rows.size()), values, error);
+    if (fresh && isUpdatable()) {
+        // What the server holds now.
+        QVariantList bound;
+        const QString where = keyCondition(m_rows.at(position), bound);
+        PgRows rows;
+        error = m_database.server()->execute(
+            QStringLiteral("SELECT * FROM (%1) AS quelmar_rows WHERE %2").arg(m_sql, where), bound, &rows);
+        if (!error.ok())
+            return false;
+        if (rows.rows.isEmpty()) {
+            error = DbError::make(jeterror::RecordDeleted);
+            return false;
+        }
+        m_rows[position] = rows.rows.first();
+    }
+    values = shownRow(m_rows.at(position), m_fields);
+    return true;
+}
+
+qint64 ServerSource::find(const QString& criterionSql, qint64 from, bool forward, DbError& error)
+{
+    error = {};
+    // The criterion as one more column of the rows in their order.
+    PgRows rows;
+    error = m_database.server()->execute(
+        QStringLiteral("SELECT (%1) AS quelmar_match FROM (%2) AS quelmar_rows").arg(criterionSql, m_sql), {},
+        &rows);
+    if (!error.ok())
+        return -1;
+    const qint64 size = rows.rows.size();
+    for (qint64 p = from; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
+        if (p >= 0 && p < size && rows.rows.at(p).value(0).toLongLong() != 0)
+            return p;
+    }
+    return -1;
+}
+
+DbError ServerSource::requery()
+{
+    m_added.clear();
+    return read();
+}
+
+QString ServerSource::keyCondition(const QVariantList& row, QVariantList& values) const
+{
+    QStringList terms;
+    for (int index : m_keyIndex) {
+        terms << name(m_fields.at(index).sourceField) + QStringLiteral(" = ?");
+        values << row.value(index);
+    }
+    return terms.join(QStringLiteral(" AND "));
+}
+
+DbError ServerSource::update(qint64 position, const QVariantList& original, const QVariantList& values,
+                             const QList<bool>& dirty)
+{
+    Q_UNUSED(original);
+    if (!isUpdatable() || position < 0 || position >= m_rows.size() + m_added.size())
+        return DbError::make(jeterror::ReadOnly);
+    QVariantList& stored = position < m_rows.size() ? m_rows[position] : m_added[position - m_rows.size()];
+    QStringList assignments;
+    QVariantList bound;
+    DbError error;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!dirty.value(i) || !m_fields.at(i).writable)
+            continue;
+        const QVariant value = jetvalue::toStorage(values.at(i), m_fields.at(i).type(), error);
+        if (!error.ok())
+            return error;
+        assignments << name(m_fields.at(i).sourceField) + QStringLiteral(" = ?");
+        bound << value;
+    }
+    if (assignments.isEmpty())
+        return {};
+    const QString where = keyCondition(stored, bound);
+    qint64 changed = 0;
+    error = m_database.serverExecute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                         .arg(name(m_table), assignments.join(QStringLiteral(", ")), where),
+                                     bound, &changed);
+    if (!error.ok())
+        return error;
+    if (changed == 0)
+        return DbError::make(jeterror::RecordDeleted);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (dirty.value(i) && m_fields.at(i).writable)
+            stored[i] = jetvalue::toStorage(values.at(i), m_fields.at(i).type(), error);
+    }
+    return {};
+}
+
+DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirty, int& addedIndex)
+{
+    if (!isUpdatable())
+        return DbError::make(jeterror::ReadOnly);
+    QStringList columns;
+    QStringList given;
+    QVariantList bound;
+    DbError error;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const FieldInfo& field = m_fields.at(i);
+        if (!field.writable)
+            continue;
+        given << field.sourceField;
+        const QVariant stored = jetvalue::toStorage(values.at(i), field.type(), error);
+        if (!error.ok())
+            return error;
+        if (!dirty.value(i) || !stored.isValid() || columns.contains(name(field.sourceField)))
+            continue;
+        columns << name(field.sourceField);
+        bound << stored;
+    }
+    for (const auto& [field, value] : m_database.defaultsOfOtherFields(m_table, given)) {
+        columns << name(field);
+        bound << value;
+    }
+    QStringList keys;
+    for (int index : m_keyIndex)
+        keys << name(m_fields.at(index).sourceField);
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString sql =
+        columns.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(name(m_table), keys.join(u','))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                  .arg(name(m_table), columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
+                       keys.join(QStringLiteral(", ")));
+    PgRows inserted;
+    error = m_database.serverExecute(sql, bound, nullptr, &inserted);
+    if (!error.ok())
+        return error;
+    // The new row as the statement shows it.
+    QVariantList row(m_fields.size());
+    const QVariantList key = inserted.rows.value(0);
+    for (int k = 0; k < m_keyIndex.size(); ++k)
+        row[m_keyIndex.at(k)] = key.value(k);
+    QVariantList keyValues;
+    const QString where = keyCondition(row, keyValues);
+    PgRows rows;
+    error = m_database.server()->execute(
+        QStringLiteral("SELECT * FROM (%1) AS quelmar_rows WHERE %2").arg(m_sql, where), keyValues, &rows);
+    m_added << (rows.rows.isEmpty() ? row : rows.rows.first());
+    addedIndex = int(m_added.size()) - 1;
+    return {};
+}
+
+qint64 ServerSource::positionOfAdded(int addedIndex, DbError& error)
+{
+    error = {};
+    return m_rows.size() + addedIndex;
+}
+
+bool ServerSource::addedRow(int addedIndex, QVariantList& values, DbError& error)
+{
+    error = {};
+    if (addedIndex < 0 || addedIndex >= m_added.size())
+        return false;
+    values = shownRow(m_added.at(addedIndex), m_fields);
+    return true;
+}
+
+DbError ServerSource::remove(qint64 position)
+{
+    if (!isUpdatable() || position < 0 || position >= m_rows.size() + m_added.size())
+        return DbError::make(jeterror::ReadOnly);
+    const bool added = position >= m_rows.size();
+    const QVariantList& stored = added ? m_added.at(position - m_rows.size()) : m_rows.at(position);
+    QVariantList bound;
+    const QString where = keyCondition(stored, bound);
+    qint64 changed = 0;
+    const DbError error = m_database.serverExecute(
+        QStringLiteral("DELETE FROM %1 WHERE %2").arg(name(m_table), where), bound, &changed);
+    if (!error.ok())
+        return error;
+    if (changed == 0)
+        return DbError::make(jeterror::RecordDeleted);
+    if (added)
+        m_added.removeAt(position - m_rows.size());
+    else
+        m_rows.removeAt(position);
+    return {};
+}
+
+} // namespace quelmar::db

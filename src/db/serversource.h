@@ -1,0 +1,53 @@
+#pragma once
+
+#include "db/jetsql.h"
+#include "db/pgconnection.h"
+#include "db/recordset.h"
+#include "db/recordsetsource.h"
+
+#include <memory>
+
+namespace quelmar::db {
+
+// Rows of a statement on a database server, read when the recordset opens (and again on requery). When the
+// statement reads one table that has a primary key, the rows are written back by that key: edit, add and
+// delete work as on a dynaset.
+class ServerSource final : public Recordset::Source
+{
+public:
+    // select: the statement's parts when it is a SELECT (the names it gives its columns, its one table);
+    // serverSql: what runs on the server.
+    static std::unique_ptr<ServerSource> create(Database& database, const QString& serverSql,
+                                                const jetsql::SelectParts* select, bool updatable,
+                                                DbError& error);
+
+    bool isUpdatable() const override { return !m_table.isEmpty(); }
+    qint64 count(DbError& error) override;
+    bool hasRow(qint64 position, DbError& error) override;
+    bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) override;
+    qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) override;
+    DbError requery() override;
+
+    DbError update(qint64 position, const QVariantList& original, const QVariantList& values,
+                   const QList<bool>& dirty) override;
+    DbError insert(const QVariantList& values, const QList<bool>& dirty, int& addedIndex) override;
+    qint64 positionOfAdded(int addedIndex, DbError& error) override;
+    bool addedRow(int addedIndex, QVariantList& values, DbError& error) override;
+    DbError remove(qint64 position) override;
+
+private:
+    ServerSource(Database& database, QString serverSql);
+    DbError read();
+    // The WHERE that finds a row by its key values.
+    QString keyCondition(const QVariantList& row, QVariantList& values) const;
+
+    Database& m_database;
+    QString m_sql;
+    QList<QVariantList> m_rows; // as the server gave them
+    QList<QVariantList> m_added;
+    QString m_table;       // the one table written, empty when read-only
+    QList<int> m_keyIndex; // columns of the primary key, in the result
+    QList<int> m_columnOf; // for each result column: its column in the table, -1 for an expression
+};
+
+} // namespace quelmar::db
