@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
-trap 'scripts/pg-test-cluster.sh stop' EXIT
-eval "$(scripts/pg-test-cluster.sh start)"
+root=$(pwd)
+trap '"$root/scripts/pg-test-cluster.sh" stop' EXIT
+eval "$("$root/scripts/pg-test-cluster.sh" start)"
 export QUELMAR_TEST_PG_URI
 cd build
 ctest --output-on-failure -j"$(nproc)"
