@@ -255,6 +255,37 @@ TEST_F(ServerDatabaseTest, ConnectionFailuresNameWhatFailedAndNeverThePassword)
     EXPECT_EQ(error.number, jeterror::UnrecognizedFormat);
 }
 
+// The server goes away in the middle of a payment: the program is told of a network error, and the server
+// keeps nothing of the payment (neither its row nor its ticket).
+TEST_F(ServerDatabaseTest, AConnectionLostInAPaymentLeavesNothingHalfWritten)
+{
+    auto backend = open("SELECT pg_backend_pid()", RecordsetType::Snapshot);
+    ASSERT_TRUE(backend);
+    const qint64 pid = backend->value(0).toLongLong();
+    {
+        Transaction transaction(*m_db);
+        ASSERT_TRUE(transaction.error().ok());
+        qint64 ticket = 0;
+        ASSERT_TRUE(m_db->takeCounter(QStringLiteral("Ticket"), ticket).ok());
+        exec("INSERT INTO Cobros VALUES (101, 1, 10, 'A')");
+        DbError error;
+        auto admin = PgConnection::open(testServerUri(), error);
+        ASSERT_TRUE(admin) << error.description.toStdString();
+        ASSERT_TRUE(admin->execute(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid}).ok());
+        const DbError lost = transaction.commit();
+        EXPECT_EQ(lost.number, jeterror::DiskError) << lost.description.toStdString();
+    }
+    DbError error;
+    auto again = Database::open(uriFor(m_name), {}, error);
+    ASSERT_TRUE(again) << error.description.toStdString();
+    auto rows = again->openRecordset(QStringLiteral("Cobros"), RecordsetType::Snapshot, error);
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->recordCount(), 0);
+    qint64 next = 0;
+    ASSERT_TRUE(again->takeCounter(QStringLiteral("Ticket"), next).ok());
+    EXPECT_EQ(next, 101);
+}
+
 // Four workstations record payments at the same time for a while: each payment takes the next ticket and
 // writes its row in one transaction. No ticket twice, no payment lost or half written, the counter at the
 // highest.
