@@ -144,12 +144,14 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
     }
     QString sql = translated.sql;
     const jetsql::SelectParts* select = nullptr;
+    bool inOneOrder = false;
     if (translated.kind == jetsql::StatementKind::Select) {
         select = &translated.select;
         const jetsql::SelectParts& parts = translated.select;
-        // One table without an order: in the order of its key, as a file gives its rows in the order written.
-        if (parts.orderBy.isEmpty() && parts.groupBy.isEmpty() && !parts.distinct && !parts.hasAggregates &&
-            !parts.hasUnion && parts.tables.size() == 1 && !parts.tables.first().isSubquery) {
+        // One table: in the order asked for, its key breaking ties (without an order, in the key's order, as
+        // a file gives its rows in the order written). Rows in one fixed order are read a window at a time.
+        if (parts.groupBy.isEmpty() && !parts.distinct && !parts.hasAggregates && !parts.hasUnion &&
+            parts.tables.size() == 1 && !parts.tables.first().isSubquery) {
             const jetsql::TableReference& table = parts.tables.first();
             QStringList key;
             for (const FieldDef& f : fields(table.name)) {
@@ -159,8 +161,11 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
             }
             if (!key.isEmpty()) {
                 jetsql::SelectParts ordered = parts;
-                ordered.orderBy = key.join(QStringLiteral(", "));
+                ordered.orderBy =
+                    (parts.orderBy.isEmpty() ? QString() : parts.orderBy + QStringLiteral(", ")) +
+                    key.join(QStringLiteral(", "));
                 sql = ordered.toSql();
+                inOneOrder = parts.top < 0;
             }
         }
     } else if (translated.kind == jetsql::StatementKind::Crosstab) {
@@ -183,7 +188,7 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
         return nullptr;
     }
     const bool updatable = type == RecordsetType::Dynaset || type == RecordsetType::Table;
-    auto rows = ServerSource::create(*this, sql, select, updatable && !m_readOnly, error);
+    auto rows = ServerSource::create(*this, sql, select, updatable && !m_readOnly, inOneOrder, error);
     if (!rows) {
         error.statement = jetSql;
         return nullptr;

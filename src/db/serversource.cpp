@@ -67,14 +67,19 @@ ServerSource::ServerSource(Database& database, QString serverSql)
 
 std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QString& serverSql,
                                                    const jetsql::SelectParts* select, bool updatable,
-                                                   DbError& error)
+                                                   bool ordered, DbError& error)
 {
     std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
+    source->m_windowed = ordered;
     PgRows rows;
-    error = database.server()->execute(serverSql, {}, &rows);
+    error = database.server()->execute(
+        ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
     if (!error.ok())
         return nullptr;
-    source->m_rows = rows.rows;
+    if (ordered)
+        source->m_windows[0] = rows.rows;
+    else
+        source->m_rows = rows.rows;
 
     const bool plainItems =
         select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
@@ -138,8 +143,56 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     return source;
 }
 
+qint64 ServerSource::rowCount(DbError& error)
+{
+    if (!m_windowed)
+        return m_rows.size();
+    if (m_count < 0) {
+        PgRows rows;
+        error = m_database.server()->execute(
+            QStringLiteral("SELECT count(*) FROM (%1) AS quelmar_rows").arg(m_sql), {}, &rows);
+        if (!error.ok())
+            return 0;
+        m_count = rows.rows.value(0).value(0).toLongLong();
+    }
+    return m_count;
+}
+
+QVariantList* ServerSource::storedRow(qint64 position, DbError& error)
+{
+    if (position < 0)
+        return nullptr;
+    if (!m_windowed)
+        return position < m_rows.size() ? &m_rows[position] : nullptr;
+    const qint64 window = position / WindowRows;
+    auto it = m_windows.find(window);
+    if (it == m_windows.end()) {
+        PgRows rows;
+        error = m_database.server()->execute(
+            m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
+            &rows);
+        if (!error.ok())
+            return nullptr;
+        if (m_windows.size() >= MaxWindows)
+            m_windows.clear();
+        it = m_windows.emplace(window, rows.rows).first;
+    }
+    const qint64 index = position - window * WindowRows;
+    return index < it->second.size() ? &it->second[index] : nullptr;
+}
+
+void ServerSource::forgetRows()
+{
+    m_count = -1;
+    m_windows.clear();
+}
+
 DbError ServerSource::read()
 {
+    if (m_windowed) {
+        forgetRows();
+        return {};
+    }
     PgRows rows;
     const DbError error = m_database.server()->execute(m_sql, {}, &rows);
     if (error.ok())
@@ -150,24 +203,31 @@ DbError ServerSource::read()
 qint64 ServerSource::count(DbError& error)
 {
     error = {};
-    return m_rows.size() + m_added.size();
+    return rowCount(error) + m_added.size();
 }
 
 bool ServerSource::hasRow(qint64 position, DbError& error)
 {
     error = {};
-    return position >= 0 && position < m_rows.size() + m_added.size();
+    return position >= 0 && position < rowCount(error) + m_added.size();
 }
 
 bool ServerSource::row(qint64 position, QVariantList& values, DbError& error, bool fresh)
 {
     error = {};
-    if (position >= m_rows.size())
-        return addedRow(int(position - m_rows.size()), values, error);
+    const qint64 count = rowCount(error);
+    if (position >= count)
+        return addedRow(int(position - count), values, error);
+    QVariantList* stored = storedRow(position, error);
+    if (stored == nullptr) {
+        if (error.ok())
+            error = DbError::make(jeterror::RecordDeleted);
+        return false;
+    }
     if (fresh && isUpdatable()) {
         // What the server holds now.
         QVariantList bound;
-        const QString where = keyCondition(m_rows.at(position), bound);
+        const QString where = keyCondition(*stored, bound);
         PgRows rows;
         error = m_database.server()->execute(
             QStringLiteral("SELECT * FROM (%1) AS quelmar_rows WHERE %2").arg(m_sql, where), bound, &rows);
@@ -177,9 +237,9 @@ bool ServerSource::row(qint64 position, QVariantList& values, DbError& error, bo
             error = DbError::make(jeterror::RecordDeleted);
             return false;
         }
-        m_rows[position] = rows.rows.first();
+        *stored = rows.rows.first();
     }
-    values = shownRow(m_rows.at(position), m_fields);
+    values = shownRow(*stored, m_fields);
     return true;
 }
 
@@ -221,12 +281,18 @@ DbError ServerSource::update(qint64 position, const QVariantList& original, cons
                              const QList<bool>& dirty)
 {
     Q_UNUSED(original);
-    if (!isUpdatable() || position < 0 || position >= m_rows.size() + m_added.size())
+    DbError error;
+    const qint64 count = rowCount(error);
+    if (!error.ok())
+        return error;
+    if (!isUpdatable() || position < 0 || position >= count + m_added.size())
         return DbError::make(jeterror::ReadOnly);
-    QVariantList& stored = position < m_rows.size() ? m_rows[position] : m_added[position - m_rows.size()];
+    QVariantList* row = position < count ? storedRow(position, error) : &m_added[position - count];
+    if (row == nullptr)
+        return error.ok() ? DbError::make(jeterror::RecordDeleted) : error;
+    QVariantList& stored = *row;
     QStringList assignments;
     QVariantList bound;
-    DbError error;
     for (int i = 0; i < m_fields.size(); ++i) {
         if (!dirty.value(i) || !m_fields.at(i).writable)
             continue;
@@ -313,7 +379,7 @@ DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirt
 qint64 ServerSource::positionOfAdded(int addedIndex, DbError& error)
 {
     error = {};
-    return m_rows.size() + addedIndex;
+    return rowCount(error) + addedIndex;
 }
 
 bool ServerSource::addedRow(int addedIndex, QVariantList& values, DbError& error)
@@ -327,21 +393,29 @@ bool ServerSource::addedRow(int addedIndex, QVariantList& values, DbError& error
 
 DbError ServerSource::remove(qint64 position)
 {
-    if (!isUpdatable() || position < 0 || position >= m_rows.size() + m_added.size())
+    DbError error;
+    const qint64 count = rowCount(error);
+    if (!error.ok())
+        return error;
+    if (!isUpdatable() || position < 0 || position >= count + m_added.size())
         return DbError::make(jeterror::ReadOnly);
-    const bool added = position >= m_rows.size();
-    const QVariantList& stored = added ? m_added.at(position - m_rows.size()) : m_rows.at(position);
+    const bool added = position >= count;
+    const QVariantList* row = added ? &m_added.at(position - count) : storedRow(position, error);
+    if (row == nullptr)
+        return error.ok() ? DbError::make(jeterror::RecordDeleted) : error;
     QVariantList bound;
-    const QString where = keyCondition(stored, bound);
+    const QString where = keyCondition(*row, bound);
     qint64 changed = 0;
-    const DbError error = m_database.serverExecute(
-        QStringLiteral("DELETE FROM %1 WHERE %2").arg(name(m_table), where), bound, &changed);
+    error = m_database.serverExecute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(name(m_table), where),
+                                     bound, &changed);
     if (!error.ok())
         return error;
     if (changed == 0)
         return DbError::make(jeterror::RecordDeleted);
     if (added)
-        m_added.removeAt(position - m_rows.size());
+        m_added.removeAt(position - count);
+    else if (m_windowed)
+        forgetRows(); // the rows after it move up: read again as they are needed
     else
         m_rows.removeAt(position);
     return {};

@@ -255,6 +255,48 @@ TEST_F(ServerDatabaseTest, ConnectionFailuresNameWhatFailedAndNeverThePassword)
     EXPECT_EQ(error.number, jeterror::UnrecognizedFormat);
 }
 
+// A table longer than what is read at once: rows come in windows, in the statement's order with the key
+// breaking ties, and a row removed moves the rest up.
+TEST_F(ServerDatabaseTest, ALongTableIsReadInWindowsInOneOrder)
+{
+    {
+        Transaction transaction(*m_db);
+        DbError error;
+        auto insert =
+            m_db->prepare(QStringLiteral("INSERT INTO Clientes (Nombre, Unidades) VALUES (?, ?)"), error);
+        ASSERT_TRUE(insert) << error.description.toStdString();
+        for (int i = 0; i < 1300; ++i)
+            ASSERT_TRUE(insert->run({QStringLiteral("Cliente %1").arg(i % 10), 1 + i % 50}).ok());
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+    // 1302 rows: Ana, beto, then 130 of each "Cliente n" in the order of their keys.
+    auto rows = open("SELECT Clave, Nombre FROM Clientes ORDER BY Nombre DESC", RecordsetType::Dynaset);
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->recordCount(), 1302);
+    const struct
+    {
+        qint64 position;
+        qint64 clave;
+        const char* nombre;
+    } cases[] = {
+        {0, 12, "Cliente 9"},     {129, 1302, "Cliente 9"},  {130, 11, "Cliente 8"}, {499, 1099, "Cliente 6"},
+        {500, 1109, "Cliente 6"}, {1299, 1293, "Cliente 0"}, {1300, 2, "beto"},      {1301, 1, "Ana"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(rows->setAbsolutePosition(c.position)) << c.position;
+        EXPECT_EQ(rows->value(QStringLiteral("Clave")).toLongLong(), c.clave) << c.position;
+        EXPECT_EQ(rows->value(QStringLiteral("Nombre")).toString(), QString::fromUtf8(c.nombre))
+            << c.position;
+    }
+    ASSERT_TRUE(rows->setAbsolutePosition(499));
+    ASSERT_TRUE(rows->remove().ok());
+    rows->moveLast();
+    EXPECT_EQ(rows->value(QStringLiteral("Nombre")).toString(), QStringLiteral("Ana"));
+    EXPECT_EQ(rows->recordCount(), 1301);
+    ASSERT_TRUE(rows->setAbsolutePosition(499));
+    EXPECT_EQ(rows->value(QStringLiteral("Clave")).toLongLong(), 1109);
+}
+
 // The server goes away in the middle of a payment: the program is told of a network error, and the server
 // keeps nothing of the payment (neither its row nor its ticket).
 TEST_F(ServerDatabaseTest, AConnectionLostInAPaymentLeavesNothingHalfWritten)
