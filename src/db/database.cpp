@@ -8,6 +8,7 @@
 #include "db/pgschema.h"
 #include "db/recordset.h"
 #include "db/recordsetsource.h"
+#include "db/serversource.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqlitestatement.h"
 #include "db/usersfile.h"
@@ -156,7 +157,6 @@ bool Database::isServerUri(const QString& path)
 {
     return PgConnection::isUri(path);
 }
-
 
 std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options, DbError& error)
 {
@@ -490,12 +490,8 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
 std::unique_ptr<Recordset> Database::openTable(const QString& table, const QString& index, DbError& error)
 {
     error = {};
-    if (m_server) {
-        // The table in the order of its index: the index's fields as the order of the statement.
-        Q_UNUSED(index);
-        return serverRecordset(QStringLiteral("SELECT * FROM [%1]").arg(unbracket(table)),
-                               RecordsetType::Table, error);
-    }
+    if (m_server)
+        return ServerSource::openTable(*this, unbracket(table), index, error);
     auto rows = KeyedSource::createTable(*this, unbracket(table), index, error);
     if (!rows)
         return nullptr;

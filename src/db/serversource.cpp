@@ -421,4 +421,118 @@ DbError ServerSource::remove(qint64 position)
     return {};
 }
 
+std::unique_ptr<Recordset> ServerSource::openTable(Database& database, const QString& table,
+                                                   const QString& index, DbError& error)
+{
+    const QList<FieldDef> fields = database.fields(table);
+    if (fields.isEmpty()) {
+        error =
+            DbError::make(jeterror::TableNotFound, jetDescription(jeterror::TableNotFound, {table}), table);
+        return nullptr;
+    }
+    // The index's fields, by the catalogue's names.
+    QStringList indexFields;
+    if (!index.isEmpty()) {
+        PgRows rows;
+        error = database.server()->execute(
+            QStringLiteral(
+                "SELECT a.attname FROM pg_index ix JOIN pg_class i ON i.oid = ix.indexrelid CROSS JOIN "
+                "unnest(ix.indkey) WITH ORDINALITY AS k(n, o) JOIN pg_attribute a ON a.attrelid = "
+                "ix.indrelid AND a.attnum = k.n WHERE ix.indrelid = to_regclass(?) AND (i.relname = ? OR "
+                "(ix.indisprimary AND lower(?) = 'primarykey')) ORDER BY k.o"),
+            {name(table), (table + QLatin1Char('.') + index).toLower(), index}, &rows);
+        if (!error.ok())
+            return nullptr;
+        for (const QVariantList& row : std::as_const(rows.rows)) {
+            for (const FieldDef& field : fields) {
+                if (field.name.compare(row.value(0).toString(), Qt::CaseInsensitive) == 0)
+                    indexFields << field.name;
+            }
+        }
+        if (indexFields.isEmpty()) {
+            error = DbError::make(jeterror::ItemNotFound, {}, table + QLatin1Char('.') + index);
+            return nullptr;
+        }
+    }
+    // In the index's order, the key breaking ties: read in windows.
+    QStringList order;
+    for (const QString& field : std::as_const(indexFields))
+        order << name(field) + QStringLiteral(" NULLS FIRST");
+    for (const FieldDef& field : fields) {
+        if (field.autoNumber)
+            order << name(field.name);
+    }
+    PgRows keys;
+    database.server()->execute(
+        QStringLiteral("SELECT a.attname FROM pg_index ix CROSS JOIN unnest(ix.indkey) AS k(n) "
+                       "JOIN pg_attribute a ON a.attrelid = ix.indrelid AND a.attnum = k.n "
+                       "WHERE ix.indrelid = to_regclass(?) AND ix.indisprimary"),
+        {name(table)}, &keys);
+    for (const QVariantList& key : std::as_const(keys.rows)) {
+        const QString column = jetsql::identifier(key.value(0).toString(), jetsql::Dialect::PostgreSQL);
+        if (!order.contains(column))
+            order << column;
+    }
+    const bool inOneOrder = !keys.rows.isEmpty();
+    const jetsql::TranslatedStatement translated =
+        jetsql::translate(QStringLiteral("SELECT * FROM [%1]").arg(table), jetsql::Dialect::PostgreSQL);
+    jetsql::SelectParts select = translated.select;
+    select.orderBy = order.join(QStringLiteral(", "));
+    auto source = create(database, select.orderBy.isEmpty() ? translated.sql : select.toSql(), &select,
+                         !database.isReadOnly(), inOneOrder, error);
+    if (!source)
+        return nullptr;
+    source->m_indexName = index;
+    source->m_indexFields = indexFields;
+    return std::make_unique<Recordset>(database, RecordsetType::Table, table, std::move(source));
+}
+
+qint64 ServerSource::seek(const QString& comparison, const QVariantList& keys, DbError& error)
+{
+    error = {};
+    if (m_indexFields.isEmpty()) {
+        error = DbError::make(jeterror::OperationNotSupported);
+        return -1;
+    }
+    const QString op = comparison.trimmed();
+    static const QStringList operators = {QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"),
+                                          QStringLiteral("<="), QStringLiteral("<")};
+    const qsizetype used = std::min<qsizetype>(keys.size(), m_indexFields.size());
+    if (!operators.contains(op) || used == 0) {
+        error = DbError::make(jeterror::InvalidOperation);
+        return -1;
+    }
+    QStringList columns;
+    QStringList marks;
+    QVariantList bound;
+    for (qsizetype i = 0; i < used; ++i) {
+        columns << name(m_indexFields.at(i));
+        marks << QStringLiteral("?");
+        int type = jettype::Text;
+        for (const FieldInfo& field : std::as_const(m_fields)) {
+            if (field.sourceField.compare(m_indexFields.at(i), Qt::CaseInsensitive) == 0)
+                type = field.type();
+        }
+        bound << jetvalue::toStorage(keys.at(i), type, error);
+        if (!error.ok())
+            return -1;
+    }
+    // Whether each row meets the comparison, in the rows' order: the first that does ("=", ">=", ">") or the
+    // last ("<=", "<").
+    PgRows rows;
+    error = m_database.server()->execute(
+        QStringLiteral("SELECT coalesce((%1) %2 (%3), false) FROM (%4) AS quelmar_rows")
+            .arg(columns.join(QStringLiteral(", ")), op, marks.join(QStringLiteral(", ")), m_sql),
+        bound, &rows);
+    if (!error.ok())
+        return -1;
+    const bool forward = !op.startsWith(QLatin1Char('<'));
+    const qint64 size = rows.rows.size();
+    for (qint64 p = forward ? 0 : size - 1; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
+        if (rows.rows.at(p).value(0).toLongLong() != 0)
+            return p;
+    }
+    return -1;
+}
+
 } // namespace quelmar::db

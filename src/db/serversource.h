@@ -23,7 +23,13 @@ public:
                                                 const jetsql::SelectParts* select, bool updatable,
                                                 bool ordered, DbError& error);
 
+    // A table in the order of one of its indexes (its key breaking ties), for Seek.
+    static std::unique_ptr<Recordset> openTable(Database& database, const QString& table,
+                                                const QString& index, DbError& error);
+
     bool isUpdatable() const override { return !m_table.isEmpty(); }
+    QString indexName() const override { return m_indexName; }
+    qint64 seek(const QString& comparison, const QVariantList& keys, DbError& error) override;
     qint64 count(DbError& error) override;
     bool hasRow(qint64 position, DbError& error) override;
     bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) override;
@@ -60,6 +66,8 @@ private:
     QString m_table;       // the one table written, empty when read-only
     QList<int> m_keyIndex; // columns of the primary key, in the result
     QList<int> m_columnOf; // for each result column: its column in the table, -1 for an expression
+    QString m_indexName;
+    QStringList m_indexFields; // the fields of the index a table recordset follows
 };
 
 } // namespace quelmar::db

@@ -297,6 +297,39 @@ TEST_F(ServerDatabaseTest, ALongTableIsReadInWindowsInOneOrder)
     EXPECT_EQ(rows->value(QStringLiteral("Clave")).toLongLong(), 1109);
 }
 
+// A table recordset follows its index and seeks on it, as a file's does.
+TEST_F(ServerDatabaseTest, ATableRecordsetSeeksOnItsIndex)
+{
+    exec("INSERT INTO Parametros (Clase, Nombre) VALUES ('A', 'a1')");
+    exec("INSERT INTO Parametros (Clase, Nombre) VALUES ('A', 'a2')");
+    exec("INSERT INTO Parametros (Clase, Nombre) VALUES ('Z', 'z1')");
+    DbError error;
+    auto table = m_db->openTable(QStringLiteral("Parametros"), QStringLiteral("Clase"), error);
+    ASSERT_TRUE(table) << error.description.toStdString();
+    EXPECT_EQ(table->index(), QStringLiteral("Clase"));
+    EXPECT_EQ(table->value(QStringLiteral("Nombre")).toString(), QStringLiteral("a1"));
+    const struct
+    {
+        const char* comparison;
+        QVariantList keys;
+        const char* found; // empty: no match
+    } cases[] = {
+        {"=", {QStringLiteral("Ticket")}, "Ultimo"}, {"=", {QStringLiteral("ticket"), 2}, "Otro"},
+        {">=", {QStringLiteral("B")}, "Ultimo"},     {">", {QStringLiteral("Ticket"), 2}, "z1"},
+        {"<", {QStringLiteral("Ticket")}, "a2"},     {"<=", {QStringLiteral("A"), 1}, "a1"},
+        {"=", {QStringLiteral("Nada")}, ""},
+    };
+    for (const auto& c : cases) {
+        const bool found = table->seek(QString::fromUtf8(c.comparison), c.keys);
+        EXPECT_EQ(found, *c.found != 0) << c.comparison;
+        EXPECT_EQ(table->noMatch(), *c.found == 0) << c.comparison;
+        if (found) {
+            EXPECT_EQ(table->value(QStringLiteral("Nombre")).toString(), QString::fromUtf8(c.found))
+                << c.comparison;
+        }
+    }
+}
+
 // The server goes away in the middle of a payment: the program is told of a network error, and the server
 // keeps nothing of the payment (neither its row nor its ticket).
 TEST_F(ServerDatabaseTest, AConnectionLostInAPaymentLeavesNothingHalfWritten)
