@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-serialport-dev
     libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev sqlite3 qt6-translations-l10n
+    postgresql libpq-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation xvfb xauth poppler-utils socat
     mdbtools-dev mdbtools fp-units-db

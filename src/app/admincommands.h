@@ -29,6 +29,10 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
 // column names and one tab-separated line per row; an action statement prints the rows it affected.
 int query(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
+// `copy SOURCE TARGET`: copies a whole office database (a file, or a server's postgresql:// URI) into a new
+// one, file to server or server to file; prints each table's rows copied.
+int copyDatabase(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
 // `backup FOLDER`: backs up and compacts the database of each company of the office folder (or the database
 // file given), as the office's own backup does: X.mdb compacted into a new X.mdb, the old one kept as X.bak.
 // Refused (exit status 3) while the users file names anyone.

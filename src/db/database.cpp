@@ -4,8 +4,11 @@
 #include "db/jetsql.h"
 #include "db/jetvalue.h"
 #include "db/keyedsource.h"
+#include "db/pgconnection.h"
+#include "db/pgschema.h"
 #include "db/recordset.h"
 #include "db/recordsetsource.h"
+#include "db/serversource.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqlitestatement.h"
 #include "db/usersfile.h"
@@ -150,9 +153,16 @@ DbError Database::openHandle(const QString& path, int flags)
     return {};
 }
 
+bool Database::isServerUri(const QString& path)
+{
+    return PgConnection::isUri(path);
+}
+
 std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options, DbError& error)
 {
     error = {};
+    if (isServerUri(path))
+        return openServer(path, options, error);
     // What the file holds is told before anything is written to it: a file that is not one of our databases
     // stays as it is.
     switch (fileKind(path)) {
@@ -221,6 +231,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions&
 std::unique_ptr<Database> Database::create(const QString& path, DbError& error)
 {
     error = {};
+    if (isServerUri(path))
+        return createServer(path, error);
     if (QFileInfo::exists(path)) {
         error = DbError::make(
             3204, QStringLiteral("Database '%1' already exists.").arg(QDir::toNativeSeparators(path)));
@@ -241,6 +253,10 @@ std::unique_ptr<Database> Database::create(const QString& path, DbError& error)
 
 Database::~Database()
 {
+    if (m_server) {
+        m_server.reset(); // an open transaction ends with the connection
+        return;
+    }
     if (m_transactionDepth > 0)
         runSql(m_handle, QStringLiteral("ROLLBACK"));
     sqlite3_close_v2(m_handle);
@@ -268,6 +284,8 @@ DbError Database::executeNative(const QString& sql, const QVariantList& values, 
 {
     if (m_readOnly)
         return DbError::make(jeterror::ReadOnly, {}, sql);
+    if (m_server)
+        return serverExecute(sql, values, rowsAffected);
     SqliteStatement statement(m_handle, sql);
     if (!statement.isValid())
         return statement.error();
@@ -286,7 +304,7 @@ DbError Database::executeNative(const QString& sql, const QVariantList& values, 
 
 DbError Database::execute(const QString& jetSql, const QVariantList& values, qint64* rowsAffected)
 {
-    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql, dialect());
     if (!translated.error.ok())
         return translated.error;
     if (translated.kind == jetsql::StatementKind::Select ||
@@ -303,12 +321,14 @@ std::unique_ptr<PreparedStatement> Database::prepare(const QString& jetSql, DbEr
     error = {};
     if (m_readOnly)
         return error = DbError::make(jeterror::ReadOnly, {}, jetSql), nullptr;
-    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql, dialect());
     if (!translated.error.ok())
         return error = translated.error, nullptr;
     if (translated.kind == jetsql::StatementKind::Select ||
         translated.kind == jetsql::StatementKind::Crosstab)
         return error = DbError::make(3065, QStringLiteral("Cannot execute a select query."), jetSql), nullptr;
+    if (m_server)
+        return std::make_unique<PreparedStatement>(*this, translated.sql, jetSql);
     auto statement = std::make_unique<SqliteStatement>(m_handle, translated.sql);
     if (!statement->isValid()) {
         error = statement->error();
@@ -323,10 +343,20 @@ PreparedStatement::PreparedStatement(Database& database, std::unique_ptr<SqliteS
     : m_database(database), m_statement(std::move(statement)), m_jetSql(std::move(jetSql))
 {}
 
+PreparedStatement::PreparedStatement(Database& database, QString serverSql, QString jetSql)
+    : m_database(database), m_jetSql(std::move(jetSql)), m_serverSql(std::move(serverSql))
+{}
+
 PreparedStatement::~PreparedStatement() = default;
 
 DbError PreparedStatement::run(const QVariantList& values, qint64* rowsAffected)
 {
+    if (!m_statement) {
+        DbError error = m_database.serverExecute(m_serverSql, values, rowsAffected);
+        if (!error.ok())
+            error.statement = m_jetSql;
+        return error;
+    }
     m_statement->reset();
     if (!m_statement->bind(values))
         return m_statement->error();
@@ -415,6 +445,10 @@ QString Database::forwardSql(const QString& source, DbError& error)
 std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type, DbError& error)
 {
     error = {};
+    if (type == RecordsetType::Table && m_server) {
+        if (isTableName(source.trimmed()))
+            return openTable(unbracket(source.trimmed()), QString(), error);
+    }
     if (type == RecordsetType::Table) {
         if (isTableName(source.trimmed()))
             return openTable(unbracket(source.trimmed()), QString(), error);
@@ -424,6 +458,8 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
     const QString jetSql = sourceStatement(source, error);
     if (!error.ok())
         return nullptr;
+    if (m_server)
+        return serverRecordset(jetSql, type, error);
 
     const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
     if (!translated.error.ok()) {
@@ -454,6 +490,8 @@ std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Record
 std::unique_ptr<Recordset> Database::openTable(const QString& table, const QString& index, DbError& error)
 {
     error = {};
+    if (m_server)
+        return ServerSource::openTable(*this, unbracket(table), index, error);
     auto rows = KeyedSource::createTable(*this, unbracket(table), index, error);
     if (!rows)
         return nullptr;
@@ -464,6 +502,8 @@ std::unique_ptr<Recordset> Database::openTable(const QString& table, const QStri
 
 QList<TableInfo> Database::tables()
 {
+    if (m_server)
+        return serverTables();
     QList<TableInfo> result;
     SqliteStatement statement(m_handle,
                               QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
@@ -477,6 +517,13 @@ QList<TableInfo> Database::tables()
 
 bool Database::hasTable(const QString& name)
 {
+    if (m_server) {
+        const QString wanted = unbracket(name);
+        const QList<TableInfo> all = serverTables();
+        return std::any_of(all.cbegin(), all.cend(), [&](const TableInfo& table) {
+            return table.name.compare(wanted, Qt::CaseInsensitive) == 0;
+        });
+    }
     SqliteStatement statement(m_handle, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
                                                        "name = ? COLLATE NOCASE"));
     statement.bind({unbracket(name)});
@@ -485,6 +532,8 @@ bool Database::hasTable(const QString& name)
 
 QString Database::storedQuerySql(const QString& name)
 {
+    if (m_server)
+        return serverStoredQuerySql(name);
     SqliteStatement saved(
         m_handle, QStringLiteral("SELECT \"SQL\" FROM \"MSysQueries\" WHERE \"Name\" = ? COLLATE NOCASE"));
     if (saved.isValid()) {
@@ -507,11 +556,13 @@ QString Database::storedQuerySql(const QString& name)
 
 DbError Database::createStoredQuery(const QString& name, const QString& jetSql)
 {
-    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql);
+    const jetsql::TranslatedStatement translated = jetsql::translate(jetSql, dialect());
     if (!translated.error.ok())
         return translated.error;
     if (translated.kind != jetsql::StatementKind::Select)
         return DbError::make(jeterror::InvalidOperation, {}, jetSql);
+    if (m_server)
+        return serverCreateStoredQuery(name, translated, jetSql);
     Transaction transaction(*this);
     if (!transaction.error().ok())
         return transaction.error();
@@ -534,7 +585,7 @@ const QList<FieldDef>& Database::catalogueFor(const QString& table)
     const QString key = table.toLower();
     auto it = m_catalogue.find(key);
     if (it == m_catalogue.end())
-        it = m_catalogue.insert(key, catalogue::readFields(m_handle, table));
+        it = m_catalogue.insert(key, m_server ? serverFields(table) : catalogue::readFields(m_handle, table));
     return it.value();
 }
 
@@ -578,6 +629,8 @@ QList<std::pair<QString, QVariant>> Database::defaultsOfOtherFields(const QStrin
 
 DbError Database::createTables(const QList<TableDef>& tables, Indexes indexes)
 {
+    if (m_server)
+        return serverCreateTables(tables, indexes);
     Transaction transaction(*this);
     if (!transaction.error().ok())
         return transaction.error();
@@ -606,6 +659,8 @@ DbError Database::createTables(const QList<TableDef>& tables, Indexes indexes)
 
 DbError Database::createIndexes(const QList<TableDef>& tables)
 {
+    if (m_server)
+        return serverCreateIndexes(tables);
     for (const TableDef& table : tables) {
         for (const QString& index : catalogue::createIndexSql(table)) {
             if (DbError error = executeNative(index, {}))
@@ -617,6 +672,8 @@ DbError Database::createIndexes(const QList<TableDef>& tables)
 
 void Database::setBulkLoad(bool on)
 {
+    if (m_server)
+        return; // the server keeps its own cache
     // Negative sizes are in KiB: 256 MiB while loading, SQLite's default 2 MB otherwise.
     runSql(m_handle,
            on ? QStringLiteral("PRAGMA cache_size = -262144") : QStringLiteral("PRAGMA cache_size = -2000"));
@@ -632,6 +689,19 @@ DbError Database::ensureTables(const QList<TableDef>& tables)
             continue;
         if (!hasTable(table.name)) {
             missing.append(table);
+            continue;
+        }
+        if (m_server) {
+            const QStringList names = catalogue::numberingNames(table);
+            const QStringList statements =
+                pgschema::createNumberingSql(table); // a function and its trigger each
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                PgRows found;
+                m_server->execute(QStringLiteral("SELECT 1 FROM pg_trigger WHERE tgname = ?"),
+                                  {names.at(i).toLower()}, &found);
+                if (found.rows.isEmpty())
+                    numbering << statements.at(2 * i) << statements.at(2 * i + 1);
+            }
             continue;
         }
         const QStringList names = catalogue::numberingNames(table);
@@ -669,7 +739,8 @@ DbError Database::beginTransaction()
     if (m_readOnly)
         return DbError::make(jeterror::ReadOnly);
     if (m_transactionDepth == 0) {
-        const DbError error = runSql(m_handle, QStringLiteral("BEGIN IMMEDIATE"));
+        const DbError error = m_server ? serverExecute(QStringLiteral("BEGIN"), {})
+                                       : runSql(m_handle, QStringLiteral("BEGIN IMMEDIATE"));
         if (!error.ok())
             return error;
     }
@@ -684,7 +755,8 @@ DbError Database::commit()
                              QStringLiteral("You tried to commit or rollback a transaction without first "
                                             "beginning a transaction."));
     if (m_transactionDepth == 1) {
-        const DbError error = runSql(m_handle, QStringLiteral("COMMIT"));
+        const DbError error = m_server ? serverExecute(QStringLiteral("COMMIT"), {})
+                                       : runSql(m_handle, QStringLiteral("COMMIT"));
         if (!error.ok())
             return error; // still open: the caller may retry the commit or roll back
     }
@@ -694,7 +766,9 @@ DbError Database::commit()
 
 void Database::rollback()
 {
-    if (m_transactionDepth > 0)
+    if (m_transactionDepth > 0 && m_server)
+        serverExecute(QStringLiteral("ROLLBACK"), {});
+    else if (m_transactionDepth > 0)
         runSql(m_handle, QStringLiteral("ROLLBACK"));
     m_transactionDepth = 0;
     m_ensured.clear();
@@ -703,6 +777,8 @@ void Database::rollback()
 DbError Database::takeCounter(const QString& parameterClass, qint64& value)
 {
     value = 0;
+    if (m_server)
+        return serverTakeCounter(parameterClass, value);
     Transaction transaction(*this);
     if (!transaction.error().ok())
         return transaction.error();
@@ -726,6 +802,8 @@ DbError Database::takeCounter(const QString& parameterClass, qint64& value)
 
 DbError Database::linkTable(const QString& table, const QString& databasePath)
 {
+    if (m_server)
+        return DbError::make(jeterror::OperationNotSupported, {}, table);
     if (hasTable(table))
         return DbError::make(3012, QStringLiteral("Object '%1' already exists.").arg(table));
     if (!QFileInfo(databasePath).isFile())
@@ -752,6 +830,8 @@ DbError Database::linkTable(const QString& table, const QString& databasePath)
 
 DbError Database::quickCheck(int timeLimitMs)
 {
+    if (m_server)
+        return {}; // the server looks after its own files
     QDeadlineTimer deadline(timeLimitMs);
     sqlite3_progress_handler(m_handle, ProgressSteps, &stopAtDeadline, &deadline);
     QStringList findings;
@@ -773,6 +853,8 @@ DbError Database::quickCheck(int timeLimitMs)
 
 void Database::refresh()
 {
+    if (m_server)
+        return; // what a server commits is written
     runSql(m_handle, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
 }
 

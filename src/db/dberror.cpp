@@ -26,6 +26,7 @@ const QHash<int, QString>& descriptions()
         {jeterror::FileNotFound, QStringLiteral("Couldn't find file '|'.")},
         {jeterror::ReadOnly, QStringLiteral("Cannot update.  Database or object is read-only.")},
         {jeterror::DiskError, QStringLiteral("Disk or network error.")},
+        {jeterror::InvalidPassword, QStringLiteral("Not a valid password.")},
         {jeterror::InvalidPath,
          QStringLiteral("'|' isn't a valid path.  Make sure that the path name is spelled "
                         "correctly and that you are connected to the server on which the "
@@ -185,6 +186,54 @@ DbError fromSqlite(int extendedCode, const QString& message, const QString& stat
     default:
         return DbError::make(jeterror::TooFewParameters, QStringLiteral("%1").arg(message), statement);
     }
+}
+
+DbError fromPostgres(const QString& sqlState, const QString& message, const QString& statement,
+                     const QString& constraintOrColumn)
+{
+    const QString lockedBy =
+        jetDescription(jeterror::RecordLocked, {QStringLiteral("?"), QStringLiteral("?")});
+    if (sqlState == QLatin1String("23505"))
+        return DbError::make(jeterror::DuplicateKey, {}, statement);
+    if (sqlState == QLatin1String("23502"))
+        return DbError::make(jeterror::RequiredFieldNull,
+                             jetDescription(jeterror::RequiredFieldNull, {constraintOrColumn}), statement);
+    if (sqlState == QLatin1String("23514"))
+        return DbError::make(jeterror::ValidationRuleViolated,
+                             jetDescription(jeterror::ValidationRuleViolated, {message, constraintOrColumn}),
+                             statement);
+    // Serialization failure, deadlock, a lock not granted in time, a statement stopped by lock_timeout.
+    if (sqlState == QLatin1String("40001") || sqlState == QLatin1String("40P01") ||
+        sqlState == QLatin1String("55P03"))
+        return DbError::make(jeterror::RecordLocked, lockedBy, statement);
+    if (sqlState == QLatin1String("55006"))
+        return DbError::make(
+            jeterror::TableLocked,
+            jetDescription(jeterror::TableLocked, {QString(), QStringLiteral("?"), QStringLiteral("?")}),
+            statement);
+    if (sqlState == QLatin1String("25006") || sqlState == QLatin1String("42501"))
+        return DbError::make(jeterror::ReadOnly, {}, statement);
+    if (sqlState == QLatin1String("28P01") || sqlState == QLatin1String("28000"))
+        return DbError::make(jeterror::InvalidPassword, {}, {});
+    if (sqlState == QLatin1String("3D000"))
+        return DbError::make(jeterror::FileNotFound, jetDescription(jeterror::FileNotFound, {statement}), {});
+    // Connection exceptions, the server shutting down, too many connections, out of disk.
+    if (sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")) ||
+        sqlState == QLatin1String("53300") || sqlState == QLatin1String("53100"))
+        return DbError::make(jeterror::DiskError, {}, statement);
+    if (sqlState == QLatin1String("42P01"))
+        return DbError::make(jeterror::TableNotFound,
+                             jetDescription(jeterror::TableNotFound, {constraintOrColumn}), statement);
+    if (sqlState == QLatin1String("42703"))
+        return DbError::make(jeterror::TooFewParameters,
+                             jetDescription(jeterror::TooFewParameters, {QStringLiteral("1")}), statement);
+    // Invalid text for a number or a date, a value out of range, a division by zero.
+    if (sqlState.startsWith(QLatin1String("22")))
+        return DbError::make(jeterror::DataTypeConversion, {}, statement);
+    if (sqlState.startsWith(QLatin1String("42")))
+        return DbError::make(jeterror::TooFewParameters,
+                             QStringLiteral("Syntax error in query. (%1)").arg(message), statement);
+    return DbError::make(jeterror::TooFewParameters, message, statement);
 }
 
 } // namespace quelmar::db

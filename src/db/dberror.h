@@ -18,6 +18,7 @@ inline constexpr int FileNotFound = 3024;
 inline constexpr int ReadOnly = 3027;
 inline constexpr int DiskError = 3043;
 inline constexpr int InvalidPath = 3044;
+inline constexpr int InvalidPassword = 3031;
 inline constexpr int FileInUse = 3045;
 inline constexpr int CorruptDatabase = 3049;
 inline constexpr int OpenedExclusively = 3051;
@@ -57,5 +58,11 @@ QString jetDescription(int number, const QStringList& arguments = {});
 
 // Maps an SQLite result (extended code and message) to the engine's numbers.
 DbError fromSqlite(int extendedCode, const QString& message, const QString& statement);
+
+// Maps a PostgreSQL server's error (its five-character SQLSTATE, its message, and the constraint or column it
+// names, when it names one) to the engine's numbers. Lock waits, deadlocks and serialization failures are the
+// lock errors, which the program retries; a lost or refused connection is a network error.
+DbError fromPostgres(const QString& sqlState, const QString& message, const QString& statement,
+                     const QString& constraintOrColumn = {});
 
 } // namespace quelmar::db

@@ -16,12 +16,32 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The dialect of the translation running on this thread (translate() and its siblings set it for their call).
+thread_local Dialect t_dialect = Dialect::Sqlite;
+
+bool postgres()
+{
+    return t_dialect == Dialect::PostgreSQL;
+}
+
+class DialectScope
+{
+public:
+    explicit DialectScope(Dialect dialect) : m_previous(t_dialect) { t_dialect = dialect; }
+    ~DialectScope() { t_dialect = m_previous; }
+    DialectScope(const DialectScope&) = delete;
+    DialectScope& operator=(const DialectScope&) = delete;
+
+private:
+    Dialect m_previous;
+};
+
 // ---------------------------------------------------------------------------------------------------------------
 // Text helpers
 
 QString quoteIdentifier(const QString& name)
 {
-    QString inner = name;
+    QString inner = postgres() ? name.toLower() : name;
     inner.replace(u'"', u"\"\""_s);
     return u"\""_s + inner + u"\""_s;
 }
@@ -74,6 +94,8 @@ QStringList splitTopLevel(const QString& sql)
 // SQLite text followed by COLLATE NOCASE, in parentheses when it is an operation rather than one operand.
 QString collated(const QString& sql)
 {
+    if (postgres())
+        return sql; // text columns are citext there
     bool compound = false;
     forTopLevel(sql, [&](qsizetype i) { compound = compound || sql.at(i).isSpace(); });
     return (compound ? u"("_s + sql + u")"_s : sql) + u" COLLATE NOCASE"_s;
@@ -402,6 +424,16 @@ Expr makeExpr(QString sql, int level, ExprKind kind = ExprKind::Other)
 
 Expr nocase(const Expr& e)
 {
+    if (postgres()) {
+        // Columns and literals compare without regard to case already (a literal takes the citext of the
+        // column it meets); a text that is worked out (a concatenation) is made citext.
+        if (!e.textual || e.kind == ExprKind::Text)
+            return e;
+        Expr result = makeExpr(u"CAST("_s + e.sql + u" AS citext)"_s, precedence::Atom);
+        result.textual = e.textual;
+        result.nonNull = e.nonNull;
+        return result;
+    }
     Expr result = makeExpr(operand(e, precedence::Collate) + u" COLLATE NOCASE"_s, precedence::Collate);
     result.textual = e.textual;
     result.nonNull = e.nonNull;
@@ -413,6 +445,8 @@ QString concatenationPiece(const Expr& e, bool rightSide)
 {
     if (e.nonNull)
         return operand(e, precedence::Concatenation, rightSide);
+    if (postgres())
+        return u"coalesce(CAST("_s + e.sql + u" AS text), '')"_s;
     return u"ifnull("_s + e.sql + u", '')"_s;
 }
 
@@ -441,61 +475,75 @@ Expr comparison(const Expr& left, const QString& op, const Expr& right)
     return makeExpr(operand(l, level) + u' ' + op + u' ' + operand(r, level, true), level);
 }
 
-// Jet functions and the SQLite text that does their work: $n is the n-th argument as written, @n the same as
-// a single operand.
+// Jet functions and the text that does their work in SQLite and in PostgreSQL: $n is the n-th argument as
+// written, @n the same as a single operand. PostgreSQL's own functions want their argument types exactly, so
+// texts are cast to text (a citext column reaches them case-sensitive, as SQLite's do) and numbers rounded
+// through numeric (which rounds halves away from zero, as SQLite does).
 struct FunctionRule
 {
     QLatin1String jetName;
     int arguments;
     QLatin1String sqlite;
+    QLatin1String postgres;
     bool aggregate = false;
 };
 
 const FunctionRule functionRules[] = {
-    {"sum"_L1, 1, "sum($1)"_L1, true},
-    {"count"_L1, 1, "count($1)"_L1, true},
-    {"avg"_L1, 1, "avg($1)"_L1, true},
-    {"min"_L1, 1, "min($1)"_L1, true},
-    {"max"_L1, 1, "max($1)"_L1, true},
-    {"ucase"_L1, 1, "upper($1)"_L1},
-    {"lcase"_L1, 1, "lower($1)"_L1},
-    {"len"_L1, 1, "length($1)"_L1},
-    {"trim"_L1, 1, "trim($1)"_L1},
-    {"ltrim"_L1, 1, "ltrim($1)"_L1},
-    {"rtrim"_L1, 1, "rtrim($1)"_L1},
-    {"mid"_L1, 2, "substr($1, $2)"_L1},
-    {"mid"_L1, 3, "substr($1, $2, $3)"_L1},
-    {"left"_L1, 2, "substr($1, 1, $2)"_L1},
-    {"right"_L1, 2, "substr($1, -@2)"_L1},
-    {"nz"_L1, 1, "ifnull($1, '')"_L1},
-    {"nz"_L1, 2, "ifnull($1, $2)"_L1},
-    {"iif"_L1, 3, "iif($1, $2, $3)"_L1},
-    {"year"_L1, 1, "CAST(strftime('%Y', $1) AS INTEGER)"_L1},
-    {"month"_L1, 1, "CAST(strftime('%m', $1) AS INTEGER)"_L1},
-    {"day"_L1, 1, "CAST(strftime('%d', $1) AS INTEGER)"_L1},
-    {"hour"_L1, 1, "CAST(strftime('%H', $1) AS INTEGER)"_L1},
-    {"minute"_L1, 1, "CAST(strftime('%M', $1) AS INTEGER)"_L1},
-    {"second"_L1, 1, "CAST(strftime('%S', $1) AS INTEGER)"_L1},
-    {"weekday"_L1, 1, "(CAST(strftime('%w', $1) AS INTEGER) + 1)"_L1},
-    {"val"_L1, 1, "CAST($1 AS REAL)"_L1},
-    {"cstr"_L1, 1, "CAST($1 AS TEXT)"_L1},
-    {"cint"_L1, 1, "CAST(round($1) AS INTEGER)"_L1},
-    {"clng"_L1, 1, "CAST(round($1) AS INTEGER)"_L1},
-    {"cdbl"_L1, 1, "CAST($1 AS REAL)"_L1},
-    {"csng"_L1, 1, "CAST($1 AS REAL)"_L1},
-    {"ccur"_L1, 1, "round(CAST($1 AS REAL), 4)"_L1},
-    {"fix"_L1, 1, "CAST($1 AS INTEGER)"_L1},
-    {"abs"_L1, 1, "abs($1)"_L1},
-    {"round"_L1, 1, "round($1)"_L1},
-    {"round"_L1, 2, "round($1, $2)"_L1},
-    {"instr"_L1, 2, "instr($1, $2)"_L1},
-    {"isnull"_L1, 1, "(@1 IS NULL)"_L1},
-    {"chr"_L1, 1, "char($1)"_L1},
-    {"asc"_L1, 1, "unicode($1)"_L1},
-    {"replace"_L1, 3, "replace($1, $2, $3)"_L1},
-    {"date"_L1, 0, "date('now', 'localtime')"_L1},
-    {"time"_L1, 0, "time('now', 'localtime')"_L1},
-    {"now"_L1, 0, "datetime('now', 'localtime')"_L1},
+    {"sum"_L1, 1, "sum($1)"_L1, "sum($1)"_L1, true},
+    {"count"_L1, 1, "count($1)"_L1, "count($1)"_L1, true},
+    {"avg"_L1, 1, "avg($1)"_L1, "avg($1)"_L1, true},
+    {"min"_L1, 1, "min($1)"_L1, "min($1)"_L1, true},
+    {"max"_L1, 1, "max($1)"_L1, "max($1)"_L1, true},
+    {"ucase"_L1, 1, "upper($1)"_L1, "upper(CAST($1 AS text))"_L1},
+    {"lcase"_L1, 1, "lower($1)"_L1, "lower(CAST($1 AS text))"_L1},
+    {"len"_L1, 1, "length($1)"_L1, "length(CAST($1 AS text))"_L1},
+    {"trim"_L1, 1, "trim($1)"_L1, "btrim(CAST($1 AS text))"_L1},
+    {"ltrim"_L1, 1, "ltrim($1)"_L1, "ltrim(CAST($1 AS text))"_L1},
+    {"rtrim"_L1, 1, "rtrim($1)"_L1, "rtrim(CAST($1 AS text))"_L1},
+    {"mid"_L1, 2, "substr($1, $2)"_L1, "substr(CAST($1 AS text), CAST($2 AS integer))"_L1},
+    {"mid"_L1, 3, "substr($1, $2, $3)"_L1,
+     "substr(CAST($1 AS text), CAST($2 AS integer), CAST($3 AS integer))"_L1},
+    {"left"_L1, 2, "substr($1, 1, $2)"_L1, "left(CAST($1 AS text), CAST($2 AS integer))"_L1},
+    {"right"_L1, 2, "substr($1, -@2)"_L1, "right(CAST($1 AS text), CAST($2 AS integer))"_L1},
+    {"nz"_L1, 1, "ifnull($1, '')"_L1, "coalesce($1, '')"_L1},
+    {"nz"_L1, 2, "ifnull($1, $2)"_L1, "coalesce($1, $2)"_L1},
+    {"iif"_L1, 3, "iif($1, $2, $3)"_L1, "CASE WHEN quelmar_truth($1) THEN $2 ELSE $3 END"_L1},
+    {"year"_L1, 1, "CAST(strftime('%Y', $1) AS INTEGER)"_L1,
+     "CAST(EXTRACT(YEAR FROM CAST($1 AS timestamp)) AS integer)"_L1},
+    {"month"_L1, 1, "CAST(strftime('%m', $1) AS INTEGER)"_L1,
+     "CAST(EXTRACT(MONTH FROM CAST($1 AS timestamp)) AS integer)"_L1},
+    {"day"_L1, 1, "CAST(strftime('%d', $1) AS INTEGER)"_L1,
+     "CAST(EXTRACT(DAY FROM CAST($1 AS timestamp)) AS integer)"_L1},
+    {"hour"_L1, 1, "CAST(strftime('%H', $1) AS INTEGER)"_L1,
+     "CAST(EXTRACT(HOUR FROM CAST($1 AS timestamp)) AS integer)"_L1},
+    {"minute"_L1, 1, "CAST(strftime('%M', $1) AS INTEGER)"_L1,
+     "CAST(EXTRACT(MINUTE FROM CAST($1 AS timestamp)) AS integer)"_L1},
+    {"second"_L1, 1, "CAST(strftime('%S', $1) AS INTEGER)"_L1,
+     "CAST(trunc(EXTRACT(SECOND FROM CAST($1 AS timestamp))) AS integer)"_L1},
+    {"weekday"_L1, 1, "(CAST(strftime('%w', $1) AS INTEGER) + 1)"_L1,
+     "(CAST(EXTRACT(DOW FROM CAST($1 AS timestamp)) AS integer) + 1)"_L1},
+    {"val"_L1, 1, "CAST($1 AS REAL)"_L1, "quelmar_val(CAST($1 AS text))"_L1},
+    {"cstr"_L1, 1, "CAST($1 AS TEXT)"_L1, "CAST($1 AS text)"_L1},
+    {"cint"_L1, 1, "CAST(round($1) AS INTEGER)"_L1, "CAST(round(CAST($1 AS numeric)) AS bigint)"_L1},
+    {"clng"_L1, 1, "CAST(round($1) AS INTEGER)"_L1, "CAST(round(CAST($1 AS numeric)) AS bigint)"_L1},
+    {"cdbl"_L1, 1, "CAST($1 AS REAL)"_L1, "CAST($1 AS double precision)"_L1},
+    {"csng"_L1, 1, "CAST($1 AS REAL)"_L1, "CAST($1 AS double precision)"_L1},
+    {"ccur"_L1, 1, "round(CAST($1 AS REAL), 4)"_L1,
+     "CAST(round(CAST($1 AS numeric), 4) AS double precision)"_L1},
+    {"fix"_L1, 1, "CAST($1 AS INTEGER)"_L1, "CAST(trunc(CAST($1 AS numeric)) AS bigint)"_L1},
+    {"abs"_L1, 1, "abs($1)"_L1, "abs($1)"_L1},
+    {"round"_L1, 1, "round($1)"_L1, "CAST(round(CAST($1 AS numeric)) AS double precision)"_L1},
+    {"round"_L1, 2, "round($1, $2)"_L1,
+     "CAST(round(CAST($1 AS numeric), CAST($2 AS integer)) AS double precision)"_L1},
+    {"instr"_L1, 2, "instr($1, $2)"_L1, "strpos(CAST($1 AS text), CAST($2 AS text))"_L1},
+    {"isnull"_L1, 1, "(@1 IS NULL)"_L1, "(@1 IS NULL)"_L1},
+    {"chr"_L1, 1, "char($1)"_L1, "chr(CAST($1 AS integer))"_L1},
+    {"asc"_L1, 1, "unicode($1)"_L1, "ascii(CAST($1 AS text))"_L1},
+    {"replace"_L1, 3, "replace($1, $2, $3)"_L1,
+     "replace(CAST($1 AS text), CAST($2 AS text), CAST($3 AS text))"_L1},
+    {"date"_L1, 0, "date('now', 'localtime')"_L1, "CURRENT_DATE"_L1},
+    {"time"_L1, 0, "time('now', 'localtime')"_L1, "CAST(LOCALTIME(0) AS text)"_L1},
+    {"now"_L1, 0, "datetime('now', 'localtime')"_L1, "LOCALTIMESTAMP(0)"_L1},
 };
 
 // Jet aggregates SQLite lacks: passed on under their own names (the database reports them as unknown).
@@ -746,6 +794,14 @@ Expr Parser::comparisonChain()
         const QString notText = negated ? u" NOT"_s : QString();
         if (acceptWord("LIKE"_L1)) {
             const Expr pattern = concatenationChain();
+            if (postgres()) {
+                // Jet's pattern becomes a regular expression on the server; for a constant pattern the
+                // function (immutable) is worked out once, when the statement is planned.
+                left = makeExpr(u"CAST("_s + left.sql + (negated ? u" AS text) !~* "_s : u" AS text) ~* "_s) +
+                                    u"quelmar_like_regex(CAST("_s + pattern.sql + u" AS text))"_s,
+                                precedence::Equality);
+                continue;
+            }
             left = makeExpr(operand(left, precedence::Equality) + notText + u" LIKE "_s +
                                 operand(pattern, precedence::Equality, true),
                             precedence::Equality);
@@ -830,6 +886,14 @@ Expr Parser::modulo()
     Expr left = integerDivision();
     while (!m_failed && acceptWord("MOD"_L1)) {
         const Expr right = integerDivision();
+        if (postgres()) {
+            // Both sides whole numbers, truncated, as SQLite's % takes them.
+            left =
+                makeExpr(u"CAST(trunc(CAST("_s + left.sql + u" AS numeric)) AS bigint) % CAST(trunc(CAST("_s +
+                             right.sql + u" AS numeric)) AS bigint)"_s,
+                         precedence::Multiplicative);
+            continue;
+        }
         left = makeExpr(operand(left, precedence::Multiplicative) + u" % "_s +
                             operand(right, precedence::Multiplicative, true),
                         precedence::Multiplicative);
@@ -843,6 +907,13 @@ Expr Parser::integerDivision()
     Expr left = multiplicative();
     while (!m_failed && acceptSymbol(u"\\")) {
         const Expr right = multiplicative();
+        if (postgres()) {
+            left =
+                makeExpr(u"CAST(round(CAST("_s + left.sql + u" AS numeric)) AS bigint) / CAST(round(CAST("_s +
+                             right.sql + u" AS numeric)) AS bigint)"_s,
+                         precedence::Multiplicative);
+            continue;
+        }
         left = makeExpr(u"CAST(round("_s + left.sql + u") AS INTEGER) / CAST(round("_s + right.sql +
                             u") AS INTEGER)"_s,
                         precedence::Multiplicative);
@@ -858,7 +929,8 @@ Expr Parser::multiplicative()
         const QString op = take().text;
         const Expr right = unary();
         const QString leftText =
-            op == u"/"_s ? u"CAST("_s + left.sql + u" AS REAL)"_s : operand(left, precedence::Multiplicative);
+            op == u"/"_s ? u"CAST("_s + left.sql + (postgres() ? u" AS double precision)"_s : u" AS REAL)"_s)
+                         : operand(left, precedence::Multiplicative);
         left = makeExpr(leftText + u' ' + op + u' ' + operand(right, precedence::Multiplicative, true),
                         precedence::Multiplicative);
     }
@@ -883,7 +955,8 @@ Expr Parser::power()
     Expr left = primary();
     while (!m_failed && acceptSymbol(u"^")) {
         const Expr right = unary();
-        left = makeExpr(u"pow("_s + left.sql + u", "_s + right.sql + u")"_s, precedence::Atom);
+        left = makeExpr((postgres() ? u"power("_s : u"pow("_s) + left.sql + u", "_s + right.sql + u")"_s,
+                        precedence::Atom);
     }
     return left;
 }
@@ -1027,7 +1100,7 @@ Expr Parser::functionCall(const Token& name)
     for (const FunctionRule& rule : functionRules) {
         if (key == rule.jetName && arguments.size() == rule.arguments) {
             m_aggregateSeen = m_aggregateSeen || rule.aggregate;
-            return makeExpr(applyRule(rule.sqlite, arguments), precedence::Atom);
+            return makeExpr(applyRule(postgres() ? rule.postgres : rule.sqlite, arguments), precedence::Atom);
         }
     }
     if (isOtherAggregate(key))
@@ -1109,6 +1182,7 @@ SelectItem Parser::selectItem(int& expressionNumber)
 SelectParts Parser::selectCore()
 {
     SelectParts parts;
+    parts.dialect = t_dialect;
     if (acceptWord("DISTINCT"_L1))
         parts.distinct = true;
     else if (!acceptWord("DISTINCTROW"_L1))
@@ -1185,7 +1259,9 @@ QString Parser::selectStatement(SelectParts& parts)
         if (i > 0)
             sql += unionAll.at(i - 1) ? u" UNION ALL "_s : u" UNION "_s;
         const bool wrap = member.top >= 0 || !member.orderBy.isEmpty();
-        sql += wrap ? u"SELECT * FROM ("_s + member.toSql() + u")"_s : member.toSql();
+        // PostgreSQL wants a name for every subquery in FROM.
+        const QString name = postgres() ? u" AS \"union%1\""_s.arg(i + 1) : QString();
+        sql += wrap ? u"SELECT * FROM ("_s + member.toSql() + u")"_s + name : member.toSql();
     }
     if (!orderBy.isEmpty())
         sql += u" ORDER BY "_s + orderBy;
@@ -1244,6 +1320,8 @@ QString Parser::tablePrimary(SelectParts& parts, bool leftmost)
             const QString alias = tableAlias();
             TableReference table{alias, alias, true};
             parts.tables << table;
+            if (alias.isEmpty() && postgres())
+                return u"("_s + sql + u") AS \"subquery%1\""_s.arg(parts.tables.size());
             return u"("_s + sql + u")"_s + (alias.isEmpty() ? QString() : u" AS "_s + quoteIdentifier(alias));
         }
         const QString inner = joinChain(parts);
@@ -1285,11 +1363,16 @@ QString Parser::orderList()
 {
     QStringList terms;
     do {
-        QString term = nocase(clauseExpression()).sql;
-        if (acceptWord("DESC"_L1))
-            term += u" DESC"_s;
-        else
+        const Expr e = clauseExpression();
+        QString term = postgres() && !e.textual ? e.sql : nocase(e).sql;
+        // Null sorts before every value, as in SQLite (PostgreSQL puts it after them unless told).
+        if (acceptWord("DESC"_L1)) {
+            term += postgres() ? u" DESC NULLS LAST"_s : u" DESC"_s;
+        } else {
             acceptWord("ASC"_L1);
+            if (postgres())
+                term += u" NULLS FIRST"_s;
+        }
         terms << term;
     } while (!m_failed && acceptSymbol(u","));
     return terms.join(u", "_s);
@@ -1649,9 +1732,13 @@ PivotValue fixedPivotValue(const QString& literal)
 
 QString SelectParts::selectList() const
 {
+    const DialectScope scope(dialect);
     QStringList list;
     for (const SelectItem& item : items) {
-        const bool named = item.isStar || item.name.isEmpty() || naturalName(item.expression) == item.name;
+        const bool named =
+            item.isStar || item.name.isEmpty() ||
+            naturalName(item.expression)
+                    .compare(item.name, postgres() ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
         list << (named ? item.expression : item.expression + u" AS "_s + quoteIdentifier(item.name));
     }
     return list.join(u", "_s);
@@ -1678,8 +1765,9 @@ QString SelectParts::toSql() const
     return sql;
 }
 
-TranslatedStatement translate(const QString& jetSql)
+TranslatedStatement translate(const QString& jetSql, Dialect dialect)
 {
+    const DialectScope scope(dialect);
     QList<Token> tokens;
     QString description;
     if (tokenize(jetSql, tokens, description)) {
@@ -1694,8 +1782,9 @@ TranslatedStatement translate(const QString& jetSql)
     return failed;
 }
 
-QString translateExpression(const QString& jetExpression, DbError* error)
+QString translateExpression(const QString& jetExpression, DbError* error, Dialect dialect)
 {
+    const DialectScope scope(dialect);
     QList<Token> tokens;
     QString description;
     if (tokenize(jetExpression, tokens, description)) {
@@ -1713,19 +1802,21 @@ QString translateExpression(const QString& jetExpression, DbError* error)
     return {};
 }
 
-QString crosstabPivotValuesSql(const CrosstabParts& crosstab)
+QString crosstabPivotValuesSql(const CrosstabParts& crosstab, Dialect dialect)
 {
+    const DialectScope scope(dialect);
     const SelectParts& select = crosstab.select;
     QString sql = u"SELECT DISTINCT "_s + collated(crosstab.pivot);
     if (!select.from.isEmpty())
         sql += u" FROM "_s + select.from;
     if (!select.where.isEmpty())
         sql += u" WHERE "_s + select.where;
-    return sql + u" ORDER BY 1 COLLATE NOCASE"_s;
+    return sql + (postgres() ? u" ORDER BY 1 NULLS FIRST"_s : u" ORDER BY 1 COLLATE NOCASE"_s);
 }
 
-QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues)
+QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues, Dialect dialect)
 {
+    const DialectScope scope(dialect);
     QList<PivotValue> values;
     if (crosstab.fixedValues.isEmpty()) {
         for (const QVariant& value : pivotValues)
@@ -1748,9 +1839,10 @@ QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValu
     if (!select.items.isEmpty())
         columns << select.selectList();
     for (const PivotValue& value : values) {
-        const QString condition = value.isNull ? pivot + u" IS NULL"_s
-                                               : pivot + u" = "_s + value.literal +
-                                                     (value.isText ? u" COLLATE NOCASE"_s : QString());
+        const QString condition = value.isNull
+                                      ? pivot + u" IS NULL"_s
+                                      : pivot + u" = "_s + value.literal +
+                                            (value.isText && !postgres() ? u" COLLATE NOCASE"_s : QString());
         columns << function + u"(CASE WHEN "_s + condition + u" THEN "_s + counted + u" END) AS "_s +
                        quoteIdentifier(value.name);
     }
@@ -1759,7 +1851,7 @@ QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValu
     if (orderBy.isEmpty()) {
         QStringList terms;
         for (const QString& term : splitTopLevel(select.groupBy))
-            terms << collated(term);
+            terms << (postgres() ? term + u" NULLS FIRST"_s : collated(term));
         orderBy = terms.join(u", "_s);
     }
 
@@ -1780,6 +1872,12 @@ QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValu
     if (select.top >= 0)
         sql += u" LIMIT "_s + QString::number(select.top);
     return sql;
+}
+
+QString identifier(const QString& name, Dialect dialect)
+{
+    const DialectScope scope(dialect);
+    return quoteIdentifier(name);
 }
 
 QString quote(const QString& text)

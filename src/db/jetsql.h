@@ -14,9 +14,22 @@
 
 // The system's statements are written in the SQL of the engine the office program was designed for
 // ("Jet SQL"): #mm-dd-yyyy# dates, LIKE with * and ?, DISTINCTROW, True/False, [bracketed names],
-// & for concatenation, TRANSFORM … PIVOT crosstabs, "= Null". This translator turns them into SQLite's
-// dialect. It is pure: no database is needed, so every rule is tested with a table of cases.
+// & for concatenation, TRANSFORM … PIVOT crosstabs, "= Null". This translator turns them into the dialect of
+// the backend (SQLite, or a PostgreSQL server). It is pure: no database is needed, so every rule is tested
+// with a table of cases.
 namespace quelmar::db::jetsql {
+
+// The SQL the translated text is written in.
+//  - Sqlite: names as written, COLLATE NOCASE where Jet compares text without regard to case, like() answered
+//    by the layer's own function.
+//  - PostgreSQL: names folded to lower case (Jet's names ignore case, a server's quoted names do not); text
+//    columns are citext, so comparisons and ordering ignore case without COLLATE; LIKE goes through the
+//    server-side functions installed with the database (see pgschema); Jet functions map to the server's own.
+enum class Dialect
+{
+    Sqlite,
+    PostgreSQL
+};
 
 enum class StatementKind
 {
@@ -61,7 +74,8 @@ struct SelectParts
     QString having;
     QString orderBy; // terms already carry COLLATE NOCASE
     bool hasAggregates = false;
-    bool hasUnion = false; // UNION: only `sql` of the statement is meaningful
+    bool hasUnion = false;             // UNION: only `sql` of the statement is meaningful
+    Dialect dialect = Dialect::Sqlite; // the dialect the clauses are written in
 
     // Reassembles "SELECT … FROM … WHERE … GROUP BY … HAVING … ORDER BY … LIMIT n".
     QString toSql() const;
@@ -91,21 +105,26 @@ struct TranslatedStatement
 };
 
 // Translates one statement. Never throws; a statement it cannot read comes back with error 3061.
-TranslatedStatement translate(const QString& jetSql);
+TranslatedStatement translate(const QString& jetSql, Dialect dialect = Dialect::Sqlite);
 
 // Translates an expression on its own (a WHERE criterion given to Find, a validation rule's operand).
 // Error 3061 when it is not an expression.
-QString translateExpression(const QString& jetExpression, DbError* error = nullptr);
+QString translateExpression(const QString& jetExpression, DbError* error = nullptr,
+                            Dialect dialect = Dialect::Sqlite);
 
 // The query that lists the distinct pivot values of a crosstab, ascending, Null first.
-QString crosstabPivotValuesSql(const CrosstabParts& crosstab);
+QString crosstabPivotValuesSql(const CrosstabParts& crosstab, Dialect dialect = Dialect::Sqlite);
 
 // The final crosstab SELECT for the given pivot values (as read from the database): row headings, the
 // other selected columns, then one column per value in the given order, named by the value's text
 // (dates as ISO text), "<>" for Null. Rows are ordered by the statement's ORDER BY, else by the row headings.
 // When the statement lists its values (PIVOT … IN (…), fixedValues), those are the columns and pivotValues is
 // not used.
-QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues);
+QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues,
+                    Dialect dialect = Dialect::Sqlite);
+
+// A name quoted for the dialect: "Name" for SQLite, "name" for PostgreSQL.
+QString identifier(const QString& name, Dialect dialect);
 
 // The one quoting helper for values that enter SQL text: 'O''Brien'. Null (an invalid QVariant) gives
 // NULL; numbers are written plainly; dates as Jet literals #mm-dd-yyyy#; booleans as True/False.

@@ -338,7 +338,7 @@ bool Recordset::findFrom(const QString& criterion, qint64 start, bool forward)
     if (!m_source)
         return false;
     DbError error;
-    const QString condition = jetsql::translateExpression(criterion, &error);
+    const QString condition = jetsql::translateExpression(criterion, &error, m_database.dialect());
     if (!error.ok()) {
         fail(error);
         return false;

@@ -47,6 +47,17 @@ RowCursor::~RowCursor() = default;
 std::unique_ptr<RowCursor> RowCursor::open(Database& database, const QString& source, DbError& error)
 {
     error = {};
+    if (database.isServer()) {
+        std::unique_ptr<RowCursor> cursor(new RowCursor(database, nullptr));
+        cursor->m_rows = database.openRecordset(source, RecordsetType::ForwardOnly, error);
+        if (!cursor->m_rows)
+            return nullptr;
+        for (int i = 0; i < cursor->m_rows->fieldCount(); ++i) {
+            cursor->m_fields.append(cursor->m_rows->field(i));
+            cursor->m_types.append(cursor->m_rows->field(i).type());
+        }
+        return cursor;
+    }
     const QString sql = database.forwardSql(source, error);
     if (!error.ok())
         return nullptr;
@@ -75,6 +86,13 @@ std::unique_ptr<RowCursor> RowCursor::open(Database& database, const QString& so
 
 bool RowCursor::next()
 {
+    if (m_rows) {
+        if (m_started)
+            m_rows->moveNext();
+        m_started = true;
+        m_rowsError = m_rows->lastError();
+        return !m_rows->eof() && m_rowsError.ok();
+    }
     if (m_firstPending) {
         m_firstPending = false;
         m_started = true;
@@ -92,6 +110,8 @@ bool RowCursor::next()
 
 const DbError& RowCursor::error() const
 {
+    if (m_rows)
+        return m_rowsError;
     return m_statement->error();
 }
 
@@ -99,6 +119,8 @@ QVariant RowCursor::value(int column) const
 {
     if (!m_started || column < 0 || column >= m_types.size())
         return {};
+    if (m_rows)
+        return m_rows->value(column);
     return jetvalue::fromStorage(m_statement->value(column), m_types.at(column));
 }
 
@@ -106,6 +128,28 @@ void RowCursor::appendText(int column, QByteArray& out) const
 {
     if (!m_started || column < 0 || column >= m_types.size())
         return;
+    if (m_rows) {
+        const QVariant value = m_rows->value(column);
+        switch (value.typeId()) {
+        case QMetaType::UnknownType:
+            return;
+        case QMetaType::Bool:
+            out.append(value.toBool() ? "Verdadero" : "Falso");
+            return;
+        case QMetaType::Double:
+            appendNumber(value.toDouble(), out);
+            return;
+        case QMetaType::QDate:
+            out.append(value.toDate().toString(QStringLiteral("dd/MM/yyyy")).toUtf8());
+            return;
+        case QMetaType::QDateTime:
+            out.append(value.toDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")).toUtf8());
+            return;
+        default:
+            out.append(value.toString().toUtf8());
+            return;
+        }
+    }
     sqlite3_stmt* statement = m_statement->handle();
     const int storage = sqlite3_column_type(statement, column);
     const int type = m_types.at(column);

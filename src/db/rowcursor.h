@@ -51,6 +51,9 @@ private:
     bool m_started = false;
     bool m_firstPending = false; // the first row was read to learn the columns and not yet handed out
     bool m_done = false;
+    // On a server: the rows of a forward-only recordset.
+    std::unique_ptr<Recordset> m_rows;
+    DbError m_rowsError;
 };
 
 } // namespace quelmar::db

@@ -106,6 +106,15 @@ QString exportText(const QVariant& value)
 
 std::unique_ptr<TextRows> TextRows::open(Database& database, const QString& source, DbError& error)
 {
+    if (database.isServer()) {
+        std::unique_ptr<TextRows> rows(new TextRows);
+        rows->m_rows = database.openRecordset(source, RecordsetType::ForwardOnly, error);
+        if (!rows->m_rows)
+            return nullptr;
+        for (int i = 0; i < rows->m_rows->fieldCount(); ++i)
+            rows->m_fields << rows->m_rows->field(i);
+        return rows;
+    }
     const QString sql = database.forwardSql(source, error);
     if (!error.ok())
         return nullptr;
@@ -128,6 +137,13 @@ std::unique_ptr<TextRows> TextRows::open(Database& database, const QString& sour
 
 bool TextRows::next()
 {
+    if (m_rows) {
+        if (m_firstStepped)
+            m_rows->moveNext();
+        m_firstStepped = true;
+        m_rowsError = m_rows->lastError();
+        return !m_rows->eof() && m_rowsError.ok();
+    }
     if (!m_firstStepped) {
         m_firstStepped = true;
         return m_hasRow;
@@ -140,12 +156,20 @@ bool TextRows::next()
 
 void TextRows::appendGeneral(int column, QByteArray& out) const
 {
+    if (m_rows) {
+        out.append(exportText(m_rows->value(column)).toUtf8());
+        return;
+    }
     out.append(
         exportText(jetvalue::fromStorage(m_statement.value(column), m_fields.at(column).type())).toUtf8());
 }
 
 void TextRows::appendText(int column, QByteArray& out) const
 {
+    if (m_rows) {
+        appendGeneral(column, out);
+        return;
+    }
     sqlite3_stmt* statement = m_statement.handle();
     const int storage = sqlite3_column_type(statement, column);
     if (storage == SQLITE_NULL)

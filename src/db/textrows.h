@@ -35,13 +35,16 @@ public:
     // The current row's value of the column as text, appended to `out`.
     void appendText(int column, QByteArray& out) const;
     // The error that ended the rows early (none at a normal end).
-    const DbError& error() const { return m_statement.error(); }
+    const DbError& error() const { return m_rows ? m_rowsError : m_statement.error(); }
 
 private:
     TextRows() = default;
     void appendGeneral(int column, QByteArray& out) const;
 
     SqliteStatement m_statement;
+    // On a server: the rows of a forward-only recordset.
+    std::unique_ptr<Recordset> m_rows;
+    DbError m_rowsError;
     QList<FieldInfo> m_fields;
     bool m_firstStepped = false;
     bool m_hasRow = false;

@@ -6,7 +6,7 @@
 
 namespace quelmar::db::validationrule {
 
-QString condition(const QString& rule, const QString& operandSql, DbError* error)
+QString condition(const QString& rule, const QString& operandSql, DbError* error, jetsql::Dialect dialect)
 {
     const QString text = rule.trimmed();
     if (text.isEmpty())
@@ -23,14 +23,14 @@ QString condition(const QString& rule, const QString& operandSql, DbError* error
     }
     DbError translationError;
     const QString translated =
-        jetsql::translateExpression(QStringLiteral("[__operand__] ") + text, &translationError);
+        jetsql::translateExpression(QStringLiteral("[__operand__] ") + text, &translationError, dialect);
     if (!translationError.ok()) {
         if (error)
             *error = translationError;
         return {};
     }
     QString result = translated;
-    result.replace(QStringLiteral("\"__operand__\""), operandSql);
+    result.replace(jetsql::identifier(QStringLiteral("__operand__"), dialect), operandSql);
     return QStringLiteral("(%1)").arg(result);
 }
 

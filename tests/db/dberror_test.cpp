@@ -38,3 +38,36 @@ TEST(DbError, SqliteFailuresBecomeEngineNumbersWithTheTextsTheProgramMatches)
     EXPECT_FALSE(DbError::make(jeterror::DuplicateKey).isLock());
     EXPECT_TRUE(DbError().ok());
 }
+
+TEST(DbError, ServerFailuresBecomeEngineNumbersAndLockFailuresAreRetried)
+{
+    const struct
+    {
+        const char* sqlState;
+        int number;
+        bool lock;
+    } cases[] = {
+        {"23505", jeterror::DuplicateKey, false},
+        {"23514", jeterror::ValidationRuleViolated, false},
+        {"23502", jeterror::RequiredFieldNull, false},
+        {"40001", jeterror::RecordLocked, true}, // serialization failure
+        {"40P01", jeterror::RecordLocked, true}, // deadlock
+        {"55P03", jeterror::RecordLocked, true}, // lock not available, lock_timeout
+        {"28P01", jeterror::InvalidPassword, false},
+        {"3D000", jeterror::FileNotFound, false},
+        {"08006", jeterror::DiskError, false}, // connection lost
+        {"57P01", jeterror::DiskError, false}, // server shut down
+        {"42P01", jeterror::TableNotFound, false},
+        {"42703", jeterror::TooFewParameters, false},
+        {"22P02", jeterror::DataTypeConversion, false},
+        {"25006", jeterror::ReadOnly, false},
+    };
+    for (const auto& c : cases) {
+        const DbError error = fromPostgres(QString::fromLatin1(c.sqlState), QStringLiteral("raw server text"),
+                                           QStringLiteral("SELECT 1"), QStringLiteral("pagos.importe"));
+        EXPECT_EQ(error.number, c.number) << c.sqlState;
+        EXPECT_EQ(error.isLock(), c.lock) << c.sqlState;
+    }
+    EXPECT_TRUE(fromPostgres(QStringLiteral("23502"), {}, {}, QStringLiteral("nombre"))
+                    .description.contains(QLatin1String("'nombre'")));
+}

@@ -632,3 +632,36 @@ TEST(JetLike, staysFastOnPatternsWithManyStars)
 }
 
 } // namespace
+
+// The server's dialect, where it differs from SQLite's: what the rows of both are compared for lives in the
+// database tests; these are the texts that make the server's rules hold without a server.
+TEST(JetSqlPostgres, StatementsTakeTheServersDialect)
+{
+    const struct
+    {
+        const char* jet;
+        const char* sql;
+    } cases[] = {
+        // Names fold to lower case; text columns are citext, so no COLLATE; Null first as in SQLite.
+        {"SELECT [Nombre] FROM Suscriptores ORDER BY Nombre, Clave DESC",
+         R"(SELECT "nombre" FROM "suscriptores" ORDER BY "nombre" NULLS FIRST, "clave" DESC NULLS LAST)"},
+        {"SELECT Clave FROM T WHERE Nombre Like 'A*'",
+         R"(SELECT "clave" FROM "t" WHERE CAST("nombre" AS text) ~* quelmar_like_regex(CAST('A*' AS text)))"},
+        {"SELECT Clave FROM T WHERE Nombre Not Like ?",
+         R"(SELECT "clave" FROM "t" WHERE CAST("nombre" AS text) !~* quelmar_like_regex(CAST(? AS text)))"},
+        {"SELECT Nombre & Ciudad FROM T",
+         R"(SELECT coalesce(CAST("nombre" AS text), '') || coalesce(CAST("ciudad" AS text), '') AS "expr1000" FROM "t")"},
+        {"SELECT Clave FROM T WHERE Nombre & 'x' = 'ax'",
+         R"(SELECT "clave" FROM "t" WHERE CAST(coalesce(CAST("nombre" AS text), '') || 'x' AS citext) = 'ax')"},
+        {"SELECT 7 / 2, Year(Alta) FROM T",
+         R"(SELECT CAST(7 AS double precision) / 2 AS "expr1000", CAST(EXTRACT(YEAR FROM CAST("alta" AS timestamp)) AS integer) AS "expr1001" FROM "t")"},
+        {"SELECT * FROM (SELECT Clave FROM T)", R"(SELECT * FROM (SELECT "clave" FROM "t") AS "subquery1")"},
+        {"SELECT TOP 3 Clave FROM T WHERE Activo = True AND Alta = #03/01/2024#",
+         R"(SELECT "clave" FROM "t" WHERE "activo" = 1 AND "alta" = '2024-03-01' LIMIT 3)"},
+    };
+    for (const auto& c : cases) {
+        const TranslatedStatement translated = translate(QString::fromUtf8(c.jet), Dialect::PostgreSQL);
+        EXPECT_TRUE(translated.error.ok()) << c.jet;
+        EXPECT_EQ(translated.sql.toStdString(), c.sql) << c.jet;
+    }
+}

@@ -1,0 +1,538 @@
+#include "db/serversource.h"
+
+#include "db/database.h"
+#include "db/jetsql.h"
+#include "db/jetvalue.h"
+
+#include <QHash>
+
+namespace quelmar::db {
+
+namespace {
+
+QString name(const QString& text)
+{
+    return jetsql::identifier(text, jetsql::Dialect::PostgreSQL);
+}
+
+// The names of a table's columns by their number, and the table's own name, as the server keeps them.
+struct ServerTable
+{
+    QString name;
+    QHash<int, QString> columns;
+    QStringList primaryKey;
+};
+
+ServerTable describeTable(PgConnection& server, unsigned oid)
+{
+    ServerTable table;
+    PgRows rows;
+    if (server
+            .execute(
+                QStringLiteral("SELECT c.relname, a.attnum, a.attname FROM pg_class c JOIN pg_attribute a ON "
+                               "a.attrelid = c.oid WHERE c.oid = ? AND a.attnum > 0 AND NOT a.attisdropped"),
+                {qlonglong(oid)}, &rows)
+            .ok()) {
+        for (const QVariantList& row : std::as_const(rows.rows)) {
+            table.name = row.value(0).toString();
+            table.columns.insert(int(row.value(1).toLongLong()), row.value(2).toString());
+        }
+    }
+    if (server
+            .execute(QStringLiteral(
+                         "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = "
+                         "i.indrelid AND a.attnum = ANY(i.indkey) WHERE i.indrelid = ? AND i.indisprimary"),
+                     {qlonglong(oid)}, &rows)
+            .ok()) {
+        for (const QVariantList& row : std::as_const(rows.rows))
+            table.primaryKey << row.value(0).toString();
+    }
+    return table;
+}
+
+QVariantList shownRow(const QVariantList& stored, const QList<FieldInfo>& fields)
+{
+    QVariantList values;
+    values.reserve(fields.size());
+    for (int i = 0; i < fields.size(); ++i)
+        values << jetvalue::fromStorage(stored.value(i), fields.at(i).type());
+    return values;
+}
+
+} // namespace
+
+ServerSource::ServerSource(Database& database, QString serverSql)
+    : m_database(database), m_sql(std::move(serverSql))
+{}
+
+std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QString& serverSql,
+                                                   const jetsql::SelectParts* select, bool updatable,
+                                                   bool ordered, DbError& error)
+{
+    std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
+    source->m_windowed = ordered;
+    PgRows rows;
+    error = database.server()->execute(
+        ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
+    if (!error.ok())
+        return nullptr;
+    if (ordered)
+        source->m_windows[0] = rows.rows;
+    else
+        source->m_rows = rows.rows;
+
+    const bool plainItems =
+        select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
+                                          [](const jetsql::SelectItem& item) { return item.isStar; });
+    QHash<unsigned, ServerTable> tables;
+    QList<unsigned> origins;
+    for (int c = 0; c < rows.columns.size(); ++c) {
+        FieldInfo info;
+        const unsigned oid = rows.sourceTables.value(c);
+        if (oid != 0) {
+            if (!tables.contains(oid))
+                tables.insert(oid, describeTable(*database.server(), oid));
+            const ServerTable& table = tables[oid];
+            info.def = database.field(table.name, table.columns.value(rows.sourceColumns.value(c)));
+            if (!info.def.name.isEmpty()) {
+                info.sourceTable = info.def.table.isEmpty() ? table.name : info.def.table;
+                info.sourceField = info.def.name;
+            }
+        }
+        if (plainItems && c < select->items.size())
+            info.name = select->items.at(c).name;
+        else
+            info.name = info.def.name.isEmpty() ? rows.columns.at(c) : info.def.name;
+        if (info.def.name.isEmpty()) {
+            info.def.name = info.name;
+            const QVariant sample = rows.rows.isEmpty() ? QVariant() : rows.rows.first().value(c);
+            info.def.type = sample.typeId() == QMetaType::LongLong ? jettype::Long
+                            : sample.typeId() == QMetaType::Double ? jettype::Double
+                                                                   : jettype::Text;
+        }
+        source->m_fields << info;
+        origins << oid;
+    }
+
+    // Written back by the primary key when the statement reads one table and shows all of the key.
+    const bool oneTable = select != nullptr && select->tables.size() == 1 &&
+                          !select->tables.first().isSubquery && !select->hasAggregates && !select->distinct &&
+                          !select->hasUnion;
+    if (updatable && oneTable && !origins.isEmpty()) {
+        const unsigned oid = origins.first();
+        const ServerTable& table = tables.value(oid);
+        bool complete = !table.primaryKey.isEmpty();
+        QList<int> keyIndex;
+        for (const QString& key : table.primaryKey) {
+            int found = -1;
+            for (int c = 0; c < rows.columns.size() && found < 0; ++c) {
+                if (origins.at(c) == oid && table.columns.value(rows.sourceColumns.value(c)) == key)
+                    found = c;
+            }
+            complete = complete && found >= 0;
+            keyIndex << found;
+        }
+        if (complete) {
+            source->m_table = source->m_fields.first().sourceTable;
+            source->m_keyIndex = keyIndex;
+            for (int c = 0; c < source->m_fields.size(); ++c)
+                source->m_fields[c].writable =
+                    origins.at(c) == oid && !source->m_fields.at(c).sourceField.isEmpty();
+        }
+    }
+    return source;
+}
+
+qint64 ServerSource::rowCount(DbError& error)
+{
+    if (!m_windowed)
+        return m_rows.size();
+    if (m_count < 0) {
+        PgRows rows;
+        error = m_database.server()->execute(
+            QStringLiteral("SELECT count(*) FROM (%1) AS quelmar_rows").arg(m_sql), {}, &rows);
+        if (!error.ok())
+            return 0;
+        m_count = rows.rows.value(0).value(0).toLongLong();
+    }
+    return m_count;
+}
+
+QVariantList* ServerSource::storedRow(qint64 position, DbError& error)
+{
+    if (position < 0)
+        return nullptr;
+    if (!m_windowed)
+        return position < m_rows.size() ? &m_rows[position] : nullptr;
+    const qint64 window = position / WindowRows;
+    auto it = m_windows.find(window);
+    if (it == m_windows.end()) {
+        PgRows rows;
+        error = m_database.server()->execute(
+            m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
+            &rows);
+        if (!error.ok())
+            return nullptr;
+        if (m_windows.size() >= MaxWindows)
+            m_windows.clear();
+        it = m_windows.emplace(window, rows.rows).first;
+    }
+    const qint64 index = position - window * WindowRows;
+    return index < it->second.size() ? &it->second[index] : nullptr;
+}
+
+void ServerSource::forgetRows()
+{
+    m_count = -1;
+    m_windows.clear();
+}
+
+DbError ServerSource::read()
+{
+    if (m_windowed) {
+        forgetRows();
+        return {};
+    }
+    PgRows rows;
+    const DbError error = m_database.server()->execute(m_sql, {}, &rows);
+    if (error.ok())
+        m_rows = rows.rows;
+    return error;
+}
+
+qint64 ServerSource::count(DbError& error)
+{
+    error = {};
+    return rowCount(error) + m_added.size();
+}
+
+bool ServerSource::hasRow(qint64 position, DbError& error)
+{
+    error = {};
+    return position >= 0 && position < rowCount(error) + m_added.size();
+}
+
+bool ServerSource::row(qint64 position, QVariantList& values, DbError& error, bool fresh)
+{
+    error = {};
+    const qint64 count = rowCount(error);
+    if (position >= count)
+        return addedRow(int(position - count), values, error);
+    QVariantList* stored = storedRow(position, error);
+    if (stored == nullptr) {
+        if (error.ok())
+            error = DbError::make(jeterror::RecordDeleted);
+        return false;
+    }
+    if (fresh && isUpdatable()) {
+        // What the server holds now.
+        QVariantList bound;
+        const QString where = keyCondition(*stored, bound);
+        PgRows rows;
+        error = m_database.server()->execute(
+            QStringLiteral("SELECT * FROM (%1) AS quelmar_rows WHERE %2").arg(m_sql, where), bound, &rows);
+        if (!error.ok())
+            return false;
+        if (rows.rows.isEmpty()) {
+            error = DbError::make(jeterror::RecordDeleted);
+            return false;
+        }
+        *stored = rows.rows.first();
+    }
+    values = shownRow(*stored, m_fields);
+    return true;
+}
+
+qint64 ServerSource::find(const QString& criterionSql, qint64 from, bool forward, DbError& error)
+{
+    error = {};
+    // The criterion as one more column of the rows in their order.
+    PgRows rows;
+    error = m_database.server()->execute(
+        QStringLiteral("SELECT (%1) AS quelmar_match FROM (%2) AS quelmar_rows").arg(criterionSql, m_sql), {},
+        &rows);
+    if (!error.ok())
+        return -1;
+    const qint64 size = rows.rows.size();
+    for (qint64 p = from; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
+        if (p >= 0 && p < size && rows.rows.at(p).value(0).toLongLong() != 0)
+            return p;
+    }
+    return -1;
+}
+
+DbError ServerSource::requery()
+{
+    m_added.clear();
+    return read();
+}
+
+QString ServerSource::keyCondition(const QVariantList& row, QVariantList& values) const
+{
+    QStringList terms;
+    for (int index : m_keyIndex) {
+        terms << name(m_fields.at(index).sourceField) + QStringLiteral(" = ?");
+        values << row.value(index);
+    }
+    return terms.join(QStringLiteral(" AND "));
+}
+
+DbError ServerSource::update(qint64 position, const QVariantList& original, const QVariantList& values,
+                             const QList<bool>& dirty)
+{
+    Q_UNUSED(original);
+    DbError error;
+    const qint64 count = rowCount(error);
+    if (!error.ok())
+        return error;
+    if (!isUpdatable() || position < 0 || position >= count + m_added.size())
+        return DbError::make(jeterror::ReadOnly);
+    QVariantList* row = position < count ? storedRow(position, error) : &m_added[position - count];
+    if (row == nullptr)
+        return error.ok() ? DbError::make(jeterror::RecordDeleted) : error;
+    QVariantList& stored = *row;
+    QStringList assignments;
+    QVariantList bound;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!dirty.value(i) || !m_fields.at(i).writable)
+            continue;
+        const QVariant value = jetvalue::toStorage(values.at(i), m_fields.at(i).type(), error);
+        if (!error.ok())
+            return error;
+        assignments << name(m_fields.at(i).sourceField) + QStringLiteral(" = ?");
+        bound << value;
+    }
+    if (assignments.isEmpty())
+        return {};
+    const QString where = keyCondition(stored, bound);
+    qint64 changed = 0;
+    error = m_database.serverExecute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                         .arg(name(m_table), assignments.join(QStringLiteral(", ")), where),
+                                     bound, &changed);
+    if (!error.ok())
+        return error;
+    if (changed == 0)
+        return DbError::make(jeterror::RecordDeleted);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (dirty.value(i) && m_fields.at(i).writable)
+            stored[i] = jetvalue::toStorage(values.at(i), m_fields.at(i).type(), error);
+    }
+    return {};
+}
+
+DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirty, int& addedIndex)
+{
+    if (!isUpdatable())
+        return DbError::make(jeterror::ReadOnly);
+    QStringList columns;
+    QStringList given;
+    QVariantList bound;
+    DbError error;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const FieldInfo& field = m_fields.at(i);
+        if (!field.writable)
+            continue;
+        given << field.sourceField;
+        const QVariant stored = jetvalue::toStorage(values.at(i), field.type(), error);
+        if (!error.ok())
+            return error;
+        if (!dirty.value(i) || !stored.isValid() || columns.contains(name(field.sourceField)))
+            continue;
+        columns << name(field.sourceField);
+        bound << stored;
+    }
+    for (const auto& [field, value] : m_database.defaultsOfOtherFields(m_table, given)) {
+        columns << name(field);
+        bound << value;
+    }
+    QStringList keys;
+    for (int index : m_keyIndex)
+        keys << name(m_fields.at(index).sourceField);
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString sql =
+        columns.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2").arg(name(m_table), keys.join(u','))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
+                  .arg(name(m_table), columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
+                       keys.join(QStringLiteral(", ")));
+    PgRows inserted;
+    error = m_database.serverExecute(sql, bound, nullptr, &inserted);
+    if (!error.ok())
+        return error;
+    // The new row as the statement shows it.
+    QVariantList row(m_fields.size());
+    const QVariantList key = inserted.rows.value(0);
+    for (int k = 0; k < m_keyIndex.size(); ++k)
+        row[m_keyIndex.at(k)] = key.value(k);
+    QVariantList keyValues;
+    const QString where = keyCondition(row, keyValues);
+    PgRows rows;
+    error = m_database.server()->execute(
+        QStringLiteral("SELECT * FROM (%1) AS quelmar_rows WHERE %2").arg(m_sql, where), keyValues, &rows);
+    m_added << (rows.rows.isEmpty() ? row : rows.rows.first());
+    addedIndex = int(m_added.size()) - 1;
+    return {};
+}
+
+qint64 ServerSource::positionOfAdded(int addedIndex, DbError& error)
+{
+    error = {};
+    return rowCount(error) + addedIndex;
+}
+
+bool ServerSource::addedRow(int addedIndex, QVariantList& values, DbError& error)
+{
+    error = {};
+    if (addedIndex < 0 || addedIndex >= m_added.size())
+        return false;
+    values = shownRow(m_added.at(addedIndex), m_fields);
+    return true;
+}
+
+DbError ServerSource::remove(qint64 position)
+{
+    DbError error;
+    const qint64 count = rowCount(error);
+    if (!error.ok())
+        return error;
+    if (!isUpdatable() || position < 0 || position >= count + m_added.size())
+        return DbError::make(jeterror::ReadOnly);
+    const bool added = position >= count;
+    const QVariantList* row = added ? &m_added.at(position - count) : storedRow(position, error);
+    if (row == nullptr)
+        return error.ok() ? DbError::make(jeterror::RecordDeleted) : error;
+    QVariantList bound;
+    const QString where = keyCondition(*row, bound);
+    qint64 changed = 0;
+    error = m_database.serverExecute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(name(m_table), where),
+                                     bound, &changed);
+    if (!error.ok())
+        return error;
+    if (changed == 0)
+        return DbError::make(jeterror::RecordDeleted);
+    if (added)
+        m_added.removeAt(position - count);
+    else if (m_windowed)
+        forgetRows(); // the rows after it move up: read again as they are needed
+    else
+        m_rows.removeAt(position);
+    return {};
+}
+
+std::unique_ptr<Recordset> ServerSource::openTable(Database& database, const QString& table,
+                                                   const QString& index, DbError& error)
+{
+    const QList<FieldDef> fields = database.fields(table);
+    if (fields.isEmpty()) {
+        error =
+            DbError::make(jeterror::TableNotFound, jetDescription(jeterror::TableNotFound, {table}), table);
+        return nullptr;
+    }
+    // The index's fields, by the catalogue's names.
+    QStringList indexFields;
+    if (!index.isEmpty()) {
+        PgRows rows;
+        error = database.server()->execute(
+            QStringLiteral(
+                "SELECT a.attname FROM pg_index ix JOIN pg_class i ON i.oid = ix.indexrelid CROSS JOIN "
+                "unnest(ix.indkey) WITH ORDINALITY AS k(n, o) JOIN pg_attribute a ON a.attrelid = "
+                "ix.indrelid AND a.attnum = k.n WHERE ix.indrelid = to_regclass(?) AND (i.relname = ? OR "
+                "(ix.indisprimary AND lower(?) = 'primarykey')) ORDER BY k.o"),
+            {name(table), (table + QLatin1Char('.') + index).toLower(), index}, &rows);
+        if (!error.ok())
+            return nullptr;
+        for (const QVariantList& row : std::as_const(rows.rows)) {
+            for (const FieldDef& field : fields) {
+                if (field.name.compare(row.value(0).toString(), Qt::CaseInsensitive) == 0)
+                    indexFields << field.name;
+            }
+        }
+        if (indexFields.isEmpty()) {
+            error = DbError::make(jeterror::ItemNotFound, {}, table + QLatin1Char('.') + index);
+            return nullptr;
+        }
+    }
+    // In the index's order, the key breaking ties: read in windows.
+    QStringList order;
+    for (const QString& field : std::as_const(indexFields))
+        order << name(field) + QStringLiteral(" NULLS FIRST");
+    for (const FieldDef& field : fields) {
+        if (field.autoNumber)
+            order << name(field.name);
+    }
+    PgRows keys;
+    database.server()->execute(
+        QStringLiteral("SELECT a.attname FROM pg_index ix CROSS JOIN unnest(ix.indkey) AS k(n) "
+                       "JOIN pg_attribute a ON a.attrelid = ix.indrelid AND a.attnum = k.n "
+                       "WHERE ix.indrelid = to_regclass(?) AND ix.indisprimary"),
+        {name(table)}, &keys);
+    for (const QVariantList& key : std::as_const(keys.rows)) {
+        const QString column = jetsql::identifier(key.value(0).toString(), jetsql::Dialect::PostgreSQL);
+        if (!order.contains(column))
+            order << column;
+    }
+    const bool inOneOrder = !keys.rows.isEmpty();
+    const jetsql::TranslatedStatement translated =
+        jetsql::translate(QStringLiteral("SELECT * FROM [%1]").arg(table), jetsql::Dialect::PostgreSQL);
+    jetsql::SelectParts select = translated.select;
+    select.orderBy = order.join(QStringLiteral(", "));
+    auto source = create(database, select.orderBy.isEmpty() ? translated.sql : select.toSql(), &select,
+                         !database.isReadOnly(), inOneOrder, error);
+    if (!source)
+        return nullptr;
+    source->m_indexName = index;
+    source->m_indexFields = indexFields;
+    return std::make_unique<Recordset>(database, RecordsetType::Table, table, std::move(source));
+}
+
+qint64 ServerSource::seek(const QString& comparison, const QVariantList& keys, DbError& error)
+{
+    error = {};
+    if (m_indexFields.isEmpty()) {
+        error = DbError::make(jeterror::OperationNotSupported);
+        return -1;
+    }
+    const QString op = comparison.trimmed();
+    static const QStringList operators = {QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"),
+                                          QStringLiteral("<="), QStringLiteral("<")};
+    const qsizetype used = std::min<qsizetype>(keys.size(), m_indexFields.size());
+    if (!operators.contains(op) || used == 0) {
+        error = DbError::make(jeterror::InvalidOperation);
+        return -1;
+    }
+    QStringList columns;
+    QStringList marks;
+    QVariantList bound;
+    for (qsizetype i = 0; i < used; ++i) {
+        columns << name(m_indexFields.at(i));
+        marks << QStringLiteral("?");
+        int type = jettype::Text;
+        for (const FieldInfo& field : std::as_const(m_fields)) {
+            if (field.sourceField.compare(m_indexFields.at(i), Qt::CaseInsensitive) == 0)
+                type = field.type();
+        }
+        bound << jetvalue::toStorage(keys.at(i), type, error);
+        if (!error.ok())
+            return -1;
+    }
+    // Whether each row meets the comparison, in the rows' order: the first that does ("=", ">=", ">") or the
+    // last ("<=", "<").
+    PgRows rows;
+    error = m_database.server()->execute(
+        QStringLiteral("SELECT coalesce((%1) %2 (%3), false) FROM (%4) AS quelmar_rows")
+            .arg(columns.join(QStringLiteral(", ")), op, marks.join(QStringLiteral(", ")), m_sql),
+        bound, &rows);
+    if (!error.ok())
+        return -1;
+    const bool forward = !op.startsWith(QLatin1Char('<'));
+    const qint64 size = rows.rows.size();
+    for (qint64 p = forward ? 0 : size - 1; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
+        if (rows.rows.at(p).value(0).toLongLong() != 0)
+            return p;
+    }
+    return -1;
+}
+
+} // namespace quelmar::db

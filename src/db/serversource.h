@@ -1,0 +1,73 @@
+#pragma once
+
+#include "db/jetsql.h"
+#include "db/pgconnection.h"
+#include "db/recordset.h"
+#include "db/recordsetsource.h"
+
+#include <map>
+#include <memory>
+
+namespace quelmar::db {
+
+// Rows of a statement on a database server. A statement in a fixed order (a table's key breaking ties) is
+// read a window of rows at a time, as they are needed, its count asked of the server; any other is read whole
+// when the recordset opens (and again on requery). When the statement reads one table that has a primary key,
+// the rows are written back by that key: edit, add and delete work as on a dynaset.
+class ServerSource final : public Recordset::Source
+{
+public:
+    // select: the statement's parts when it is a SELECT (the names it gives its columns, its one table);
+    // serverSql: what runs on the server; ordered: its rows come in one order, whatever part of them is read.
+    static std::unique_ptr<ServerSource> create(Database& database, const QString& serverSql,
+                                                const jetsql::SelectParts* select, bool updatable,
+                                                bool ordered, DbError& error);
+
+    // A table in the order of one of its indexes (its key breaking ties), for Seek.
+    static std::unique_ptr<Recordset> openTable(Database& database, const QString& table,
+                                                const QString& index, DbError& error);
+
+    bool isUpdatable() const override { return !m_table.isEmpty(); }
+    QString indexName() const override { return m_indexName; }
+    qint64 seek(const QString& comparison, const QVariantList& keys, DbError& error) override;
+    qint64 count(DbError& error) override;
+    bool hasRow(qint64 position, DbError& error) override;
+    bool row(qint64 position, QVariantList& values, DbError& error, bool fresh) override;
+    qint64 find(const QString& criterionSql, qint64 from, bool forward, DbError& error) override;
+    DbError requery() override;
+
+    DbError update(qint64 position, const QVariantList& original, const QVariantList& values,
+                   const QList<bool>& dirty) override;
+    DbError insert(const QVariantList& values, const QList<bool>& dirty, int& addedIndex) override;
+    qint64 positionOfAdded(int addedIndex, DbError& error) override;
+    bool addedRow(int addedIndex, QVariantList& values, DbError& error) override;
+    DbError remove(qint64 position) override;
+
+private:
+    ServerSource(Database& database, QString serverSql);
+    DbError read();
+    qint64 rowCount(DbError& error);
+    // The row at a position as the server gave it; null past the end or on an error.
+    QVariantList* storedRow(qint64 position, DbError& error);
+    void forgetRows();
+
+    static constexpr qint64 WindowRows = 500;
+    static constexpr std::size_t MaxWindows = 32;
+    // The WHERE that finds a row by its key values.
+    QString keyCondition(const QVariantList& row, QVariantList& values) const;
+
+    Database& m_database;
+    QString m_sql;
+    QList<QVariantList> m_rows; // as the server gave them, when read whole
+    bool m_windowed = false;
+    qint64 m_count = -1;
+    std::map<qint64, QList<QVariantList>> m_windows; // windowed: rows by window number
+    QList<QVariantList> m_added;
+    QString m_table;       // the one table written, empty when read-only
+    QList<int> m_keyIndex; // columns of the primary key, in the result
+    QList<int> m_columnOf; // for each result column: its column in the table, -1 for an expression
+    QString m_indexName;
+    QStringList m_indexFields; // the fields of the index a table recordset follows
+};
+
+} // namespace quelmar::db
