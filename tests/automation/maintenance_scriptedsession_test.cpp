@@ -190,7 +190,7 @@ TEST_F(MaintenanceSession, backupWhileAnotherProgramHoldsTheDatabaseCountsNamesI
 
     // The companion command refuses at once, for a scheduled job to try again.
     EXPECT_EQ(admin({QStringLiteral("backup"), office()}), 3) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("is in use"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("está en uso"))) << m_output.toStdString();
     EXPECT_EQ(admin({QStringLiteral("repair"), file(QStringLiteral(".mdb"))}), 3) << m_output.toStdString();
 
     // The office program on a second workstation waits for it, counting, then gives up.
@@ -234,7 +234,7 @@ TEST_F(MaintenanceSession, repairOfADamagedPageSavesWhatIsReadableAndSaysWhatWas
     // Pages amid the payments' rows, which fill most of the file.
     quelmar::testsupport::damagePages(file(QStringLiteral(".mdb")), 0.5, 2);
     EXPECT_EQ(admin({QStringLiteral("check"), file(QStringLiteral(".mdb"))}), 1) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("integrity:"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("integridad:"))) << m_output.toStdString();
 
     QStringList shown;
     EXPECT_EQ(run(QStringLiteral("answer OK\n") + Repair +
@@ -277,26 +277,26 @@ TEST_F(MaintenanceSession, theCompanionCommandBacksUpChecksAndRepairsForSchedule
     // A ticket counter behind the tickets recorded is found.
     query(QStringLiteral("UPDATE Parametros SET Contenido = '1' WHERE Clase = 'CDT'"));
     EXPECT_EQ(admin({QStringLiteral("check"), file(QStringLiteral(".mdb"))}), 1) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("ticket counter (CDT) is 1"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("contador de recibos (CDT) es 1,"))) << m_output.toStdString();
 
     // A failing compaction: exit status 1 and where the data is.
     QProcessEnvironment fault = QProcessEnvironment::systemEnvironment();
     fault.insert(QStringLiteral("QUELMAR_COMPACTION_FAULT_AT"), QStringLiteral("40"));
     EXPECT_EQ(admin({QStringLiteral("backup"), office()}, fault), 1) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("rename it to"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("cámbiele el nombre a"))) << m_output.toStdString();
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral(".mdb"))));
     ASSERT_TRUE(QFile::rename(file(QStringLiteral(".tmp")), file(QStringLiteral(".mdb"))));
 
     // Repair: a sound file is left alone; a damaged one is rebuilt, table by table.
     EXPECT_EQ(admin({QStringLiteral("repair"), file(QStringLiteral(".mdb"))}), 0) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("No damage found"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("No se encontró ningún daño"))) << m_output.toStdString();
     quelmar::testsupport::damageLastPages(file(QStringLiteral(".mdb")), 2);
     EXPECT_EQ(admin({QStringLiteral("repair"), file(QStringLiteral(".mdb"))}), 0) << m_output.toStdString();
     EXPECT_TRUE(m_output.contains(QStringLiteral("Suscriptores: "))) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("Damaged file kept as"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("El archivo dañado se guardó como"))) << m_output.toStdString();
     EXPECT_EQ(admin({QStringLiteral("check"), file(QStringLiteral(".mdb"))}), 1)
         << "the counter is still behind: " << m_output.toStdString();
-    EXPECT_FALSE(m_output.contains(QStringLiteral("integrity:"))) << m_output.toStdString();
+    EXPECT_FALSE(m_output.contains(QStringLiteral("integridad:"))) << m_output.toStdString();
 
     // A garbage file: nothing can be read, it stays as it is.
     QFile garbage(path(QStringLiteral("Basura.mdb")));
