@@ -101,18 +101,6 @@ QString subscriberFields(Session& session)
     return session.engine.SelectedValue;
 }
 
-QString askButtons(Session& session, const QString& prompt, const QString& buttons)
-{
-    auto& dialog = session.dialog;
-    dialog.ValidationMessage = prompt;
-    dialog.AnswerText = buttons;
-    dialog.ButtonExplanations.clear();
-    panels::ShowMessage(session, QStringLiteral("RCa"));
-    const QString answer = dialog.AnswerText.trimmed().left(1).toUpper();
-    dialog.AnswerText.clear();
-    return answer;
-}
-
 void refused(Session& session, const db::DbError& error, const QString& what)
 {
     maintenance::appendErrorLog(session, error.number, error.description, QStringLiteral("Avisos"));
@@ -246,8 +234,8 @@ void changeSome(Session& session, const QString& prompt, const QString& buttons,
         view.setCurrent(row, keyColumn);
         // The row is the current one on the grid; its name goes with the question as well.
         const QString name = nameColumn < 0 ? QString() : view.cellText(row, nameColumn).trimmed();
-        const QString answer =
-            askButtons(session, name.isEmpty() ? prompt : prompt + QStringLiteral(": ") + name, buttons);
+        const QString answer = panels::AskButtonRow(
+            session, name.isEmpty() ? prompt : prompt + QStringLiteral(": ") + name, buttons);
         if (answer == u'C')
             break;
         if (answer != yes)
@@ -297,8 +285,9 @@ void program(Session& session)
     const MarkChange append = [n = *number](const QString& notes) {
         return std::optional<QString>(marks::appendMark(notes, n));
     };
-    const QString answer = askButtons(session, QStringLiteral("Programa Aviso %1 para:").arg(*number),
-                                      QStringLiteral("&Todos,&Algunos,&Ninguno,"));
+    const QString answer =
+        panels::AskButtonRow(session, QStringLiteral("Programa Aviso %1 para:").arg(*number),
+                             QStringLiteral("&Todos,&Algunos,&Ninguno,"));
     if (answer == u'T') {
         if (const std::optional<qint64> changed = changeAll(session, statement, append)) {
             engine::grid(session).refresh();
@@ -334,8 +323,9 @@ void remove(Session& session)
         return;
     }
     const QString narrowed = session.engine.CurrentSQL;
-    const QString answer = askButtons(session, QStringLiteral("Elimina Aviso %1 para:").arg(*number),
-                                      QStringLiteral("&Todos,&Algunos,&Ninguno,"));
+    const QString answer =
+        panels::AskButtonRow(session, QStringLiteral("Elimina Aviso %1 para:").arg(*number),
+                             QStringLiteral("&Todos,&Algunos,&Ninguno,"));
     showEditable(session, narrowed);
     const int n = *number;
     const MarkChange take = [n](const QString& notes) -> std::optional<QString> {

@@ -188,18 +188,6 @@ bool addSubscriberOrder(Session& session, OrderRun& run, const QString& shownKey
     return true;
 }
 
-QString askButtons(Session& session, const QString& prompt, const QString& buttons)
-{
-    auto& dialog = session.dialog;
-    dialog.ValidationMessage = prompt;
-    dialog.AnswerText = buttons;
-    dialog.ButtonExplanations.clear();
-    panels::ShowMessage(session, QStringLiteral("RCa"));
-    const QString answer = dialog.AnswerText.trimmed().left(1).toUpper();
-    dialog.AnswerText.clear();
-    return answer;
-}
-
 // "T": every row of the narrowed list, read once from the first to the last.
 void printAll(Session& session, OrderRun& run, const QString& statement, int keyColumn,
               const QString& orderStatement, const QString& templateFile, QStringList& values)
@@ -283,8 +271,8 @@ void docDef(Session& session, const QString& title, const QString& statement, in
         engine::BDats(session, QStringLiteral("TabFin"), 2, QString(), QString());
         return;
     }
-    const QString answer = askButtons(session, QStringLiteral("Puede obtener Formatos para: "),
-                                      QStringLiteral("&Todos,&Algunos,&Ninguno,"));
+    const QString answer = panels::AskButtonRow(session, QStringLiteral("Puede obtener Formatos para: "),
+                                                QStringLiteral("&Todos,&Algunos,&Ninguno,"));
     if (answer == u'T' || answer == u'A') {
         OrderRun run(session, PageRule::SubscriberOrders, QFileInfo(templateFile).completeBaseName());
         if (run.start(templateFile)) {
@@ -315,8 +303,8 @@ void docElige(Session& session, const QString& orderStatement)
         query::BuscaInd(session, table, statement, prompt, notFound, prefix, suffix, result, name, key);
         if (result != -1)
             break;
-        const QString answer = askButtons(session, QStringLiteral("Elige Orden para ") + name,
-                                          QStringLiteral("&Corte,&Reconexión,&Servicio,&Nada,"));
+        const QString answer = panels::AskButtonRow(session, QStringLiteral("Elige Orden para ") + name,
+                                                    QStringLiteral("&Corte,&Reconexión,&Servicio,&Nada,"));
         QString templateFile;
         if (answer == u'C')
             templateFile = QStringLiteral("OrdCorte.txt");

@@ -155,6 +155,18 @@ void ShowMessage(Session& session, const QString& kind)
     emptyInputs(dialog);
 }
 
+QString AskButtonRow(Session& session, const QString& prompt, const QString& buttons)
+{
+    DialogState& dialog = session.dialog;
+    dialog.ValidationMessage = prompt;
+    dialog.AnswerText = buttons;
+    dialog.ButtonExplanations.clear();
+    ShowMessage(session, QStringLiteral("RCa"));
+    const QString answer = dialog.AnswerText.trimmed().left(1).toUpper();
+    dialog.AnswerText.clear();
+    return answer;
+}
+
 namespace {
 
 struct RowLayout

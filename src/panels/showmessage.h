@@ -15,6 +15,10 @@ namespace quelmar::panels {
 // "rca"); the inputs are emptied at the end.
 void ShowMessage(Session& session, const QString& kind);
 
+// A row of choice buttons ("rca") under prompt, made from buttons ("&Todos, &Algunos,"), without
+// explanations: the first letter of the button chosen, upper-cased, or empty when none was.
+QString AskButtonRow(Session& session, const QString& prompt, const QString& buttons);
+
 // The buttons a button row made: "tcom" instances first .. first + count - 1.
 struct ButtonRow
 {
