@@ -65,9 +65,51 @@ ServerSource::ServerSource(Database& database, QString serverSql)
     : m_database(database), m_sql(std::move(serverSql))
 {}
 
+int ServerSource::addRowKey(Database& database, jetsql::SelectParts& parts)
+{
+    if (parts.tables.size() != 1 || parts.tables.first().isSubquery || parts.hasAggregates ||
+        parts.distinct || parts.hasUnion || !parts.groupBy.isEmpty())
+        return 0;
+    const jetsql::TableReference& table = parts.tables.first();
+    const QString qualifier =
+        name(table.reference.isEmpty() ? table.name : table.reference) + QLatin1Char('.');
+    const bool star = std::any_of(parts.items.cbegin(), parts.items.cend(),
+                                  [](const jetsql::SelectItem& item) { return item.isStar; });
+    QStringList key;
+    for (const FieldDef& field : database.fields(table.name)) {
+        if (field.autoNumber)
+            key << field.name;
+    }
+    int added = 0;
+    const auto add = [&](const QString& column, const QString& shownAs) {
+        jetsql::SelectItem item;
+        item.expression = qualifier + column;
+        item.name = shownAs;
+        parts.items << item;
+        ++added;
+    };
+    if (key.isEmpty()) {
+        // A table without a key: its rows are found again by their place in the table, as a file finds
+        // them by their row number.
+        add(QStringLiteral("ctid"), QStringLiteral("ctid"));
+        return added;
+    }
+    for (const QString& field : std::as_const(key)) {
+        const bool shown =
+            star ||
+            std::any_of(parts.items.cbegin(), parts.items.cend(), [&](const jetsql::SelectItem& item) {
+                return item.expression.compare(qualifier + name(field), Qt::CaseInsensitive) == 0 ||
+                       item.expression.compare(name(field), Qt::CaseInsensitive) == 0;
+            });
+        if (!shown)
+            add(name(field), field);
+    }
+    return added;
+}
+
 std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QString& serverSql,
                                                    const jetsql::SelectParts* select, bool updatable,
-                                                   bool ordered, DbError& error)
+                                                   bool ordered, DbError& error, int hiddenColumns)
 {
     std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
     source->m_windowed = ordered;
@@ -86,12 +128,18 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
                                           [](const jetsql::SelectItem& item) { return item.isStar; });
     QHash<unsigned, ServerTable> tables;
     QList<unsigned> origins;
+    const int shownColumns = std::max(0, int(rows.columns.size()) - hiddenColumns);
+    source->m_columnCount = int(rows.columns.size());
     for (int c = 0; c < rows.columns.size(); ++c) {
-        FieldInfo info;
         const unsigned oid = rows.sourceTables.value(c);
+        if (oid != 0 && !tables.contains(oid))
+            tables.insert(oid, describeTable(*database.server(), oid));
+        if (c >= shownColumns) {
+            origins << oid;
+            continue;
+        }
+        FieldInfo info;
         if (oid != 0) {
-            if (!tables.contains(oid))
-                tables.insert(oid, describeTable(*database.server(), oid));
             const ServerTable& table = tables[oid];
             info.def = database.field(table.name, table.columns.value(rows.sourceColumns.value(c)));
             if (!info.def.name.isEmpty()) {
@@ -118,15 +166,20 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     const bool oneTable = select != nullptr && select->tables.size() == 1 &&
                           !select->tables.first().isSubquery && !select->hasAggregates && !select->distinct &&
                           !select->hasUnion;
-    if (updatable && oneTable && !origins.isEmpty()) {
+    if (updatable && oneTable && !origins.isEmpty() && !source->m_fields.isEmpty()) {
         const unsigned oid = origins.first();
         const ServerTable& table = tables.value(oid);
-        bool complete = !table.primaryKey.isEmpty();
+        QStringList keyColumns = table.primaryKey;
+        if (keyColumns.isEmpty() && rows.columns.mid(shownColumns).contains(QStringLiteral("ctid")))
+            keyColumns << QStringLiteral("ctid");
+        bool complete = !keyColumns.isEmpty();
         QList<int> keyIndex;
-        for (const QString& key : table.primaryKey) {
+        for (const QString& key : std::as_const(keyColumns)) {
             int found = -1;
             for (int c = 0; c < rows.columns.size() && found < 0; ++c) {
-                if (origins.at(c) == oid && table.columns.value(rows.sourceColumns.value(c)) == key)
+                if (key == QLatin1String("ctid")
+                        ? c >= shownColumns && rows.columns.at(c) == key
+                        : origins.at(c) == oid && table.columns.value(rows.sourceColumns.value(c)) == key)
                     found = c;
             }
             complete = complete && found >= 0;
@@ -135,6 +188,7 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
         if (complete) {
             source->m_table = source->m_fields.first().sourceTable;
             source->m_keyIndex = keyIndex;
+            source->m_keyColumns = keyColumns;
             for (int c = 0; c < source->m_fields.size(); ++c)
                 source->m_fields[c].writable =
                     origins.at(c) == oid && !source->m_fields.at(c).sourceField.isEmpty();
@@ -270,9 +324,9 @@ DbError ServerSource::requery()
 QString ServerSource::keyCondition(const QVariantList& row, QVariantList& values) const
 {
     QStringList terms;
-    for (int index : m_keyIndex) {
-        terms << name(m_fields.at(index).sourceField) + QStringLiteral(" = ?");
-        values << row.value(index);
+    for (int k = 0; k < m_keyIndex.size(); ++k) {
+        terms << name(m_keyColumns.at(k)) + QStringLiteral(" = ?");
+        values << row.value(m_keyIndex.at(k));
     }
     return terms.join(QStringLiteral(" AND "));
 }
@@ -306,13 +360,19 @@ DbError ServerSource::update(qint64 position, const QVariantList& original, cons
         return {};
     const QString where = keyCondition(stored, bound);
     qint64 changed = 0;
-    error = m_database.serverExecute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                         .arg(name(m_table), assignments.join(QStringLiteral(", ")), where),
-                                     bound, &changed);
+    // A row found by its place moves when it is written: its new place is kept.
+    const bool byPlace = m_keyColumns == QStringList{QStringLiteral("ctid")};
+    PgRows moved;
+    error = m_database.serverExecute(QStringLiteral("UPDATE %1 SET %2 WHERE %3%4")
+                                         .arg(name(m_table), assignments.join(QStringLiteral(", ")), where,
+                                              byPlace ? QStringLiteral(" RETURNING ctid") : QString()),
+                                     bound, &changed, byPlace ? &moved : nullptr);
     if (!error.ok())
         return error;
     if (changed == 0)
         return DbError::make(jeterror::RecordDeleted);
+    if (byPlace && !moved.rows.isEmpty())
+        stored[m_keyIndex.first()] = moved.rows.first().value(0);
     for (int i = 0; i < m_fields.size(); ++i) {
         if (dirty.value(i) && m_fields.at(i).writable)
             stored[i] = jetvalue::toStorage(values.at(i), m_fields.at(i).type(), error);
@@ -346,8 +406,8 @@ DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirt
         bound << value;
     }
     QStringList keys;
-    for (int index : m_keyIndex)
-        keys << name(m_fields.at(index).sourceField);
+    for (const QString& key : std::as_const(m_keyColumns))
+        keys << name(key);
     QStringList marks;
     for (qsizetype i = 0; i < columns.size(); ++i)
         marks << QStringLiteral("?");
@@ -362,7 +422,7 @@ DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirt
     if (!error.ok())
         return error;
     // The new row as the statement shows it.
-    QVariantList row(m_fields.size());
+    QVariantList row(std::max<qsizetype>(m_columnCount, m_fields.size()));
     const QVariantList key = inserted.rows.value(0);
     for (int k = 0; k < m_keyIndex.size(); ++k)
         row[m_keyIndex.at(k)] = key.value(k);
@@ -478,8 +538,10 @@ std::unique_ptr<Recordset> ServerSource::openTable(Database& database, const QSt
         jetsql::translate(QStringLiteral("SELECT * FROM [%1]").arg(table), jetsql::Dialect::PostgreSQL);
     jetsql::SelectParts select = translated.select;
     select.orderBy = order.join(QStringLiteral(", "));
-    auto source = create(database, select.orderBy.isEmpty() ? translated.sql : select.toSql(), &select,
-                         !database.isReadOnly(), inOneOrder, error);
+    jetsql::SelectParts run = select;
+    const int hidden = database.isReadOnly() ? 0 : addRowKey(database, run);
+    auto source = create(database, select.orderBy.isEmpty() && hidden == 0 ? translated.sql : run.toSql(),
+                         &select, !database.isReadOnly(), inOneOrder, error, hidden);
     if (!source)
         return nullptr;
     source->m_indexName = index;

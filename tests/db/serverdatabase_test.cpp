@@ -207,6 +207,70 @@ TEST_F(ServerDatabaseTest, DynasetsWriteByTheKeyAndRulesRefuseWithTheirText)
     EXPECT_EQ(open("Clientes", RecordsetType::Snapshot)->recordCount(), 2);
 }
 
+// A dynaset whose statement does not show what finds its rows again (a table without a key, or a key left
+// out of the list) still adds, edits twice and deletes rows, as on a file.
+TEST_F(ServerDatabaseTest, DynasetsWriteWhenTheStatementDoesNotShowTheKey)
+{
+    struct Case
+    {
+        const char* statement;
+        const char* table;
+        const char* field; // the field written
+        const char* keep;  // a second field, its value kept
+    };
+    const Case cases[] = {
+        {"SELECT Monto, [Estación] FROM Cobros WHERE Cliente = 7", "Cobros", "Monto", "Estación"},
+        {"SELECT Cobros.Monto, Cobros.[Estación] FROM Cobros WHERE Cobros.Cliente = 7", "Cobros", "Monto",
+         "Estación"},
+        {"SELECT * FROM Cobros WHERE Cliente = 7", "Cobros", "Monto", "Estación"},
+        {"SELECT Unidades, Nombre FROM Clientes WHERE Nombre = 'Caja 7'", "Clientes", "Unidades", "Nombre"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statement);
+        exec("DELETE FROM Cobros");
+        exec("DELETE FROM Clientes WHERE Nombre = 'Caja 7'");
+        if (QString::fromUtf8(c.table) == QStringLiteral("Cobros"))
+            exec("INSERT INTO Cobros (Ticket, Cliente, Monto, [Estación]) VALUES (1, 7, 10, 'Caja 7')");
+        else
+            exec("INSERT INTO Clientes (Nombre, Unidades) VALUES ('Caja 7', 3)");
+        auto rows = open(c.statement, RecordsetType::Dynaset);
+        ASSERT_TRUE(rows);
+        ASSERT_TRUE(rows->isUpdatable());
+        const QString field = QString::fromUtf8(c.field);
+        const QString keep = QString::fromUtf8(c.keep);
+        EXPECT_EQ(rows->fieldCount(), QString::fromUtf8(c.statement).contains(u'*') ? 4 : 2);
+
+        // Two edits of one row: the second finds the row the first one wrote.
+        for (int value : {4, 5}) {
+            ASSERT_TRUE(rows->edit().ok());
+            ASSERT_TRUE(rows->setValue(field, value).ok());
+            const DbError updated = rows->update();
+            ASSERT_TRUE(updated.ok()) << updated.description.toStdString();
+        }
+        EXPECT_EQ(rows->value(field).toInt(), 5);
+        EXPECT_EQ(rows->value(keep).toString(), QStringLiteral("Caja 7"));
+
+        // A row added through the dynaset, then the first one deleted.
+        ASSERT_TRUE(rows->addNew().ok());
+        ASSERT_TRUE(rows->setValue(field, 6).ok());
+        ASSERT_TRUE(rows->setValue(keep, QStringLiteral("Caja 7")).ok());
+        const DbError added = rows->update();
+        ASSERT_TRUE(added.ok()) << added.description.toStdString();
+        rows->moveFirst();
+        const DbError removed = rows->remove();
+        ASSERT_TRUE(removed.ok()) << removed.description.toStdString();
+
+        auto left = open(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = 'Caja 7'")
+                             .arg(field, QString::fromUtf8(c.table), QStringLiteral("[%1]").arg(keep))
+                             .toUtf8()
+                             .constData(),
+                         RecordsetType::Snapshot);
+        ASSERT_TRUE(left);
+        EXPECT_EQ(left->recordCount(), 1);
+        EXPECT_EQ(left->value(0).toInt(), 6);
+    }
+}
+
 TEST_F(ServerDatabaseTest, ATransactionGivenBackLeavesNothingAndAFailedStatementDoesNotEndIt)
 {
     {
