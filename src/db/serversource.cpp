@@ -114,14 +114,29 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
     source->m_windowed = ordered;
     PgRows rows;
-    error = database.server()->execute(
-        ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
-    if (!error.ok())
-        return nullptr;
-    if (ordered)
+    if (!ordered && !updatable && !database.inTransaction() && select != nullptr) {
+        // Rows without one fixed order, only read: the server keeps the result and gives it a window at a
+        // time, as it does for rows in one order, instead of sending all of it at once.
+        static int serial = 0;
+        source->m_cursor = QStringLiteral("quelmar_rows_%1").arg(++serial);
+        error = source->declareCursor();
+        if (error.ok())
+            error = database.server()->execute(
+                QStringLiteral("FETCH FORWARD %1 FROM %2").arg(WindowRows).arg(source->m_cursor), {}, &rows);
+        if (!error.ok())
+            return nullptr;
+        source->m_windowed = true;
         source->m_windows[0] = rows.rows;
-    else
-        source->m_rows = rows.rows;
+    } else {
+        error = database.server()->execute(
+            ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
+        if (!error.ok())
+            return nullptr;
+        if (ordered)
+            source->m_windows[0] = rows.rows;
+        else
+            source->m_rows = rows.rows;
+    }
 
     const bool plainItems =
         select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
@@ -197,10 +212,32 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     return source;
 }
 
+ServerSource::~ServerSource()
+{
+    if (!m_cursor.isEmpty() && m_database.server() != nullptr && m_database.server()->isConnected())
+        m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
+}
+
+DbError ServerSource::declareCursor()
+{
+    return m_database.server()->execute(
+        QStringLiteral("DECLARE %1 SCROLL CURSOR WITH HOLD FOR %2").arg(m_cursor, m_sql));
+}
+
 qint64 ServerSource::rowCount(DbError& error)
 {
     if (!m_windowed)
         return m_rows.size();
+    if (m_count < 0 && !m_cursor.isEmpty()) {
+        qint64 moved = 0;
+        error = m_database.server()->execute(QStringLiteral("MOVE ABSOLUTE 0 IN %1").arg(m_cursor));
+        if (error.ok())
+            error = m_database.server()->execute(QStringLiteral("MOVE FORWARD ALL IN %1").arg(m_cursor), {},
+                                                 nullptr, &moved);
+        if (!error.ok())
+            return 0;
+        m_count = moved;
+    }
     if (m_count < 0) {
         PgRows rows;
         error = m_database.server()->execute(
@@ -222,9 +259,17 @@ QVariantList* ServerSource::storedRow(qint64 position, DbError& error)
     auto it = m_windows.find(window);
     if (it == m_windows.end()) {
         PgRows rows;
-        error = m_database.server()->execute(
-            m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
-            &rows);
+        if (m_cursor.isEmpty()) {
+            error = m_database.server()->execute(
+                m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
+                &rows);
+        } else {
+            error = m_database.server()->execute(
+                QStringLiteral("MOVE ABSOLUTE %1 IN %2").arg(window * WindowRows).arg(m_cursor));
+            if (error.ok())
+                error = m_database.server()->execute(
+                    QStringLiteral("FETCH FORWARD %1 FROM %2").arg(WindowRows).arg(m_cursor), {}, &rows);
+        }
         if (!error.ok())
             return nullptr;
         if (m_windows.size() >= MaxWindows)
@@ -243,6 +288,12 @@ void ServerSource::forgetRows()
 
 DbError ServerSource::read()
 {
+    if (!m_cursor.isEmpty()) {
+        // The rows as they are now: the result the server kept is made again.
+        forgetRows();
+        const DbError closed = m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
+        return closed.ok() ? declareCursor() : closed;
+    }
     if (m_windowed) {
         forgetRows();
         return {};

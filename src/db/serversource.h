@@ -48,8 +48,13 @@ public:
     bool addedRow(int addedIndex, QVariantList& values, DbError& error) override;
     DbError remove(qint64 position) override;
 
+    ~ServerSource() override;
+    ServerSource(const ServerSource&) = delete;
+    ServerSource& operator=(const ServerSource&) = delete;
+
 private:
     ServerSource(Database& database, QString serverSql);
+    DbError declareCursor();
     DbError read();
     qint64 rowCount(DbError& error);
     // The row at a position as the server gave it; null past the end or on an error.
@@ -65,6 +70,7 @@ private:
     QString m_sql;
     QList<QVariantList> m_rows; // as the server gave them, when read whole
     bool m_windowed = false;
+    QString m_cursor; // the server's cursor that keeps a result without one fixed order; empty: none
     qint64 m_count = -1;
     std::map<qint64, QList<QVariantList>> m_windows; // windowed: rows by window number
     QList<QVariantList> m_added;

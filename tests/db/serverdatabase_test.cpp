@@ -362,6 +362,51 @@ TEST_F(ServerDatabaseTest, ALongTableIsReadInWindowsInOneOrder)
 }
 
 // A table recordset follows its index and seeks on it, as a file's does.
+// Rows without one fixed order (a table without a key, a join), only read, come a window at a time too: every
+// row once, the count exact, and a requery sees the rows written since.
+TEST_F(ServerDatabaseTest, ALongResultWithoutAnOrderIsReadInWindows)
+{
+    {
+        Transaction transaction(*m_db);
+        DbError error;
+        auto insert = m_db->prepare(
+            QStringLiteral("INSERT INTO Cobros (Ticket, Cliente, Monto) VALUES (?, ?, 10)"), error);
+        ASSERT_TRUE(insert) << error.description.toStdString();
+        for (int ticket = 1; ticket <= 1203; ++ticket)
+            ASSERT_TRUE(insert->run({ticket, ticket % 2 == 0 ? 1 : 2}).ok());
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+    const struct
+    {
+        const char* statement;
+        qint64 count;
+    } cases[] = {
+        {"SELECT Ticket FROM Cobros", 1203},
+        {"SELECT Cobros.Ticket, Clientes.Nombre FROM Cobros INNER JOIN Clientes ON Cobros.Cliente = "
+         "Clientes.Clave",
+         1203},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        auto rows = open(c.statement, RecordsetType::Snapshot);
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(rows->recordCount(), c.count);
+        QSet<qint64> seen;
+        for (; !rows->eof(); rows->moveNext())
+            seen.insert(rows->value(0).toLongLong());
+        EXPECT_EQ(seen.size(), c.count);
+        ASSERT_TRUE(rows->setAbsolutePosition(c.count - 1));
+        EXPECT_TRUE(seen.contains(rows->value(0).toLongLong()));
+        ASSERT_TRUE(rows->setAbsolutePosition(500));
+        EXPECT_TRUE(seen.contains(rows->value(0).toLongLong()));
+
+        exec("INSERT INTO Cobros (Ticket, Cliente, Monto) VALUES (5000, 1, 10)");
+        ASSERT_TRUE(rows->requery().ok());
+        EXPECT_EQ(rows->recordCount(), c.count + 1);
+        exec("DELETE FROM Cobros WHERE Ticket = 5000");
+    }
+}
+
 TEST_F(ServerDatabaseTest, ATableRecordsetSeeksOnItsIndex)
 {
     exec("INSERT INTO Parametros (Clase, Nombre) VALUES ('A', 'a1')");
