@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <atomic>
+
 namespace quelmar::db {
 
 namespace {
@@ -117,7 +119,7 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     if (!ordered && !updatable && !database.inTransaction() && select != nullptr) {
         // Rows without one fixed order, only read: the server keeps the result and gives it a window at a
         // time, as it does for rows in one order, instead of sending all of it at once.
-        static int serial = 0;
+        static std::atomic<int> serial{0};
         source->m_cursor = QStringLiteral("quelmar_rows_%1").arg(++serial);
         error = source->declareCursor();
         if (error.ok())
