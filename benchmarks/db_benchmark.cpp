@@ -3,6 +3,7 @@
 
 #include "largeoffice.h"
 #include "paired.h"
+#include "serveroffice.h"
 
 #include "db/database.h"
 #include "db/jetsql.h"
@@ -197,6 +198,48 @@ void BM_SubscriberPanelToLastRecord(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SubscriberPanelToLastRecord)
+    ->Arg(bench::smallSize())
+    ->Arg(bench::largeSize())
+    ->ArgNames({"subscribers"})
+    ->Unit(benchmark::kMillisecond);
+
+// The same panel on the office copied to a server: opened on its first record with its exact count, then
+// moved to the last record, beside psql counting the same translated statement and reading its last row.
+void BM_ServerSubscriberPanelToLastRecord(benchmark::State& state)
+{
+    const int subscribers = int(state.range(0));
+    auto database = bench::openServerOffice(state, subscribers);
+    if (!database)
+        return;
+    bench::Psql psql(bench::serverOfficeUri(subscribers));
+    if (!psql.isReady()) {
+        state.SkipWithError(qPrintable(QStringLiteral("psql did not start: ") + psql.failure()));
+        return;
+    }
+    const QString sql = db::jetsql::translate(subscriberPanel, db::jetsql::Dialect::PostgreSQL).sql;
+    const QString last =
+        db::jetsql::translate(subscriberPanel + QStringLiteral(" ORDER BY Suscriptores.Clave DESC"),
+                              db::jetsql::Dialect::PostgreSQL)
+            .sql +
+        QStringLiteral(" LIMIT 1;");
+    bench::ServerPaired paired(state);
+    for (auto _ : state) {
+        paired.ours([&] {
+            auto rows = openRows(state, *database, subscriberPanel);
+            if (!rows)
+                return;
+            benchmark::DoNotOptimize(rows->recordCount());
+            rows->moveLast();
+            for (int field = 0; field < rows->fieldCount(); ++field)
+                benchmark::DoNotOptimize(rows->value(field));
+        });
+        paired.psql([&] {
+            if (!psql.run({QStringLiteral("SELECT count(*) FROM (%1) AS quelmar_rows;").arg(sql), last}))
+                state.SkipWithError(qPrintable(psql.failure()));
+        });
+    }
+}
+BENCHMARK(BM_ServerSubscriberPanelToLastRecord)
     ->Arg(bench::smallSize())
     ->Arg(bench::largeSize())
     ->ArgNames({"subscribers"})

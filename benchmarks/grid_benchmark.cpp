@@ -1,9 +1,12 @@
 // Measures the report grids on the large office (benchmarks/largeoffice.h): how soon a grid shows its exact
 // count and its first screen of rows, and what scrolling through every row costs in time and memory, each
-// beside SQLite doing the same work on the same file in the same iteration (see paired.h).
+// beside SQLite doing the same work on the same file in the same iteration (see paired.h). The BM_Server
+// cases open the same grids on the office copied to a PostgreSQL server, beside psql running the same
+// translated statements (count and first page) on it (see serveroffice.h).
 
 #include "largeoffice.h"
 #include "paired.h"
+#include "serveroffice.h"
 
 #include "db/database.h"
 #include "db/jetsql.h"
@@ -210,6 +213,119 @@ void BM_GridScrollToTheEnd(benchmark::State& state)
     }
 }
 BENCHMARK(BM_GridScrollToTheEnd)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- The same grids on a server
+// ------------------------------------------------------------------------------
+
+// psql's count and first screen of the statement as the program translates it for the server.
+void psqlCountAndFirstScreen(benchmark::State& state, bench::Psql& psql, const QString& jetSql)
+{
+    const QString sql = db::jetsql::translate(jetSql, db::jetsql::Dialect::PostgreSQL).sql;
+    if (!psql.run({QStringLiteral("SELECT count(*) FROM (%1) AS quelmar_rows;").arg(sql),
+                   QStringLiteral("%1 LIMIT %2;").arg(sql).arg(ScreenRows)}))
+        state.SkipWithError(qPrintable(psql.failure()));
+}
+
+// The last whole year of the office's history on the server.
+QString serverPaymentsOfTheYear(benchmark::State& state, db::Database& database)
+{
+    db::DbError error;
+    auto last = database.openRecordset(QStringLiteral("SELECT Max(Fecha) FROM Pagos"),
+                                       db::RecordsetType::Snapshot, error);
+    if (!last || last->eof()) {
+        state.SkipWithError("no payments on the server");
+        return {};
+    }
+    const int year = last->value(0).toDate().year() - 1;
+    return QStringLiteral(
+               "SELECT DISTINCTROW Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Situación, "
+               "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad,Pagos.Ticket,Pagos.Observaciones FROM "
+               "Suscriptores "
+               "INNER JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor WHERE Pagos.Fecha >= %1 AND "
+               "Pagos.Fecha <= %2")
+        .arg(db::jetsql::literal(QDate(year, 1, 1)), db::jetsql::literal(QDate(year, 12, 31)));
+}
+
+void serverGridOpen(benchmark::State& state, db::Database& database, const QString& statement)
+{
+    bench::Psql psql(bench::serverOfficeUri(bench::largeSize()));
+    if (!psql.isReady()) {
+        state.SkipWithError(qPrintable(QStringLiteral("psql did not start: ") + psql.failure()));
+        return;
+    }
+    bench::ServerPaired paired(state);
+    for (auto _ : state) {
+        paired.ours([&] {
+            Grid grid;
+            if (grid.open(state, database, statement, true))
+                grid.showFirstScreen();
+        });
+        paired.psql([&] { psqlCountAndFirstScreen(state, psql, statement); });
+    }
+}
+
+void BM_ServerGridCountAndFirstScreen(benchmark::State& state)
+{
+    auto database = bench::openServerOffice(state, bench::largeSize());
+    if (database)
+        serverGridOpen(state, *database, state.range(0) == 0 ? allPayments : paymentsReport);
+}
+BENCHMARK(BM_ServerGridCountAndFirstScreen)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"join"})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ServerSubscriberListOpen(benchmark::State& state)
+{
+    auto database = bench::openServerOffice(state, bench::largeSize());
+    if (database)
+        serverGridOpen(state, *database, subscriberList);
+}
+BENCHMARK(BM_ServerSubscriberListOpen)->Unit(benchmark::kMillisecond);
+
+void BM_ServerPaymentsOfAYearOpen(benchmark::State& state)
+{
+    auto database = bench::openServerOffice(state, bench::largeSize());
+    if (!database)
+        return;
+    const QString statement = serverPaymentsOfTheYear(state, *database);
+    if (!statement.isEmpty())
+        serverGridOpen(state, *database, statement);
+}
+BENCHMARK(BM_ServerPaymentsOfAYearOpen)->Unit(benchmark::kMillisecond);
+
+void BM_ServerWizardRefreshCountAndFirstScreen(benchmark::State& state)
+{
+    auto database = bench::openServerOffice(state, bench::largeSize());
+    if (!database)
+        return;
+    Grid shown;
+    if (!shown.open(state, *database, paymentsReport, true))
+        return;
+    bench::Psql psql(bench::serverOfficeUri(bench::largeSize()));
+    if (!psql.isReady()) {
+        state.SkipWithError(qPrintable(QStringLiteral("psql did not start: ") + psql.failure()));
+        return;
+    }
+    bench::ServerPaired paired(state);
+    for (auto _ : state) {
+        paired.ours([&] {
+            db::DbError error;
+            auto rows = database->openRecordset(narrowedReport, db::RecordsetType::Snapshot, error);
+            if (!rows) {
+                state.SkipWithError(qPrintable(error.description));
+                return;
+            }
+            shown.model.replaceRows(rows.get());
+            shown.showFirstScreen();
+            state.counters["rows"] = static_cast<double>(shown.model.recordCount());
+            shown.model.replaceRows(shown.rows.get());
+        });
+        paired.psql([&] { psqlCountAndFirstScreen(state, psql, narrowedReport); });
+    }
+}
+BENCHMARK(BM_ServerWizardRefreshCountAndFirstScreen)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -145,6 +145,8 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
     QString sql = translated.sql;
     const jetsql::SelectParts* select = nullptr;
     bool inOneOrder = false;
+    const bool updatable = (type == RecordsetType::Dynaset || type == RecordsetType::Table) && !m_readOnly;
+    int hidden = 0;
     if (translated.kind == jetsql::StatementKind::Select) {
         select = &translated.select;
         const jetsql::SelectParts& parts = translated.select;
@@ -159,14 +161,17 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
                     key << name(table.reference.isEmpty() ? table.name : table.reference) + QLatin1Char('.') +
                                name(f.name);
             }
+            jetsql::SelectParts run = parts;
             if (!key.isEmpty()) {
-                jetsql::SelectParts ordered = parts;
-                ordered.orderBy =
-                    (parts.orderBy.isEmpty() ? QString() : parts.orderBy + QStringLiteral(", ")) +
-                    key.join(QStringLiteral(", "));
-                sql = ordered.toSql();
+                run.orderBy = (parts.orderBy.isEmpty() ? QString() : parts.orderBy + QStringLiteral(", ")) +
+                              key.join(QStringLiteral(", "));
                 inOneOrder = parts.top < 0;
             }
+            // What finds each row again for writing, when the statement does not show it.
+            if (updatable)
+                hidden = ServerSource::addRowKey(*this, run);
+            if (!key.isEmpty() || hidden > 0)
+                sql = run.toSql();
         }
     } else if (translated.kind == jetsql::StatementKind::Crosstab) {
         QVariantList values;
@@ -187,8 +192,7 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
         error = DbError::make(jeterror::InvalidOperation, {}, jetSql);
         return nullptr;
     }
-    const bool updatable = type == RecordsetType::Dynaset || type == RecordsetType::Table;
-    auto rows = ServerSource::create(*this, sql, select, updatable && !m_readOnly, inOneOrder, error);
+    auto rows = ServerSource::create(*this, sql, select, updatable, inOneOrder, error, hidden);
     if (!rows) {
         error.statement = jetSql;
         return nullptr;

@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <atomic>
+
 namespace quelmar::db {
 
 namespace {
@@ -65,33 +67,96 @@ ServerSource::ServerSource(Database& database, QString serverSql)
     : m_database(database), m_sql(std::move(serverSql))
 {}
 
+int ServerSource::addRowKey(Database& database, jetsql::SelectParts& parts)
+{
+    if (parts.tables.size() != 1 || parts.tables.first().isSubquery || parts.hasAggregates ||
+        parts.distinct || parts.hasUnion || !parts.groupBy.isEmpty())
+        return 0;
+    const jetsql::TableReference& table = parts.tables.first();
+    const QString qualifier =
+        name(table.reference.isEmpty() ? table.name : table.reference) + QLatin1Char('.');
+    const bool star = std::any_of(parts.items.cbegin(), parts.items.cend(),
+                                  [](const jetsql::SelectItem& item) { return item.isStar; });
+    QStringList key;
+    for (const FieldDef& field : database.fields(table.name)) {
+        if (field.autoNumber)
+            key << field.name;
+    }
+    int added = 0;
+    const auto add = [&](const QString& column, const QString& shownAs) {
+        jetsql::SelectItem item;
+        item.expression = qualifier + column;
+        item.name = shownAs;
+        parts.items << item;
+        ++added;
+    };
+    if (key.isEmpty()) {
+        // A table without a key: its rows are found again by their place in the table, as a file finds
+        // them by their row number.
+        add(QStringLiteral("ctid"), QStringLiteral("ctid"));
+        return added;
+    }
+    for (const QString& field : std::as_const(key)) {
+        const bool shown =
+            star ||
+            std::any_of(parts.items.cbegin(), parts.items.cend(), [&](const jetsql::SelectItem& item) {
+                return item.expression.compare(qualifier + name(field), Qt::CaseInsensitive) == 0 ||
+                       item.expression.compare(name(field), Qt::CaseInsensitive) == 0;
+            });
+        if (!shown)
+            add(name(field), field);
+    }
+    return added;
+}
+
 std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QString& serverSql,
                                                    const jetsql::SelectParts* select, bool updatable,
-                                                   bool ordered, DbError& error)
+                                                   bool ordered, DbError& error, int hiddenColumns)
 {
     std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
     source->m_windowed = ordered;
     PgRows rows;
-    error = database.server()->execute(
-        ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
-    if (!error.ok())
-        return nullptr;
-    if (ordered)
+    if (!ordered && !updatable && !database.inTransaction() && select != nullptr) {
+        // Rows without one fixed order, only read: the server keeps the result and gives it a window at a
+        // time, as it does for rows in one order, instead of sending all of it at once.
+        static std::atomic<int> serial{0};
+        source->m_cursor = QStringLiteral("quelmar_rows_%1").arg(++serial);
+        error = source->declareCursor();
+        if (error.ok())
+            error = database.server()->execute(
+                QStringLiteral("FETCH FORWARD %1 FROM %2").arg(WindowRows).arg(source->m_cursor), {}, &rows);
+        if (!error.ok())
+            return nullptr;
+        source->m_windowed = true;
         source->m_windows[0] = rows.rows;
-    else
-        source->m_rows = rows.rows;
+    } else {
+        error = database.server()->execute(
+            ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
+        if (!error.ok())
+            return nullptr;
+        if (ordered)
+            source->m_windows[0] = rows.rows;
+        else
+            source->m_rows = rows.rows;
+    }
 
     const bool plainItems =
         select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
                                           [](const jetsql::SelectItem& item) { return item.isStar; });
     QHash<unsigned, ServerTable> tables;
     QList<unsigned> origins;
+    const int shownColumns = std::max(0, int(rows.columns.size()) - hiddenColumns);
+    source->m_columnCount = int(rows.columns.size());
     for (int c = 0; c < rows.columns.size(); ++c) {
-        FieldInfo info;
         const unsigned oid = rows.sourceTables.value(c);
+        if (oid != 0 && !tables.contains(oid))
+            tables.insert(oid, describeTable(*database.server(), oid));
+        if (c >= shownColumns) {
+            origins << oid;
+            continue;
+        }
+        FieldInfo info;
         if (oid != 0) {
-            if (!tables.contains(oid))
-                tables.insert(oid, describeTable(*database.server(), oid));
             const ServerTable& table = tables[oid];
             info.def = database.field(table.name, table.columns.value(rows.sourceColumns.value(c)));
             if (!info.def.name.isEmpty()) {
@@ -118,15 +183,20 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     const bool oneTable = select != nullptr && select->tables.size() == 1 &&
                           !select->tables.first().isSubquery && !select->hasAggregates && !select->distinct &&
                           !select->hasUnion;
-    if (updatable && oneTable && !origins.isEmpty()) {
+    if (updatable && oneTable && !origins.isEmpty() && !source->m_fields.isEmpty()) {
         const unsigned oid = origins.first();
         const ServerTable& table = tables.value(oid);
-        bool complete = !table.primaryKey.isEmpty();
+        QStringList keyColumns = table.primaryKey;
+        if (keyColumns.isEmpty() && rows.columns.mid(shownColumns).contains(QStringLiteral("ctid")))
+            keyColumns << QStringLiteral("ctid");
+        bool complete = !keyColumns.isEmpty();
         QList<int> keyIndex;
-        for (const QString& key : table.primaryKey) {
+        for (const QString& key : std::as_const(keyColumns)) {
             int found = -1;
             for (int c = 0; c < rows.columns.size() && found < 0; ++c) {
-                if (origins.at(c) == oid && table.columns.value(rows.sourceColumns.value(c)) == key)
+                if (key == QLatin1String("ctid")
+                        ? c >= shownColumns && rows.columns.at(c) == key
+                        : origins.at(c) == oid && table.columns.value(rows.sourceColumns.value(c)) == key)
                     found = c;
             }
             complete = complete && found >= 0;
@@ -135,6 +205,7 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
         if (complete) {
             source->m_table = source->m_fields.first().sourceTable;
             source->m_keyIndex = keyIndex;
+            source->m_keyColumns = keyColumns;
             for (int c = 0; c < source->m_fields.size(); ++c)
                 source->m_fields[c].writable =
                     origins.at(c) == oid && !source->m_fields.at(c).sourceField.isEmpty();
@@ -143,10 +214,32 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     return source;
 }
 
+ServerSource::~ServerSource()
+{
+    if (!m_cursor.isEmpty() && m_database.server() != nullptr && m_database.server()->isConnected())
+        m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
+}
+
+DbError ServerSource::declareCursor()
+{
+    return m_database.server()->execute(
+        QStringLiteral("DECLARE %1 SCROLL CURSOR WITH HOLD FOR %2").arg(m_cursor, m_sql));
+}
+
 qint64 ServerSource::rowCount(DbError& error)
 {
     if (!m_windowed)
         return m_rows.size();
+    if (m_count < 0 && !m_cursor.isEmpty()) {
+        qint64 moved = 0;
+        error = m_database.server()->execute(QStringLiteral("MOVE ABSOLUTE 0 IN %1").arg(m_cursor));
+        if (error.ok())
+            error = m_database.server()->execute(QStringLiteral("MOVE FORWARD ALL IN %1").arg(m_cursor), {},
+                                                 nullptr, &moved);
+        if (!error.ok())
+            return 0;
+        m_count = moved;
+    }
     if (m_count < 0) {
         PgRows rows;
         error = m_database.server()->execute(
@@ -168,9 +261,17 @@ QVariantList* ServerSource::storedRow(qint64 position, DbError& error)
     auto it = m_windows.find(window);
     if (it == m_windows.end()) {
         PgRows rows;
-        error = m_database.server()->execute(
-            m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
-            &rows);
+        if (m_cursor.isEmpty()) {
+            error = m_database.server()->execute(
+                m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
+                &rows);
+        } else {
+            error = m_database.server()->execute(
+                QStringLiteral("MOVE ABSOLUTE %1 IN %2").arg(window * WindowRows).arg(m_cursor));
+            if (error.ok())
+                error = m_database.server()->execute(
+                    QStringLiteral("FETCH FORWARD %1 FROM %2").arg(WindowRows).arg(m_cursor), {}, &rows);
+        }
         if (!error.ok())
             return nullptr;
         if (m_windows.size() >= MaxWindows)
@@ -189,6 +290,12 @@ void ServerSource::forgetRows()
 
 DbError ServerSource::read()
 {
+    if (!m_cursor.isEmpty()) {
+        // The rows as they are now: the result the server kept is made again.
+        forgetRows();
+        const DbError closed = m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
+        return closed.ok() ? declareCursor() : closed;
+    }
     if (m_windowed) {
         forgetRows();
         return {};
@@ -270,9 +377,9 @@ DbError ServerSource::requery()
 QString ServerSource::keyCondition(const QVariantList& row, QVariantList& values) const
 {
     QStringList terms;
-    for (int index : m_keyIndex) {
-        terms << name(m_fields.at(index).sourceField) + QStringLiteral(" = ?");
-        values << row.value(index);
+    for (int k = 0; k < m_keyIndex.size(); ++k) {
+        terms << name(m_keyColumns.at(k)) + QStringLiteral(" = ?");
+        values << row.value(m_keyIndex.at(k));
     }
     return terms.join(QStringLiteral(" AND "));
 }
@@ -306,13 +413,19 @@ DbError ServerSource::update(qint64 position, const QVariantList& original, cons
         return {};
     const QString where = keyCondition(stored, bound);
     qint64 changed = 0;
-    error = m_database.serverExecute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                         .arg(name(m_table), assignments.join(QStringLiteral(", ")), where),
-                                     bound, &changed);
+    // A row found by its place moves when it is written: its new place is kept.
+    const bool byPlace = m_keyColumns == QStringList{QStringLiteral("ctid")};
+    PgRows moved;
+    error = m_database.serverExecute(QStringLiteral("UPDATE %1 SET %2 WHERE %3%4")
+                                         .arg(name(m_table), assignments.join(QStringLiteral(", ")), where,
+                                              byPlace ? QStringLiteral(" RETURNING ctid") : QString()),
+                                     bound, &changed, byPlace ? &moved : nullptr);
     if (!error.ok())
         return error;
     if (changed == 0)
         return DbError::make(jeterror::RecordDeleted);
+    if (byPlace && !moved.rows.isEmpty())
+        stored[m_keyIndex.first()] = moved.rows.first().value(0);
     for (int i = 0; i < m_fields.size(); ++i) {
         if (dirty.value(i) && m_fields.at(i).writable)
             stored[i] = jetvalue::toStorage(values.at(i), m_fields.at(i).type(), error);
@@ -346,8 +459,8 @@ DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirt
         bound << value;
     }
     QStringList keys;
-    for (int index : m_keyIndex)
-        keys << name(m_fields.at(index).sourceField);
+    for (const QString& key : std::as_const(m_keyColumns))
+        keys << name(key);
     QStringList marks;
     for (qsizetype i = 0; i < columns.size(); ++i)
         marks << QStringLiteral("?");
@@ -362,7 +475,7 @@ DbError ServerSource::insert(const QVariantList& values, const QList<bool>& dirt
     if (!error.ok())
         return error;
     // The new row as the statement shows it.
-    QVariantList row(m_fields.size());
+    QVariantList row(std::max<qsizetype>(m_columnCount, m_fields.size()));
     const QVariantList key = inserted.rows.value(0);
     for (int k = 0; k < m_keyIndex.size(); ++k)
         row[m_keyIndex.at(k)] = key.value(k);
@@ -478,8 +591,10 @@ std::unique_ptr<Recordset> ServerSource::openTable(Database& database, const QSt
         jetsql::translate(QStringLiteral("SELECT * FROM [%1]").arg(table), jetsql::Dialect::PostgreSQL);
     jetsql::SelectParts select = translated.select;
     select.orderBy = order.join(QStringLiteral(", "));
-    auto source = create(database, select.orderBy.isEmpty() ? translated.sql : select.toSql(), &select,
-                         !database.isReadOnly(), inOneOrder, error);
+    jetsql::SelectParts run = select;
+    const int hidden = database.isReadOnly() ? 0 : addRowKey(database, run);
+    auto source = create(database, select.orderBy.isEmpty() && hidden == 0 ? translated.sql : run.toSql(),
+                         &select, !database.isReadOnly(), inOneOrder, error, hidden);
     if (!source)
         return nullptr;
     source->m_indexName = index;

@@ -21,7 +21,12 @@ public:
     // serverSql: what runs on the server; ordered: its rows come in one order, whatever part of them is read.
     static std::unique_ptr<ServerSource> create(Database& database, const QString& serverSql,
                                                 const jetsql::SelectParts* select, bool updatable,
-                                                bool ordered, DbError& error);
+                                                bool ordered, DbError& error, int hiddenColumns = 0);
+
+    // Adds to the SELECT of one table what finds each row again for writing when the statement does not show
+    // it: the table's key fields, or the row's place for a table without a key. The items added come last
+    // and are not shown (give their number to create as hiddenColumns); returns how many were added.
+    static int addRowKey(Database& database, jetsql::SelectParts& parts);
 
     // A table in the order of one of its indexes (its key breaking ties), for Seek.
     static std::unique_ptr<Recordset> openTable(Database& database, const QString& table,
@@ -43,8 +48,13 @@ public:
     bool addedRow(int addedIndex, QVariantList& values, DbError& error) override;
     DbError remove(qint64 position) override;
 
+    ~ServerSource() override;
+    ServerSource(const ServerSource&) = delete;
+    ServerSource& operator=(const ServerSource&) = delete;
+
 private:
     ServerSource(Database& database, QString serverSql);
+    DbError declareCursor();
     DbError read();
     qint64 rowCount(DbError& error);
     // The row at a position as the server gave it; null past the end or on an error.
@@ -60,12 +70,15 @@ private:
     QString m_sql;
     QList<QVariantList> m_rows; // as the server gave them, when read whole
     bool m_windowed = false;
+    QString m_cursor; // the server's cursor that keeps a result without one fixed order; empty: none
     qint64 m_count = -1;
     std::map<qint64, QList<QVariantList>> m_windows; // windowed: rows by window number
     QList<QVariantList> m_added;
-    QString m_table;       // the one table written, empty when read-only
-    QList<int> m_keyIndex; // columns of the primary key, in the result
-    QList<int> m_columnOf; // for each result column: its column in the table, -1 for an expression
+    QString m_table;          // the one table written, empty when read-only
+    QList<int> m_keyIndex;    // columns of the row's key, in the result
+    QStringList m_keyColumns; // the key's columns in the table (ctid: the row's place)
+    int m_columnCount = 0;    // the result's columns, the hidden ones included
+    QList<int> m_columnOf;    // for each result column: its column in the table, -1 for an expression
     QString m_indexName;
     QStringList m_indexFields; // the fields of the index a table recordset follows
 };

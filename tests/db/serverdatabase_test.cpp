@@ -207,6 +207,70 @@ TEST_F(ServerDatabaseTest, DynasetsWriteByTheKeyAndRulesRefuseWithTheirText)
     EXPECT_EQ(open("Clientes", RecordsetType::Snapshot)->recordCount(), 2);
 }
 
+// A dynaset whose statement does not show what finds its rows again (a table without a key, or a key left
+// out of the list) still adds, edits twice and deletes rows, as on a file.
+TEST_F(ServerDatabaseTest, DynasetsWriteWhenTheStatementDoesNotShowTheKey)
+{
+    struct Case
+    {
+        const char* statement;
+        const char* table;
+        const char* field; // the field written
+        const char* keep;  // a second field, its value kept
+    };
+    const Case cases[] = {
+        {"SELECT Monto, [Estación] FROM Cobros WHERE Cliente = 7", "Cobros", "Monto", "Estación"},
+        {"SELECT Cobros.Monto, Cobros.[Estación] FROM Cobros WHERE Cobros.Cliente = 7", "Cobros", "Monto",
+         "Estación"},
+        {"SELECT * FROM Cobros WHERE Cliente = 7", "Cobros", "Monto", "Estación"},
+        {"SELECT Unidades, Nombre FROM Clientes WHERE Nombre = 'Caja 7'", "Clientes", "Unidades", "Nombre"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statement);
+        exec("DELETE FROM Cobros");
+        exec("DELETE FROM Clientes WHERE Nombre = 'Caja 7'");
+        if (QString::fromUtf8(c.table) == QStringLiteral("Cobros"))
+            exec("INSERT INTO Cobros (Ticket, Cliente, Monto, [Estación]) VALUES (1, 7, 10, 'Caja 7')");
+        else
+            exec("INSERT INTO Clientes (Nombre, Unidades) VALUES ('Caja 7', 3)");
+        auto rows = open(c.statement, RecordsetType::Dynaset);
+        ASSERT_TRUE(rows);
+        ASSERT_TRUE(rows->isUpdatable());
+        const QString field = QString::fromUtf8(c.field);
+        const QString keep = QString::fromUtf8(c.keep);
+        EXPECT_EQ(rows->fieldCount(), QString::fromUtf8(c.statement).contains(u'*') ? 4 : 2);
+
+        // Two edits of one row: the second finds the row the first one wrote.
+        for (int value : {4, 5}) {
+            ASSERT_TRUE(rows->edit().ok());
+            ASSERT_TRUE(rows->setValue(field, value).ok());
+            const DbError updated = rows->update();
+            ASSERT_TRUE(updated.ok()) << updated.description.toStdString();
+        }
+        EXPECT_EQ(rows->value(field).toInt(), 5);
+        EXPECT_EQ(rows->value(keep).toString(), QStringLiteral("Caja 7"));
+
+        // A row added through the dynaset, then the first one deleted.
+        ASSERT_TRUE(rows->addNew().ok());
+        ASSERT_TRUE(rows->setValue(field, 6).ok());
+        ASSERT_TRUE(rows->setValue(keep, QStringLiteral("Caja 7")).ok());
+        const DbError added = rows->update();
+        ASSERT_TRUE(added.ok()) << added.description.toStdString();
+        rows->moveFirst();
+        const DbError removed = rows->remove();
+        ASSERT_TRUE(removed.ok()) << removed.description.toStdString();
+
+        auto left = open(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = 'Caja 7'")
+                             .arg(field, QString::fromUtf8(c.table), QStringLiteral("[%1]").arg(keep))
+                             .toUtf8()
+                             .constData(),
+                         RecordsetType::Snapshot);
+        ASSERT_TRUE(left);
+        EXPECT_EQ(left->recordCount(), 1);
+        EXPECT_EQ(left->value(0).toInt(), 6);
+    }
+}
+
 TEST_F(ServerDatabaseTest, ATransactionGivenBackLeavesNothingAndAFailedStatementDoesNotEndIt)
 {
     {
@@ -298,6 +362,51 @@ TEST_F(ServerDatabaseTest, ALongTableIsReadInWindowsInOneOrder)
 }
 
 // A table recordset follows its index and seeks on it, as a file's does.
+// Rows without one fixed order (a table without a key, a join), only read, come a window at a time too: every
+// row once, the count exact, and a requery sees the rows written since.
+TEST_F(ServerDatabaseTest, ALongResultWithoutAnOrderIsReadInWindows)
+{
+    {
+        Transaction transaction(*m_db);
+        DbError error;
+        auto insert = m_db->prepare(
+            QStringLiteral("INSERT INTO Cobros (Ticket, Cliente, Monto) VALUES (?, ?, 10)"), error);
+        ASSERT_TRUE(insert) << error.description.toStdString();
+        for (int ticket = 1; ticket <= 1203; ++ticket)
+            ASSERT_TRUE(insert->run({ticket, ticket % 2 == 0 ? 1 : 2}).ok());
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+    const struct
+    {
+        const char* statement;
+        qint64 count;
+    } cases[] = {
+        {"SELECT Ticket FROM Cobros", 1203},
+        {"SELECT Cobros.Ticket, Clientes.Nombre FROM Cobros INNER JOIN Clientes ON Cobros.Cliente = "
+         "Clientes.Clave",
+         1203},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        auto rows = open(c.statement, RecordsetType::Snapshot);
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(rows->recordCount(), c.count);
+        QSet<qint64> seen;
+        for (; !rows->eof(); rows->moveNext())
+            seen.insert(rows->value(0).toLongLong());
+        EXPECT_EQ(seen.size(), c.count);
+        ASSERT_TRUE(rows->setAbsolutePosition(c.count - 1));
+        EXPECT_TRUE(seen.contains(rows->value(0).toLongLong()));
+        ASSERT_TRUE(rows->setAbsolutePosition(500));
+        EXPECT_TRUE(seen.contains(rows->value(0).toLongLong()));
+
+        exec("INSERT INTO Cobros (Ticket, Cliente, Monto) VALUES (5000, 1, 10)");
+        ASSERT_TRUE(rows->requery().ok());
+        EXPECT_EQ(rows->recordCount(), c.count + 1);
+        exec("DELETE FROM Cobros WHERE Ticket = 5000");
+    }
+}
+
 TEST_F(ServerDatabaseTest, ATableRecordsetSeeksOnItsIndex)
 {
     exec("INSERT INTO Parametros (Clase, Nombre) VALUES ('A', 'a1')");
