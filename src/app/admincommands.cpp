@@ -136,13 +136,26 @@ QStringList officeDatabases(const QString& folder)
             shell::companyDataFromLines(lines, QStringList(shell::CompanyDataCount, QString()), 0)
                 .value(3)
                 .trimmed();
-        const QString path = dir.absoluteFilePath((database.isEmpty() ? u"Quelmar"_s : database) + u".mdb"_s);
+        const QString named = (database.isEmpty() ? u"Quelmar"_s : database) + u".mdb"_s;
+        const QString path = db::Database::isServerUri(named) ? named : dir.absoluteFilePath(named);
         if (!databases.contains(path))
             databases.append(path);
     }
     if (databases.isEmpty())
         databases.append(dir.absoluteFilePath(u"Quelmar.mdb"_s));
     return databases;
+}
+
+// Backup, compaction and repair work on a database file; a server's database is looked after by the server's
+// own tools. True (told on the error stream) when the database is on a server.
+bool refusedOnServer(const QString& database, const QString& operation, QTextStream& err)
+{
+    if (!db::Database::isServerUri(database))
+        return false;
+    err << "quelmar-admin: '" << db::Database::shownPath(database) << "' is a database on a server; its "
+        << operation << " is done with the server's own tools (pg_dump, pg_restore, VACUUM).\n";
+    err.flush();
+    return true;
 }
 
 // The programs that hold the database, told on the error stream; true when there are any.
@@ -165,8 +178,11 @@ QString adminUsage()
 {
     return u"Usage:\n"
            u"  quelmar-admin create-demo FOLDER [--subscribers N] [--years Y] [--seed S]\n"
+           u"                            [--database URI]\n"
            u"      Creates a complete office folder with made-up data (defaults: 600 subscribers,\n"
            u"      3 years of history, seed 1). Refuses a folder that already has Quelmar.mdb.\n"
+           u"      With --database the data goes to that server's database (created when missing,\n"
+           u"      refused when it holds an office), and the company file names it.\n"
            u"  quelmar-admin query DATABASE 'STATEMENT'\n"
            u"      Runs a statement in the office's SQL. A SELECT (or a table or &query name) prints\n"
            u"      its column names and its rows, tab-separated; an action statement prints\n"
@@ -218,6 +234,8 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             options.years = int(*number);
         else if (argument == u"--seed"_s && (number = wholeNumber(text, 0, 0xFFFFFFFFLL)))
             options.seed = quint32(*number);
+        else if (argument == u"--database"_s)
+            options.database = text;
         else if (argument == u"--subscribers"_s || argument == u"--years"_s || argument == u"--seed"_s)
             return usageError(err, u"%1: '%2' is not an accepted number"_s.arg(argument, text));
         else
@@ -233,6 +251,8 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return exitcode::Failure;
     }
     out << "Demonstration office created in " << QDir::toNativeSeparators(folder) << '\n';
+    if (!options.database.isEmpty())
+        out << "Database\t" << db::Database::shownPath(options.database) << '\n';
     for (const auto& [table, rows] : std::as_const(summary.rowCounts))
         out << table << '\t' << rows << '\n';
     out << "Last ticket (CDT)\t" << summary.lastTicket << '\n';
@@ -311,11 +331,16 @@ int backup(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (arguments.size() != 1)
         return usageError(err, u"backup needs the office folder (or the database file)"_s);
     const QFileInfo given(arguments.first());
-    const QStringList databases =
-        given.isDir() ? officeDatabases(given.absoluteFilePath()) : QStringList{given.absoluteFilePath()};
+    const QStringList databases = db::Database::isServerUri(arguments.first()) ? arguments
+                                  : given.isDir() ? officeDatabases(given.absoluteFilePath())
+                                                  : QStringList{given.absoluteFilePath()};
     int status = exitcode::Success;
     for (const QString& database : databases) {
         const QString shown = QDir::toNativeSeparators(database);
+        if (refusedOnServer(database, u"backup"_s, err)) {
+            status = exitcode::Failure;
+            continue;
+        }
         if (refusedInUse(database, err)) {
             status = exitcode::InUse;
             continue;
@@ -344,18 +369,25 @@ int check(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.size() != 1)
         return usageError(err, u"check needs the database"_s);
-    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    const bool onServer = db::Database::isServerUri(arguments.first());
+    const QString path = onServer ? arguments.first() : QFileInfo(arguments.first()).absoluteFilePath();
     QStringList findings;
-    DbError error = db::files::integrityCheck(path, findings);
-    if (!error.ok()) {
-        reportError(err, u"cannot check '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
-        return exitcode::Failure;
-    }
+    DbError error;
     QStringList problems;
-    for (const QString& finding : std::as_const(findings))
-        problems.append(u"integrity: "_s + finding);
-    if (findings.isEmpty())
-        out << "Integrity: ok\n";
+    if (onServer) {
+        // The server keeps its own files sound; the catalogue and the counter are checked as in a file.
+        out << "Integrity: kept by the server\n";
+    } else {
+        error = db::files::integrityCheck(path, findings);
+        if (!error.ok()) {
+            reportError(err, u"cannot check '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
+            return exitcode::Failure;
+        }
+        for (const QString& finding : std::as_const(findings))
+            problems.append(u"integrity: "_s + finding);
+        if (findings.isEmpty())
+            out << "Integrity: ok\n";
+    }
 
     const std::unique_ptr<db::Database> database = db::Database::open(path, {false, true}, error);
     if (!database) {
@@ -410,6 +442,8 @@ int repair(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.size() != 1)
         return usageError(err, u"repair needs the database"_s);
+    if (refusedOnServer(arguments.first(), u"repair"_s, err))
+        return exitcode::Failure;
     const QString path = QFileInfo(arguments.first()).absoluteFilePath();
     if (refusedInUse(path, err))
         return exitcode::InUse;
