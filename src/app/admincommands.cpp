@@ -142,13 +142,27 @@ QStringList officeDatabases(const QString& folder)
             shell::companyDataFromLines(lines, QStringList(shell::CompanyDataCount, QString()), 0)
                 .value(3)
                 .trimmed();
-        const QString path = dir.absoluteFilePath((database.isEmpty() ? u"Quelmar"_s : database) + u".mdb"_s);
+        const QString named = (database.isEmpty() ? u"Quelmar"_s : database) + u".mdb"_s;
+        const QString path = db::Database::isServerUri(named) ? named : dir.absoluteFilePath(named);
         if (!databases.contains(path))
             databases.append(path);
     }
     if (databases.isEmpty())
         databases.append(dir.absoluteFilePath(u"Quelmar.mdb"_s));
     return databases;
+}
+
+// Backup, compaction and repair work on a database file; a server's database is looked after by the server's
+// own tools. True (told on the error stream) when the database is on a server.
+bool refusedOnServer(const QString& database, const QString& operation, QTextStream& err)
+{
+    if (!db::Database::isServerUri(database))
+        return false;
+    err << "quelmar-admin: '" << db::Database::shownPath(database)
+        << "' es una Base de Datos en un servidor; " << operation
+        << " se hace con las herramientas del propio servidor (pg_dump, pg_restore, VACUUM).\n";
+    err.flush();
+    return true;
 }
 
 // The programs that hold the database, told on the error stream; true when there are any.
@@ -171,9 +185,11 @@ QString adminUsage()
 {
     return u"Uso:\n"
            u"  quelmar-admin create-demo CARPETA [--subscribers N] [--years A] [--seed S]\n"
+           u"                            [--database URI]\n"
            u"      Crea una carpeta de oficina completa con datos inventados (si no se indica: 600\n"
            u"      suscriptores, 3 años de historia, semilla 1). No toca una carpeta que ya tenga\n"
-           u"      Quelmar.mdb.\n"
+           u"      Quelmar.mdb. Con --database los datos van a esa base del servidor (se crea si falta;\n"
+           u"      no se toca si ya tiene una oficina), y el archivo de la empresa la nombra.\n"
            u"  quelmar-admin query BASE 'INSTRUCCIÓN'\n"
            u"      Ejecuta una instrucción en el SQL de la oficina. Un SELECT (o el nombre de una tabla\n"
            u"      o de una &consulta) escribe los nombres de sus columnas y sus registros separados\n"
@@ -225,6 +241,8 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             options.years = int(*number);
         else if (argument == u"--seed"_s && (number = wholeNumber(text, 0, 0xFFFFFFFFLL)))
             options.seed = quint32(*number);
+        else if (argument == u"--database"_s)
+            options.database = text;
         else if (argument == u"--subscribers"_s || argument == u"--years"_s || argument == u"--seed"_s)
             return usageError(err, u"%1: '%2' no es un número aceptado"_s.arg(argument, text));
         else
@@ -240,6 +258,8 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return exitcode::Failure;
     }
     out << "Oficina de demostración creada en " << QDir::toNativeSeparators(folder) << '\n';
+    if (!options.database.isEmpty())
+        out << "Base de Datos\t" << db::Database::shownPath(options.database) << '\n';
     for (const auto& [table, rows] : std::as_const(summary.rowCounts))
         out << table << '\t' << rows << '\n';
     out << "Último recibo (CDT)\t" << summary.lastTicket << '\n';
@@ -319,11 +339,16 @@ int backup(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return usageError(err,
                           u"backup necesita la carpeta de la oficina (o el archivo de la Base de Datos)"_s);
     const QFileInfo given(arguments.first());
-    const QStringList databases =
-        given.isDir() ? officeDatabases(given.absoluteFilePath()) : QStringList{given.absoluteFilePath()};
+    const QStringList databases = db::Database::isServerUri(arguments.first()) ? arguments
+                                  : given.isDir() ? officeDatabases(given.absoluteFilePath())
+                                                  : QStringList{given.absoluteFilePath()};
     int status = exitcode::Success;
     for (const QString& database : databases) {
         const QString shown = QDir::toNativeSeparators(database);
+        if (refusedOnServer(database, u"su respaldo"_s, err)) {
+            status = exitcode::Failure;
+            continue;
+        }
         if (refusedInUse(database, err)) {
             status = exitcode::InUse;
             continue;
@@ -352,18 +377,25 @@ int check(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.size() != 1)
         return usageError(err, u"check necesita la Base de Datos"_s);
-    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    const bool onServer = db::Database::isServerUri(arguments.first());
+    const QString path = onServer ? arguments.first() : QFileInfo(arguments.first()).absoluteFilePath();
     QStringList findings;
-    DbError error = db::files::integrityCheck(path, findings);
-    if (!error.ok()) {
-        reportError(err, u"no se pudo revisar '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
-        return exitcode::Failure;
-    }
+    DbError error;
     QStringList problems;
-    for (const QString& finding : std::as_const(findings))
-        problems.append(u"integridad: "_s + finding);
-    if (findings.isEmpty())
-        out << "Integridad: correcta\n";
+    if (onServer) {
+        // The server keeps its own files sound; the catalogue and the counter are checked as in a file.
+        out << "Integridad: la cuida el servidor\n";
+    } else {
+        error = db::files::integrityCheck(path, findings);
+        if (!error.ok()) {
+            reportError(err, u"no se pudo revisar '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
+            return exitcode::Failure;
+        }
+        for (const QString& finding : std::as_const(findings))
+            problems.append(u"integridad: "_s + finding);
+        if (findings.isEmpty())
+            out << "Integridad: correcta\n";
+    }
 
     const std::unique_ptr<db::Database> database = db::Database::open(path, {false, true}, error);
     if (!database) {
@@ -421,6 +453,8 @@ int repair(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.size() != 1)
         return usageError(err, u"repair necesita la Base de Datos"_s);
+    if (refusedOnServer(arguments.first(), u"su reparación"_s, err))
+        return exitcode::Failure;
     const QString path = QFileInfo(arguments.first()).absoluteFilePath();
     if (refusedInUse(path, err))
         return exitcode::InUse;

@@ -71,6 +71,10 @@ const QHash<int, QString>& texts()
         t.insert(3027,
                  QStringLiteral("No puede actualizarse, por ser solo para Lectura.  Pida al encargado del "
                                 "sistema permiso de escritura sobre la Base de Datos y su carpeta."));
+        t.insert(3031,
+                 QStringLiteral("El servidor de Base de Datos rechazó el usuario o la contraseña.  Revise "
+                                "con el encargado del sistema la dirección de la Base de Datos y vuelva a "
+                                "intentarlo."));
         t.insert(3034,
                  QStringLiteral("La operación con la Base de Datos quedó incompleta.  Cancele y vuelva a "
                                 "hacerla."));

@@ -158,6 +158,12 @@ bool Database::isServerUri(const QString& path)
     return PgConnection::isUri(path);
 }
 
+QString Database::shownPath(const QString& path)
+{
+    return isServerUri(path) ? PgConnection::withoutPassword(PgConnection::serverUri(path))
+                             : QDir::toNativeSeparators(path);
+}
+
 std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options, DbError& error)
 {
     error = {};

@@ -71,6 +71,9 @@ public:
 
     // True when the path names a database server rather than a file.
     static bool isServerUri(const QString& path);
+    // The path as messages and the error log show it: a server's URI without its password, a file's path with
+    // the system's separators.
+    static QString shownPath(const QString& path);
 
     // Opens an existing database; the file is read before anything is written to it, and never created.
     // A server URI connects to it instead: 3043 when the server cannot be reached, 3031 for a refused user or

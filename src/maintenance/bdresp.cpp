@@ -61,6 +61,25 @@ QString databaseBase(Session& session)
     return QDir::cleanPath(session.shell.WorkingFolder.absoluteFilePath(name));
 }
 
+// True when the office's database lives on a server: its files are the server's, and so are its backups.
+bool onServer(Session& session)
+{
+    if (session.database.CurrentDatabase)
+        return session.database.CurrentDatabase->isServer();
+    return db::Database::isServerUri(session.shell.company(4));
+}
+
+// A backup, compaction or repair asked of a database on a server: told what to use instead, nothing done.
+void refuseOnServer(Session& session, const QString& operation)
+{
+    panels::MessageBox(session,
+                       QStringLiteral("La Base de Datos está en un servidor (PostgreSQL): ") + operation +
+                           QStringLiteral(" se hace con las herramientas del propio servidor (por ejemplo "
+                                          "pg_dump para respaldarla), sin cerrar el Programa.  Pida al "
+                                          "encargado del servidor que lo haga."),
+                       QMessageBox::Ok, QMessageBox::Information, QStringLiteral("AVISO"));
+}
+
 // Every path that neither returns at once nor ends the program: the next activation of the main form runs
 // the start-up again, which opens the database.
 void commonEnd(Session& session)
@@ -102,6 +121,10 @@ db::files::Progress progressNotice(Session& session, const QString& heading)
 
 BDRespEnd backup(Session& session)
 {
+    if (onServer(session)) {
+        refuseOnServer(session, QStringLiteral("su respaldo y compactación"));
+        return BDRespEnd::Return;
+    }
     if (!askYes(
             session,
             QStringLiteral("Este procedimiento copia la Base de Datos actual para Respaldo, y produce una "
@@ -138,6 +161,10 @@ BDRespEnd backup(Session& session)
 
 BDRespEnd repair(Session& session)
 {
+    if (onServer(session)) {
+        refuseOnServer(session, QStringLiteral("su revisión y reparación"));
+        return BDRespEnd::Return;
+    }
     const QString question =
         QStringLiteral(
             "Se intenta reparar una Base de Datos, posiblemente dañada por una operación de escritura "

@@ -82,8 +82,11 @@ QString parkedFileName(const Session& session)
     return session.shell.AppName + QStringLiteral("Sat.red");
 }
 
+// A name taken in the working folder; a server's database is named by its URI, which no folder changes.
 QString inFolder(const Session& session, const QString& name)
 {
+    if (db::Database::isServerUri(name))
+        return name;
     return session.shell.WorkingFolder.absoluteFilePath(name);
 }
 
@@ -108,9 +111,24 @@ void checkOpened(Session& session, const QString& database, const QString& path,
     }
 }
 
+// A database on a server: the server looks after its own files, so no file is looked for nor checked here.
+void openServerDatabase(Session& session, const QString& uri, bool remote)
+{
+    const db::DbError error = openSessionDatabase(session, uri, false, false, remote);
+    if (error.ok())
+        return;
+    logDatabaseProblem(session, error);
+    endWithMessage(
+        session, serverOpenFailureMessage(db::Database::shownPath(uri), error.number, session.shell.NewLine));
+}
+
 void openLocalDatabase(Session& session, const QString& database)
 {
     const QString path = inFolder(session, database);
+    if (db::Database::isServerUri(path)) {
+        openServerDatabase(session, path, false);
+        return;
+    }
     const QString folder = QDir::toNativeSeparators(session.shell.WorkingFolder.absolutePath());
     if (!QFileInfo::exists(path)) {
         // A backup that did not finish left the data under another name: the user is told which.
@@ -144,7 +162,7 @@ void openLinkedSatellite(Session& session, const QString& database, const QStrin
     if (error.number != AlreadyExists)
         panels::MessageBox(session,
                            QStringLiteral("No hay acceso a la tabla Afiliados de la Base de Datos central ") +
-                               QDir::toNativeSeparators(centralPath) + QLatin1Char('.') +
+                               db::Database::shownPath(centralPath) + QLatin1Char('.') +
                                session.shell.NewLine + session.shell.NewLine +
                                QStringLiteral("Revise que la Computadora Central esté encendida y la Red "
                                               "funcione; el Programa sigue con la Base de Datos local."),
@@ -154,6 +172,14 @@ void openLinkedSatellite(Session& session, const QString& database, const QStrin
 // Remote satellite: the central database itself, over the share, after a copy of it is kept here.
 void openRemoteSatellite(Session& session, QString& database, const QString& centralPath)
 {
+    if (db::Database::isServerUri(centralPath)) {
+        // Every workstation works on the server's database; its copies are the server's own (pg_dump).
+        database = centralPath;
+        if (session.shell.CompanyData.size() >= 4)
+            session.shell.CompanyData[3] = withoutExtension(centralPath);
+        openServerDatabase(session, centralPath, true);
+        return;
+    }
     const QString copy = inFolder(session, session.shell.AppName + QStringLiteral("Resp.mdb"));
     for (;;) {
         panels::MessageBox(session,
@@ -307,9 +333,10 @@ void ReopenDatabase(Session& session)
     if (!session.shell.DebugSwitches.isEmpty())
         return;
     QString mode = QStringLiteral("Inicia");
-    QString database = QFileInfo(session.shell.company(4)).fileName() + QStringLiteral(".mdb");
-    if (QFileInfo(session.shell.company(4)).isAbsolute())
-        database = session.shell.company(4) + QStringLiteral(".mdb");
+    const QString name = session.shell.company(4);
+    QString database = QFileInfo(name).fileName() + QStringLiteral(".mdb");
+    if (QFileInfo(name).isAbsolute() || db::Database::isServerUri(name))
+        database = name + QStringLiteral(".mdb");
     NetworkMode(session, mode, database);
     session.shell.DebugSwitches = QStringLiteral("1s3456s8901234567890");
 }

@@ -98,12 +98,51 @@ Problem problemOf(const QString& database, const QString& folder, db::Database::
     }
 }
 
+Problem serverProblemOf(int errorNumber)
+{
+    switch (errorNumber) {
+    case db::jeterror::InvalidPassword:
+        return {
+            QStringLiteral("El servidor rechazó el usuario o la contraseña."),
+            QStringLiteral("Revise el usuario y la contraseña de la dirección de la Base de Datos (línea 4 "
+                           "del archivo de la empresa, o el archivo de red) con el encargado del "
+                           "servidor, y vuelva a ejecutar el Programa.")};
+    case db::jeterror::FileNotFound:
+        return {QStringLiteral("El servidor no tiene una Base de Datos con ese nombre."),
+                QStringLiteral("Revise el nombre de la Base de Datos en su dirección (línea 4 del archivo de "
+                               "la empresa, o el archivo de red).  Para llevar una oficina al servidor use "
+                               "la orden  quelmar-admin copy  con la Base de Datos de la oficina y esa "
+                               "dirección.")};
+    case db::jeterror::DiskError:
+        return {
+            QStringLiteral("No hay conexión con el servidor de Base de Datos."),
+            QStringLiteral("Revise que el servidor esté encendido y la Red funcione, y que la dirección "
+                           "(servidor y puerto) sea la correcta; después vuelva a ejecutar el Programa.")};
+    case db::jeterror::UnrecognizedFormat:
+    case db::jeterror::TableNotFound:
+        return {QStringLiteral("La Base de Datos del servidor no tiene las tablas de este Programa."),
+                QStringLiteral("Revise el nombre de la Base de Datos en su dirección, o lleve a ella la "
+                               "oficina con la orden  quelmar-admin copy.")};
+    default:
+        return {errormessages::forNumber(errorNumber),
+                QStringLiteral("Si el problema sigue, anote el número %1 y avise al encargado del sistema.")
+                    .arg(errorNumber)};
+    }
+}
+
 } // namespace
 
 QString openFailureMessage(const QString& database, const QString& folder, db::Database::FileKind kind,
                            int errorNumber, const QString& newLine)
 {
     const Problem problem = problemOf(database, folder, kind, errorNumber);
+    return QStringLiteral("No se pudo abrir la Base de Datos: ") + database + newLine + problem.reason +
+           newLine + newLine + problem.advice + QStringLiteral("  El Programa terminará.");
+}
+
+QString serverOpenFailureMessage(const QString& database, int errorNumber, const QString& newLine)
+{
+    const Problem problem = serverProblemOf(errorNumber);
     return QStringLiteral("No se pudo abrir la Base de Datos: ") + database + newLine + problem.reason +
            newLine + newLine + problem.advice + QStringLiteral("  El Programa terminará.");
 }

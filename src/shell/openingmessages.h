@@ -14,6 +14,11 @@ namespace quelmar::startup {
 QString openFailureMessage(const QString& database, const QString& folder, db::Database::FileKind kind,
                            int errorNumber, const QString& newLine);
 
+// The same for a database on a server: database is its URI as messages show it (without the password), the
+// reason told by the error number (a refused user or password, no database of that name, the server out of
+// reach, a database that holds no office).
+QString serverOpenFailureMessage(const QString& database, int errorNumber, const QString& newLine);
+
 // The warning for a database that opened but whose quick check found damage: how to repair it.
 QString damagedDatabaseMessage(const QString& database, const QString& newLine);
 

@@ -6,9 +6,9 @@
 #include "subscribers/schema.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <array>
 
@@ -80,15 +80,35 @@ DbError fileError(const QString& path, const QString& reason)
     return DbError::make(jeterror::DiskError, u"Cannot write the file '%1': %2"_s.arg(path, reason));
 }
 
-// Copies the office's data files into the folder, as UTF-8 text, writable by the office.
-DbError writeOfficeFiles(const QDir& folder)
+// The company file's line that names the office's database (the program adds ".mdb" to it).
+constexpr int DatabaseLine = 3;
+
+// The company file naming `database` (as the office names it: without ".mdb") instead of its own line.
+QByteArray namingDatabase(const QByteArray& companyFile, const QString& database)
+{
+    QStringList lines = QString::fromUtf8(companyFile).split(u'\n');
+    if (lines.size() <= DatabaseLine)
+        lines.resize(DatabaseLine + 1);
+    const bool crlf = lines.constFirst().endsWith(u'\r');
+    lines[DatabaseLine] = database + (crlf ? u"\r"_s : QString());
+    return lines.join(u'\n').toUtf8();
+}
+
+// Copies the office's data files into the folder, as UTF-8 text, writable by the office. A database named
+// elsewhere than the folder's Quelmar.mdb is named by the company file.
+DbError writeOfficeFiles(const QDir& folder, const QString& database)
 {
     initialiseOfficeResources();
     for (const QString& name : demoOfficeFileNames()) {
         QFile source(u":/office/"_s + name);
         if (!source.open(QIODevice::ReadOnly))
             return fileError(name, u"the program's copy is missing"_s);
-        const QByteArray text = source.readAll();
+        QByteArray text = source.readAll();
+        if (!database.isEmpty() && name.endsWith(u".emp"_s)) {
+            const QString named =
+                database.endsWith(u".mdb"_s, Qt::CaseInsensitive) ? database.chopped(4) : database;
+            text = namingDatabase(text, named);
+        }
         const QString path = folder.filePath(name);
         QFile target(path);
         if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate) || target.write(text) != text.size())
@@ -150,15 +170,18 @@ QString demoDatabaseFileName()
 
 QStringList demoOfficeFileNames()
 {
-    return {u"Quelmar.emp"_s, u"Quelmar.men"_s, u"OrdCorte.txt"_s, u"OrdRecon.txt"_s,
-            u"OrdServ.txt"_s, u"OrdRepa.txt"_s, u"Avisos.txt"_s, u"Ficha.rtf"_s, u"Ficha.pos"_s};
+    return {u"Quelmar.emp"_s, u"Quelmar.men"_s, u"OrdCorte.txt"_s, u"OrdRecon.txt"_s, u"OrdServ.txt"_s,
+            u"OrdRepa.txt"_s, u"Avisos.txt"_s,  u"Ficha.rtf"_s,    u"Ficha.pos"_s};
 }
 
 DbError createDemoOffice(const QString& folder, const DemoOptions& options, DemoSummary* summary)
 {
     const QDir dir(folder);
-    const QString databasePath = dir.filePath(demoDatabaseFileName());
-    if (QFileInfo::exists(databasePath)) {
+    const bool onServer = db::Database::isServerUri(options.database);
+    const QString databasePath = options.database.isEmpty() ? dir.filePath(demoDatabaseFileName())
+                                 : onServer                 ? options.database
+                                                            : dir.absoluteFilePath(options.database);
+    if (!onServer && QFileInfo::exists(databasePath)) {
         return DbError::make(
             DatabaseExists,
             u"The database '%1' already exists; the demonstration office is made only in a folder "
@@ -177,10 +200,13 @@ DbError createDemoOffice(const QString& folder, const DemoOptions& options, Demo
         error = fillDatabase(*database, options, summary);
     }
     if (!error.ok()) {
-        QFile::remove(databasePath); // half an office is no office: a new attempt starts clean
+        // Half an office is no office: a new attempt starts clean. (A server's database was filled in one
+        // transaction, so nothing of the data stays there.)
+        if (!onServer)
+            QFile::remove(databasePath);
         return error;
     }
-    return writeOfficeFiles(dir);
+    return writeOfficeFiles(dir, options.database.isEmpty() ? QString() : databasePath);
 }
 
 DbError createLargeOffice(const QString& folder, int subscribers, qint64 payments, quint32 seed,

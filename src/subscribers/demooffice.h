@@ -18,6 +18,9 @@ struct DemoOptions
     // When above 0, the history is made just long enough to give about this many payment rows per
     // subscriber on average, and `years` is not used.
     double paymentsPerSubscriber = 0;
+    // Where the database goes: empty for Quelmar.mdb in the folder, otherwise a server's URI (or a file's
+    // path), which the company file then names as the office's database.
+    QString database;
 };
 
 struct DemoSummary
@@ -33,7 +36,8 @@ QStringList demoOfficeFileNames(); // company, menu, order templates and notices
 // Creates a complete working office in `folder` (made when absent): the database with the schema,
 // parameters and made-up but consistent data (the same seed and day give the same data), the company file
 // (receipts to "file:recibos.txt"), the menu definition file, the work-order templates and the notice
-// file. Refuses, touching nothing, when the folder already holds a database.
+// file. Refuses, touching nothing, when the folder already holds a database (or the server's database holds
+// an office).
 db::DbError createDemoOffice(const QString& folder, const DemoOptions& options,
                              DemoSummary* summary = nullptr);
 

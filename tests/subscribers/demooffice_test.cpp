@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -144,6 +145,24 @@ TEST_F(DemoOfficeTest, companyFileNamesTheDatabaseAndTheReceiptPrinterFile)
     EXPECT_EQ(lines.at(3), u"Quelmar"_s); // database name: Quelmar.mdb
     for (int i = 4; i <= 10; ++i)         // receipt headings and closing line
         EXPECT_FALSE(lines.at(i).isEmpty()) << "line " << i + 1;
+    EXPECT_EQ(lines.at(11), u"file:recibos.txt"_s);
+}
+
+// A database named elsewhere (a server's URI or another file) is where the data goes, and the company file
+// names it on its database line, the other lines as always.
+TEST_F(DemoOfficeTest, aDatabaseNamedElsewhereIsNamedByTheCompanyFile)
+{
+    ASSERT_TRUE(QDir().mkpath(folder(u"datos"_s)));
+    DemoOptions options = smallOffice();
+    options.database = QDir(folder(u"datos"_s)).filePath(u"Sucursal.mdb"_s);
+    const db::DbError error = createDemoOffice(folder(), options, &m_summary);
+    ASSERT_TRUE(error.ok()) << error.description.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(options.database));
+    EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(u"Quelmar.mdb"_s)));
+    const QStringList lines = readText(QDir(folder()).filePath(u"Quelmar.emp"_s)).split(u'\n');
+    ASSERT_GE(lines.size(), 13);
+    EXPECT_EQ(lines.at(3), options.database.chopped(4));
+    EXPECT_FALSE(lines.at(0).isEmpty());
     EXPECT_EQ(lines.at(11), u"file:recibos.txt"_s);
 }
 
