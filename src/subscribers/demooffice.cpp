@@ -200,8 +200,9 @@ DbError createDemoOffice(const QString& folder, const DemoOptions& options, Demo
         error = fillDatabase(*database, options, summary);
     }
     if (!error.ok()) {
-        // Half an office is no office: a new attempt starts clean. (A server's database was filled in one
-        // transaction, so nothing of the data stays there.)
+        // Half an office is no office: a new attempt starts clean. A server's rows went in one transaction
+        // and none stay, but its empty tables do, and a new attempt on that database is refused until they
+        // go.
         if (!onServer)
             QFile::remove(databasePath);
         return error;
