@@ -1174,34 +1174,30 @@ qint64 KeyedSource::seek(const QString& comparison, const QVariantList& keys, Db
         error = DbError::make(jeterror::OperationNotSupported);
         return -1;
     }
-    const QString op = comparison.trimmed();
-    static const QStringList operators = {QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"),
-                                          QStringLiteral("<="), QStringLiteral("<")};
-    const qsizetype used = std::min<qsizetype>(keys.size(), m_indexFields.size());
-    if (!operators.contains(op) || used == 0) {
+    QStringList quoted;
+    for (const QString& f : std::as_const(m_indexFields))
+        quoted.append(quoteName(f));
+    const keysetsql::SeekCondition condition = keysetsql::seekCondition(quoted, comparison, keys.size());
+    if (condition.text.isEmpty()) {
         error = DbError::make(jeterror::InvalidOperation);
         return -1;
     }
-    QStringList columns;
-    QStringList marks;
     QVariantList bound;
-    for (qsizetype i = 0; i < used; ++i) {
-        columns.append(quoteName(m_indexFields.at(i)));
-        marks.append(QStringLiteral("?"));
+    for (qsizetype i = 0; i < condition.used; ++i) {
         const FieldDef def = m_database.field(m_slotTables.first(), m_indexFields.at(i));
         bound.append(jetvalue::toStorage(keys.at(i), def.type, error));
         if (!error.ok())
             return -1;
     }
-    const bool descending = op.startsWith(QLatin1Char('<'));
+    const bool descending = condition.backwards;
     QStringList order;
-    for (const QString& f : std::as_const(m_indexFields))
-        order.append(quoteName(f) + QStringLiteral(" COLLATE NOCASE") +
+    for (const QString& f : std::as_const(quoted))
+        order.append(f + QStringLiteral(" COLLATE NOCASE") +
                      (descending ? QStringLiteral(" DESC") : QString()));
     order.append(descending ? QStringLiteral("rowid DESC") : QStringLiteral("rowid"));
-    const QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE (%2) %3 (%4) ORDER BY %5 LIMIT 1")
-                            .arg(quoteName(m_slotTables.first()), columns.join(QStringLiteral(", ")), op,
-                                 marks.join(QStringLiteral(", ")), order.join(QStringLiteral(", ")));
+    const QString sql =
+        QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
+            .arg(quoteName(m_slotTables.first()), condition.text, order.join(QStringLiteral(", ")));
     SqliteStatement statement(m_database.handle(), sql);
     statement.bind(bound);
     if (!statement.step()) {

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace quelmar::db::keysetsql {
 
 namespace {
@@ -199,6 +201,24 @@ QString writtenJoinOrder(const QString& from)
         }
         result.append(c);
     }
+    return result;
+}
+
+SeekCondition seekCondition(const QStringList& quotedIndexFields, const QString& comparison,
+                            qsizetype keyCount)
+{
+    static const QStringList operators = {QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"),
+                                          QStringLiteral("<="), QStringLiteral("<")};
+    const QString op = comparison.trimmed();
+    SeekCondition result;
+    result.used = std::min<qsizetype>(keyCount, quotedIndexFields.size());
+    if (!operators.contains(op) || result.used == 0)
+        return {};
+    const QStringList marks(result.used, QStringLiteral("?"));
+    result.text = QStringLiteral("(%1) %2 (%3)")
+                      .arg(quotedIndexFields.first(result.used).join(QStringLiteral(", ")), op,
+                           marks.join(QStringLiteral(", ")));
+    result.backwards = op.startsWith(QLatin1Char('<'));
     return result;
 }
 

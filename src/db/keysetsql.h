@@ -45,4 +45,15 @@ QString writtenJoinOrder(const QString& from);
 // Whether the FROM clause has an outer join (whose right-hand rows may be missing, their rowids Null).
 bool hasOuterJoin(const QString& from);
 
+// A Seek's comparison of an index's leading fields with bound keys: "(a, b) >= (?, ?)" for ">=" and two keys
+// over a longer index.
+struct SeekCondition
+{
+    QString text;       // empty when the comparison is not "=", ">=", ">", "<=" or "<", or there is no key
+    qsizetype used = 0; // the index fields compared: one per key, at most all of them
+    bool backwards = false; // "<=" and "<" find the last row that meets it, the others the first
+};
+SeekCondition seekCondition(const QStringList& quotedIndexFields, const QString& comparison,
+                            qsizetype keyCount);
+
 } // namespace quelmar::db::keysetsql

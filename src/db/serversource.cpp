@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/jetsql.h"
 #include "db/jetvalue.h"
+#include "db/keysetsql.h"
 
 #include <QHash>
 
@@ -609,20 +610,16 @@ qint64 ServerSource::seek(const QString& comparison, const QVariantList& keys, D
         error = DbError::make(jeterror::OperationNotSupported);
         return -1;
     }
-    const QString op = comparison.trimmed();
-    static const QStringList operators = {QStringLiteral("="), QStringLiteral(">="), QStringLiteral(">"),
-                                          QStringLiteral("<="), QStringLiteral("<")};
-    const qsizetype used = std::min<qsizetype>(keys.size(), m_indexFields.size());
-    if (!operators.contains(op) || used == 0) {
+    QStringList quoted;
+    for (const QString& f : std::as_const(m_indexFields))
+        quoted << name(f);
+    const keysetsql::SeekCondition condition = keysetsql::seekCondition(quoted, comparison, keys.size());
+    if (condition.text.isEmpty()) {
         error = DbError::make(jeterror::InvalidOperation);
         return -1;
     }
-    QStringList columns;
-    QStringList marks;
     QVariantList bound;
-    for (qsizetype i = 0; i < used; ++i) {
-        columns << name(m_indexFields.at(i));
-        marks << QStringLiteral("?");
+    for (qsizetype i = 0; i < condition.used; ++i) {
         int type = jettype::Text;
         for (const FieldInfo& field : std::as_const(m_fields)) {
             if (field.sourceField.compare(m_indexFields.at(i), Qt::CaseInsensitive) == 0)
@@ -636,12 +633,11 @@ qint64 ServerSource::seek(const QString& comparison, const QVariantList& keys, D
     // last ("<=", "<").
     PgRows rows;
     error = m_database.server()->execute(
-        QStringLiteral("SELECT coalesce((%1) %2 (%3), false) FROM (%4) AS quelmar_rows")
-            .arg(columns.join(QStringLiteral(", ")), op, marks.join(QStringLiteral(", ")), m_sql),
+        QStringLiteral("SELECT coalesce(%1, false) FROM (%2) AS quelmar_rows").arg(condition.text, m_sql),
         bound, &rows);
     if (!error.ok())
         return -1;
-    const bool forward = !op.startsWith(QLatin1Char('<'));
+    const bool forward = !condition.backwards;
     const qint64 size = rows.rows.size();
     for (qint64 p = forward ? 0 : size - 1; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
         if (rows.rows.at(p).value(0).toLongLong() != 0)
