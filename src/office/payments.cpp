@@ -313,12 +313,14 @@ Recorded recordPayment(Session& session, db::Database& base, const PaymentReques
 {
     // An office database made before receipts were kept gets their table now.
     raise(base.ensureTables({subscribers::officeTable(u"Recibos"_s)}));
+    // The ticket first: taking it holds the counter's row until this transaction ends, so a payment made at
+    // the same moment on another workstation has been written by the time the subscriber is read here. Read
+    // before, on a server, the subscriber could be the one from before that payment, and its months lost.
+    Recorded recorded;
+    raise(base.takeCounter(TicketCounterClass, recorded.ticket));
     const Subscriber subscriber = readSubscriber(base, request);
     if (sameText(subscriber.status, subscribers::status::Cancelled))
         throw Refusal{u"No puede pagar si esta dado de Baja; checarlo.   Se cancela el pago"_s, 0, {}};
-
-    Recorded recorded;
-    raise(base.takeCounter(TicketCounterClass, recorded.ticket));
     if (recorded.ticket <= 0)
         throw Refusal{u"No existe el contador de tickets (parámetro %1) en la Base de Datos.  Avise a quien "
                       u"administra el programa."_s.arg(TicketCounterClass),
