@@ -1611,6 +1611,15 @@ QString Parser::passThrough()
     return sql;
 }
 
+// The order of grouped rows when the statement gives none: by their groups, as a file's engine gives them.
+QString groupOrder(const QString& groupBy)
+{
+    QStringList terms;
+    for (const QString& term : splitTopLevel(groupBy))
+        terms << (postgres() ? term + u" NULLS FIRST"_s : collated(term));
+    return terms.join(u", "_s);
+}
+
 TranslatedStatement Parser::statement()
 {
     TranslatedStatement result;
@@ -1621,6 +1630,13 @@ TranslatedStatement Parser::statement()
     if (acceptWord("SELECT"_L1)) {
         result.kind = StatementKind::Select;
         result.sql = selectStatement(result.select);
+        SelectParts& select = result.select;
+        if (postgres() && select.orderBy.isEmpty() && !select.groupBy.isEmpty() && !select.distinct &&
+            !select.hasUnion) {
+            // The server gives groups in any order.
+            select.orderBy = groupOrder(select.groupBy);
+            result.sql = select.toSql();
+        }
     } else if (acceptWord("TRANSFORM"_L1)) {
         result.kind = StatementKind::Crosstab;
         crosstab(result.crosstab);
@@ -1814,7 +1830,8 @@ QString crosstabPivotValuesSql(const CrosstabParts& crosstab, Dialect dialect)
     return sql + (postgres() ? u" ORDER BY 1 NULLS FIRST"_s : u" ORDER BY 1 COLLATE NOCASE"_s);
 }
 
-QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues, Dialect dialect)
+QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues, Dialect dialect,
+                    QStringList* columnNames)
 {
     const DialectScope scope(dialect);
     QList<PivotValue> values;
@@ -1846,14 +1863,15 @@ QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValu
         columns << function + u"(CASE WHEN "_s + condition + u" THEN "_s + counted + u" END) AS "_s +
                        quoteIdentifier(value.name);
     }
-
-    QString orderBy = select.orderBy;
-    if (orderBy.isEmpty()) {
-        QStringList terms;
-        for (const QString& term : splitTopLevel(select.groupBy))
-            terms << (postgres() ? term + u" NULLS FIRST"_s : collated(term));
-        orderBy = terms.join(u", "_s);
+    if (columnNames != nullptr) {
+        columnNames->clear();
+        for (const SelectItem& item : select.items)
+            *columnNames << item.name;
+        for (const PivotValue& value : values)
+            *columnNames << value.name;
     }
+
+    const QString orderBy = select.orderBy.isEmpty() ? groupOrder(select.groupBy) : select.orderBy;
 
     QString sql = u"SELECT "_s;
     if (select.distinct)

@@ -119,9 +119,9 @@ QString crosstabPivotValuesSql(const CrosstabParts& crosstab, Dialect dialect = 
 // other selected columns, then one column per value in the given order, named by the value's text
 // (dates as ISO text), "<>" for Null. Rows are ordered by the statement's ORDER BY, else by the row headings.
 // When the statement lists its values (PIVOT … IN (…), fixedValues), those are the columns and pivotValues is
-// not used.
+// not used. columnNames, when given, receives the names of the result's columns as the statement spells them.
 QString crosstabSql(const CrosstabParts& crosstab, const QVariantList& pivotValues,
-                    Dialect dialect = Dialect::Sqlite);
+                    Dialect dialect = Dialect::Sqlite, QStringList* columnNames = nullptr);
 
 // A name quoted for the dialect: "Name" for SQLite, "name" for PostgreSQL.
 QString identifier(const QString& name, Dialect dialect);

@@ -147,28 +147,42 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
     bool inOneOrder = false;
     const bool updatable = (type == RecordsetType::Dynaset || type == RecordsetType::Table) && !m_readOnly;
     int hidden = 0;
+    QStringList columnNames;
     if (translated.kind == jetsql::StatementKind::Select) {
         select = &translated.select;
         const jetsql::SelectParts& parts = translated.select;
-        // One table: in the order asked for, its key breaking ties (without an order, in the key's order, as
-        // a file gives its rows in the order written). Rows in one fixed order are read a window at a time.
-        if (parts.groupBy.isEmpty() && !parts.distinct && !parts.hasAggregates && !parts.hasUnion &&
-            parts.tables.size() == 1 && !parts.tables.first().isSubquery) {
-            const jetsql::TableReference& table = parts.tables.first();
+        // In the order asked for, ties broken by the tables' keys (a table without one: by the rows' places),
+        // so that ties come in the order the rows were written, as a file gives them. One table without an
+        // order comes in its key's order; tables joined without an order come as the server finds them. Rows
+        // in one fixed order are read a window at a time.
+        const bool plainRows = parts.groupBy.isEmpty() && !parts.distinct && !parts.hasAggregates &&
+                               !parts.hasUnion && !parts.tables.isEmpty() &&
+                               std::none_of(parts.tables.cbegin(), parts.tables.cend(),
+                                            [](const jetsql::TableReference& t) { return t.isSubquery; });
+        const bool oneTable = parts.tables.size() == 1;
+        if (plainRows && (oneTable || !parts.orderBy.isEmpty())) {
             QStringList key;
-            for (const FieldDef& f : fields(table.name)) {
-                if (f.autoNumber)
-                    key << name(table.reference.isEmpty() ? table.name : table.reference) + QLatin1Char('.') +
-                               name(f.name);
+            bool everyTableKeyed = true;
+            for (const jetsql::TableReference& table : parts.tables) {
+                const QString qualifier =
+                    name(table.reference.isEmpty() ? table.name : table.reference) + QLatin1Char('.');
+                const qsizetype before = key.size();
+                for (const FieldDef& f : fields(table.name)) {
+                    if (f.autoNumber)
+                        key << qualifier + name(f.name);
+                }
+                if (key.size() == before && !parts.orderBy.isEmpty())
+                    key << qualifier + QStringLiteral("ctid");
+                everyTableKeyed = everyTableKeyed && key.size() > before;
             }
             jetsql::SelectParts run = parts;
             if (!key.isEmpty()) {
                 run.orderBy = (parts.orderBy.isEmpty() ? QString() : parts.orderBy + QStringLiteral(", ")) +
                               key.join(QStringLiteral(", "));
-                inOneOrder = parts.top < 0;
+                inOneOrder = parts.top < 0 && everyTableKeyed;
             }
             // What finds each row again for writing, when the statement does not show it.
-            if (updatable)
+            if (updatable && oneTable)
                 hidden = ServerSource::addRowKey(*this, run);
             if (!key.isEmpty() || hidden > 0)
                 sql = run.toSql();
@@ -187,12 +201,12 @@ std::unique_ptr<Recordset> Database::serverRecordset(const QString& jetSql, Reco
             for (const QVariantList& row : std::as_const(pivots.rows))
                 values << row.value(0);
         }
-        sql = jetsql::crosstabSql(translated.crosstab, values, jetsql::Dialect::PostgreSQL);
+        sql = jetsql::crosstabSql(translated.crosstab, values, jetsql::Dialect::PostgreSQL, &columnNames);
     } else {
         error = DbError::make(jeterror::InvalidOperation, {}, jetSql);
         return nullptr;
     }
-    auto rows = ServerSource::create(*this, sql, select, updatable, inOneOrder, error, hidden);
+    auto rows = ServerSource::create(*this, sql, select, updatable, inOneOrder, error, hidden, columnNames);
     if (!rows) {
         error.statement = jetSql;
         return nullptr;

@@ -112,7 +112,8 @@ int ServerSource::addRowKey(Database& database, jetsql::SelectParts& parts)
 
 std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QString& serverSql,
                                                    const jetsql::SelectParts* select, bool updatable,
-                                                   bool ordered, DbError& error, int hiddenColumns)
+                                                   bool ordered, DbError& error, int hiddenColumns,
+                                                   const QStringList& columnNames)
 {
     std::unique_ptr<ServerSource> source(new ServerSource(database, serverSql));
     source->m_windowed = ordered;
@@ -141,9 +142,25 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
             source->m_rows = rows.rows;
     }
 
+    // The server gives the names it was sent in lower case; the result shows them as the statement wrote
+    // them.
     const bool plainItems =
         select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
                                           [](const jetsql::SelectItem& item) { return item.isStar; });
+    // A field named without an alias shows the table's own spelling of its name, as on a file.
+    QStringList shownNames = columnNames;
+    QList<bool> aliased(columnNames.size(), true);
+    QHash<QString, QString> spelled;
+    if (select != nullptr) {
+        for (const jetsql::SelectItem& item : select->items) {
+            if (plainItems && columnNames.isEmpty()) {
+                shownNames << item.name;
+                aliased << !item.alias.isEmpty();
+            }
+            if (!item.isStar)
+                spelled.insert(item.name.toLower(), item.name);
+        }
+    }
     QHash<unsigned, ServerTable> tables;
     QList<unsigned> origins;
     const int shownColumns = std::max(0, int(rows.columns.size()) - hiddenColumns);
@@ -165,10 +182,12 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
                 info.sourceField = info.def.name;
             }
         }
-        if (plainItems && c < select->items.size())
-            info.name = select->items.at(c).name;
+        if (c < shownNames.size() && (aliased.at(c) || info.def.name.isEmpty()))
+            info.name = shownNames.at(c);
+        else if (!info.def.name.isEmpty())
+            info.name = info.def.name;
         else
-            info.name = info.def.name.isEmpty() ? rows.columns.at(c) : info.def.name;
+            info.name = spelled.value(rows.columns.at(c), rows.columns.at(c));
         if (info.def.name.isEmpty()) {
             info.def.name = info.name;
             const QVariant sample = rows.rows.isEmpty() ? QVariant() : rows.rows.first().value(c);

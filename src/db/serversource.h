@@ -18,10 +18,13 @@ class ServerSource final : public Recordset::Source
 {
 public:
     // select: the statement's parts when it is a SELECT (the names it gives its columns, its one table);
-    // serverSql: what runs on the server; ordered: its rows come in one order, whatever part of them is read.
+    // serverSql: what runs on the server; ordered: its rows come in one order, whatever part of them is read;
+    // columnNames: the names of the result's columns as the statement spells them, when select does not give
+    // them (a crosstab).
     static std::unique_ptr<ServerSource> create(Database& database, const QString& serverSql,
                                                 const jetsql::SelectParts* select, bool updatable,
-                                                bool ordered, DbError& error, int hiddenColumns = 0);
+                                                bool ordered, DbError& error, int hiddenColumns = 0,
+                                                const QStringList& columnNames = {});
 
     // Adds to the SELECT of one table what finds each row again for writing when the statement does not show
     // it: the table's key fields, or the row's place for a table without a key. The items added come last

@@ -314,6 +314,9 @@ TEST_F(DialectTest, EveryStatementGivesTheSameRowsOnBothBackends)
          "Activo "
          "ORDER BY Activo",
          "0|2|60|0|ana maría|2024-02-01 10:30:00\n1|4|1450.74|2.5|Ana|2024-03-05"},
+        // Groups without an order come in the order of their groups.
+        {"SELECT Persona, Count(*), Sum(Importe) FROM Pagos GROUP BY Persona",
+         "1|2|100.5\n3|1|30\n4|2|300\n6|1|10"},
         {"SELECT p.Nombre, Sum(g.Importe) AS Total FROM Personas AS p INNER JOIN Pagos AS g ON p.Clave = "
          "g.Persona "
          "GROUP BY p.Nombre HAVING Sum(g.Importe) > 20 ORDER BY p.Nombre",
