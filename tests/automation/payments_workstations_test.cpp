@@ -30,12 +30,18 @@ protected:
             const QString file = QString::fromLatin1(name);
             ASSERT_TRUE(QFile::copy(office() + u'/' + file, second() + u'/' + file)) << name;
         }
-        QStringList company = lines(office() + QStringLiteral("/Quelmar.emp"));
+        // Every line kept, the empty ones too: each entry of the company file is known by its line.
+        QFile original(office() + QStringLiteral("/Quelmar.emp"));
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(original.readAll());
+        const QString separator =
+            text.contains(QStringLiteral("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        QStringList company = text.split(separator);
         ASSERT_GE(company.size(), 4);
         company[3] = office() + QStringLiteral("/Quelmar");
         QFile file(second() + QStringLiteral("/Quelmar.emp"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write((company.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+        file.write(company.join(separator).toUtf8());
     }
 
     QString second() const { return path(QStringLiteral("caja2")); }
