@@ -253,10 +253,10 @@ DbError ServerSource::readFirstWindow(PgRows* given)
 }
 
 // The server keeps the whole result from here on, in the order it gives it now. That order usually starts
-// with the first window's rows (then the cursor gives every window, the first one included); when it does
-// not (another plan, rows written since), the first window stays as it was given and the cursor holds the
-// other rows: those of the result left when one row of the same values is taken away for each row of the
-// first window.
+// with the first window's rows (then the cursor gives every later window from its place); when it does not
+// (another plan, rows written since), the first window stays as it was given and the cursor holds the other
+// rows, in the statement's order: those of the result left when one row of the same values is taken away for
+// each row of the first window.
 DbError ServerSource::declareCursor()
 {
     static std::atomic<int> serial{0};
@@ -282,21 +282,27 @@ DbError ServerSource::declareCursor()
     error = server.execute(QStringLiteral("CLOSE %1").arg(cursor));
     if (!error.ok())
         return error;
+    // The rows are numbered as the statement gives them (its ORDER BY, when it has one, sorts them before the
+    // numbering) and kept in that order; of the rows with the same values, the first ones are those left out.
     // md5 gives only the digits 0-9 and a-f: the list is written as it is.
     error = server.execute(
         QStringLiteral(
-            "DECLARE %1 SCROLL CURSOR WITH HOLD FOR SELECT quelmar_rest.* FROM (SELECT quelmar_rows.*, "
-            "md5(CAST(quelmar_rows AS text)) AS quelmar_hash, row_number() OVER (PARTITION BY "
-            "md5(CAST(quelmar_rows AS text))) AS quelmar_copy FROM (%2) AS quelmar_rows) AS quelmar_rest "
-            "LEFT JOIN (SELECT quelmar_given.hash, count(*) AS copies FROM unnest(CAST('{%3}' AS text[])) "
-            "AS quelmar_given(hash) GROUP BY quelmar_given.hash) AS quelmar_shown ON quelmar_shown.hash = "
-            "quelmar_rest.quelmar_hash WHERE quelmar_rest.quelmar_copy > coalesce(quelmar_shown.copies, 0)")
+            "DECLARE %1 SCROLL CURSOR WITH HOLD FOR SELECT quelmar_rest.* FROM (SELECT quelmar_numbered.*, "
+            "row_number() OVER (PARTITION BY quelmar_numbered.quelmar_hash ORDER BY "
+            "quelmar_numbered.quelmar_place) AS quelmar_copy FROM (SELECT quelmar_rows.*, "
+            "md5(CAST(quelmar_rows AS text)) AS quelmar_hash, row_number() OVER () AS quelmar_place FROM "
+            "(%2) "
+            "AS quelmar_rows) AS quelmar_numbered) AS quelmar_rest LEFT JOIN (SELECT quelmar_given.hash, "
+            "count(*) AS copies FROM unnest(CAST('{%3}' AS text[])) AS quelmar_given(hash) GROUP BY "
+            "quelmar_given.hash) AS quelmar_shown ON quelmar_shown.hash = quelmar_rest.quelmar_hash WHERE "
+            "quelmar_rest.quelmar_copy > coalesce(quelmar_shown.copies, 0) ORDER BY "
+            "quelmar_rest.quelmar_place")
             .arg(cursor, m_sql, m_firstHashes.join(u',')));
     if (!error.ok())
         return error;
     m_cursor = cursor;
     m_cursorSkipped = m_firstWindow.size();
-    m_cursorExtra = 2;
+    m_cursorExtra = 3;
     return {};
 }
 
