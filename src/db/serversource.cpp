@@ -27,31 +27,38 @@ struct ServerTable
     QStringList primaryKey;
 };
 
-ServerTable describeTable(PgConnection& server, unsigned oid)
+// The tables a result's columns come from, in one question to the server.
+QHash<unsigned, ServerTable> describeTables(PgConnection& server, const QList<unsigned>& oids)
 {
-    ServerTable table;
-    PgRows rows;
-    if (server
-            .execute(
-                QStringLiteral("SELECT c.relname, a.attnum, a.attname FROM pg_class c JOIN pg_attribute a ON "
-                               "a.attrelid = c.oid WHERE c.oid = ? AND a.attnum > 0 AND NOT a.attisdropped"),
-                {qlonglong(oid)}, &rows)
-            .ok()) {
-        for (const QVariantList& row : std::as_const(rows.rows)) {
-            table.name = row.value(0).toString();
-            table.columns.insert(int(row.value(1).toLongLong()), row.value(2).toString());
+    QHash<unsigned, ServerTable> tables;
+    QStringList numbers;
+    for (const unsigned oid : oids) {
+        if (oid != 0 && !tables.contains(oid)) {
+            tables.insert(oid, {});
+            numbers << QString::number(oid);
         }
     }
-    if (server
-            .execute(QStringLiteral(
-                         "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = "
-                         "i.indrelid AND a.attnum = ANY(i.indkey) WHERE i.indrelid = ? AND i.indisprimary"),
-                     {qlonglong(oid)}, &rows)
-            .ok()) {
-        for (const QVariantList& row : std::as_const(rows.rows))
-            table.primaryKey << row.value(0).toString();
+    if (numbers.isEmpty())
+        return tables;
+    PgRows rows;
+    if (!server
+             .execute(
+                 QStringLiteral(
+                     "SELECT c.oid, c.relname, a.attnum, a.attname, coalesce(a.attnum = ANY(i.indkey), "
+                     "false) FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid LEFT JOIN pg_index i "
+                     "ON i.indrelid = c.oid AND i.indisprimary WHERE c.oid = ANY(CAST(? AS oid[])) AND "
+                     "a.attnum > 0 AND NOT a.attisdropped ORDER BY c.oid, a.attnum"),
+                 {QStringLiteral("{%1}").arg(numbers.join(u','))}, &rows)
+             .ok())
+        return tables;
+    for (const QVariantList& row : std::as_const(rows.rows)) {
+        ServerTable& table = tables[unsigned(row.value(0).toLongLong())];
+        table.name = row.value(1).toString();
+        table.columns.insert(int(row.value(2).toLongLong()), row.value(3).toString());
+        if (row.value(4).toLongLong() != 0)
+            table.primaryKey << row.value(3).toString();
     }
-    return table;
+    return tables;
 }
 
 // Leaves out a result's last columns.
@@ -153,21 +160,19 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     const bool plainItems =
         select != nullptr && std::none_of(select->items.cbegin(), select->items.cend(),
                                           [](const jetsql::SelectItem& item) { return item.isStar; });
-    QHash<unsigned, ServerTable> tables;
+    const QHash<unsigned, ServerTable> tables = describeTables(*database.server(), rows.sourceTables);
     QList<unsigned> origins;
     const int shownColumns = std::max(0, int(rows.columns.size()) - hiddenColumns);
     source->m_columnCount = int(rows.columns.size());
     for (int c = 0; c < rows.columns.size(); ++c) {
         const unsigned oid = rows.sourceTables.value(c);
-        if (oid != 0 && !tables.contains(oid))
-            tables.insert(oid, describeTable(*database.server(), oid));
         if (c >= shownColumns) {
             origins << oid;
             continue;
         }
         FieldInfo info;
         if (oid != 0) {
-            const ServerTable& table = tables[oid];
+            const ServerTable table = tables.value(oid);
             info.def = database.field(table.name, table.columns.value(rows.sourceColumns.value(c)));
             if (!info.def.name.isEmpty()) {
                 info.sourceTable = info.def.table.isEmpty() ? table.name : info.def.table;
@@ -195,7 +200,7 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
                           !select->hasUnion;
     if (updatable && oneTable && !origins.isEmpty() && !source->m_fields.isEmpty()) {
         const unsigned oid = origins.first();
-        const ServerTable& table = tables.value(oid);
+        const ServerTable table = tables.value(oid);
         QStringList keyColumns = table.primaryKey;
         if (keyColumns.isEmpty() && rows.columns.mid(shownColumns).contains(QStringLiteral("ctid")))
             keyColumns << QStringLiteral("ctid");
