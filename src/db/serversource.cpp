@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <atomic>
+#include <limits>
 
 namespace quelmar::db {
 
@@ -26,31 +27,51 @@ struct ServerTable
     QStringList primaryKey;
 };
 
-ServerTable describeTable(PgConnection& server, unsigned oid)
+// The tables a result's columns come from, in one question to the server.
+QHash<unsigned, ServerTable> describeTables(PgConnection& server, const QList<unsigned>& oids)
 {
-    ServerTable table;
-    PgRows rows;
-    if (server
-            .execute(
-                QStringLiteral("SELECT c.relname, a.attnum, a.attname FROM pg_class c JOIN pg_attribute a ON "
-                               "a.attrelid = c.oid WHERE c.oid = ? AND a.attnum > 0 AND NOT a.attisdropped"),
-                {qlonglong(oid)}, &rows)
-            .ok()) {
-        for (const QVariantList& row : std::as_const(rows.rows)) {
-            table.name = row.value(0).toString();
-            table.columns.insert(int(row.value(1).toLongLong()), row.value(2).toString());
+    QHash<unsigned, ServerTable> tables;
+    QStringList numbers;
+    for (const unsigned oid : oids) {
+        if (oid != 0 && !tables.contains(oid)) {
+            tables.insert(oid, {});
+            numbers << QString::number(oid);
         }
     }
-    if (server
-            .execute(QStringLiteral(
-                         "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = "
-                         "i.indrelid AND a.attnum = ANY(i.indkey) WHERE i.indrelid = ? AND i.indisprimary"),
-                     {qlonglong(oid)}, &rows)
-            .ok()) {
-        for (const QVariantList& row : std::as_const(rows.rows))
-            table.primaryKey << row.value(0).toString();
+    if (numbers.isEmpty())
+        return tables;
+    PgRows rows;
+    if (!server
+             .execute(
+                 QStringLiteral(
+                     "SELECT c.oid, c.relname, a.attnum, a.attname, coalesce(a.attnum = ANY(i.indkey), "
+                     "false) FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid LEFT JOIN pg_index i "
+                     "ON i.indrelid = c.oid AND i.indisprimary WHERE c.oid = ANY(CAST(? AS oid[])) AND "
+                     "a.attnum > 0 AND NOT a.attisdropped ORDER BY c.oid, a.attnum"),
+                 {QStringLiteral("{%1}").arg(numbers.join(u','))}, &rows)
+             .ok())
+        return tables;
+    for (const QVariantList& row : std::as_const(rows.rows)) {
+        ServerTable& table = tables[unsigned(row.value(0).toLongLong())];
+        table.name = row.value(1).toString();
+        table.columns.insert(int(row.value(2).toLongLong()), row.value(3).toString());
+        if (row.value(4).toLongLong() != 0)
+            table.primaryKey << row.value(3).toString();
     }
-    return table;
+    return tables;
+}
+
+// Leaves out a result's last columns.
+void dropLastColumns(PgRows& rows, int count)
+{
+    if (count <= 0)
+        return;
+    const qsizetype kept = std::max<qsizetype>(0, rows.columns.size() - count);
+    rows.columns.resize(kept);
+    rows.sourceTables.resize(std::min(rows.sourceTables.size(), kept));
+    rows.sourceColumns.resize(std::min(rows.sourceColumns.size(), kept));
+    for (QVariantList& row : rows.rows)
+        row.resize(std::min(row.size(), kept));
 }
 
 QVariantList shownRow(const QVariantList& stored, const QList<FieldInfo>& fields)
@@ -119,18 +140,13 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
     source->m_windowed = ordered;
     PgRows rows;
     if (!ordered && !updatable && !database.inTransaction() && select != nullptr) {
-        // Rows without one fixed order, only read: the server keeps the result and gives it a window at a
-        // time, as it does for rows in one order, instead of sending all of it at once.
-        static std::atomic<int> serial{0};
-        source->m_cursor = QStringLiteral("quelmar_rows_%1").arg(++serial);
-        error = source->declareCursor();
-        if (error.ok())
-            error = database.server()->execute(
-                QStringLiteral("FETCH FORWARD %1 FROM %2").arg(WindowRows).arg(source->m_cursor), {}, &rows);
+        // Rows without one fixed order, only read: the first window alone, each row with what tells it from
+        // the others, should the server later give the rows in another order.
+        source->m_windowed = true;
+        source->m_unordered = true;
+        error = source->readFirstWindow(&rows);
         if (!error.ok())
             return nullptr;
-        source->m_windowed = true;
-        source->m_windows[0] = rows.rows;
     } else {
         error = database.server()->execute(
             ordered ? serverSql + QStringLiteral(" LIMIT %1").arg(WindowRows) : serverSql, {}, &rows);
@@ -161,21 +177,19 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
                 spelled.insert(item.name.toLower(), item.name);
         }
     }
-    QHash<unsigned, ServerTable> tables;
+    const QHash<unsigned, ServerTable> tables = describeTables(*database.server(), rows.sourceTables);
     QList<unsigned> origins;
     const int shownColumns = std::max(0, int(rows.columns.size()) - hiddenColumns);
     source->m_columnCount = int(rows.columns.size());
     for (int c = 0; c < rows.columns.size(); ++c) {
         const unsigned oid = rows.sourceTables.value(c);
-        if (oid != 0 && !tables.contains(oid))
-            tables.insert(oid, describeTable(*database.server(), oid));
         if (c >= shownColumns) {
             origins << oid;
             continue;
         }
         FieldInfo info;
         if (oid != 0) {
-            const ServerTable& table = tables[oid];
+            const ServerTable table = tables.value(oid);
             info.def = database.field(table.name, table.columns.value(rows.sourceColumns.value(c)));
             if (!info.def.name.isEmpty()) {
                 info.sourceTable = info.def.table.isEmpty() ? table.name : info.def.table;
@@ -205,7 +219,7 @@ std::unique_ptr<ServerSource> ServerSource::create(Database& database, const QSt
                           !select->hasUnion;
     if (updatable && oneTable && !origins.isEmpty() && !source->m_fields.isEmpty()) {
         const unsigned oid = origins.first();
-        const ServerTable& table = tables.value(oid);
+        const ServerTable table = tables.value(oid);
         QStringList keyColumns = table.primaryKey;
         if (keyColumns.isEmpty() && rows.columns.mid(shownColumns).contains(QStringLiteral("ctid")))
             keyColumns << QStringLiteral("ctid");
@@ -240,26 +254,86 @@ ServerSource::~ServerSource()
         m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
 }
 
+DbError ServerSource::readFirstWindow(PgRows* given)
+{
+    m_firstWindow.clear();
+    m_firstHashes.clear();
+    PgRows rows;
+    const DbError error = m_database.server()->execute(
+        QStringLiteral(
+            "SELECT quelmar_rows.*, md5(CAST(quelmar_rows AS text)) FROM (%1) AS quelmar_rows LIMIT %2")
+            .arg(m_sql)
+            .arg(WindowRows),
+        {}, &rows);
+    if (!error.ok())
+        return error;
+    for (const QVariantList& row : std::as_const(rows.rows))
+        m_firstHashes << row.last().toString();
+    dropLastColumns(rows, 1);
+    m_firstWindow = rows.rows;
+    if (given != nullptr)
+        *given = std::move(rows);
+    return {};
+}
+
+// The server keeps the whole result from here on, in the order it gives it now. That order usually starts
+// with the first window's rows (then the cursor gives every later window from its place); when it does not
+// (another plan, rows written since), the first window stays as it was given and the cursor holds the other
+// rows, in the statement's order: those of the result left when one row of the same values is taken away for
+// each row of the first window.
 DbError ServerSource::declareCursor()
 {
-    return m_database.server()->execute(
-        QStringLiteral("DECLARE %1 SCROLL CURSOR WITH HOLD FOR %2").arg(m_cursor, m_sql));
+    static std::atomic<int> serial{0};
+    const QString cursor = QStringLiteral("quelmar_rows_%1").arg(++serial);
+    PgConnection& server = *m_database.server();
+    DbError error =
+        server.execute(QStringLiteral("DECLARE %1 SCROLL CURSOR WITH HOLD FOR %2").arg(cursor, m_sql));
+    if (!error.ok())
+        return error;
+    PgRows first;
+    error = server.execute(QStringLiteral("FETCH FORWARD %1 FROM %2").arg(m_firstWindow.size()).arg(cursor),
+                           {}, &first);
+    if (!error.ok()) {
+        server.execute(QStringLiteral("CLOSE %1").arg(cursor));
+        return error;
+    }
+    if (first.rows == m_firstWindow) {
+        m_cursor = cursor;
+        m_cursorSkipped = 0;
+        m_cursorExtra = 0;
+        return {};
+    }
+    error = server.execute(QStringLiteral("CLOSE %1").arg(cursor));
+    if (!error.ok())
+        return error;
+    // The rows are numbered as the statement gives them (its ORDER BY, when it has one, sorts them before the
+    // numbering) and kept in that order; of the rows with the same values, the first ones are those left out.
+    // md5 gives only the digits 0-9 and a-f: the list is written as it is.
+    error = server.execute(
+        QStringLiteral(
+            "DECLARE %1 SCROLL CURSOR WITH HOLD FOR SELECT quelmar_rest.* FROM (SELECT quelmar_numbered.*, "
+            "row_number() OVER (PARTITION BY quelmar_numbered.quelmar_hash ORDER BY "
+            "quelmar_numbered.quelmar_place) AS quelmar_copy FROM (SELECT quelmar_rows.*, "
+            "md5(CAST(quelmar_rows AS text)) AS quelmar_hash, row_number() OVER () AS quelmar_place FROM "
+            "(%2) "
+            "AS quelmar_rows) AS quelmar_numbered) AS quelmar_rest LEFT JOIN (SELECT quelmar_given.hash, "
+            "count(*) AS copies FROM unnest(CAST('{%3}' AS text[])) AS quelmar_given(hash) GROUP BY "
+            "quelmar_given.hash) AS quelmar_shown ON quelmar_shown.hash = quelmar_rest.quelmar_hash WHERE "
+            "quelmar_rest.quelmar_copy > coalesce(quelmar_shown.copies, 0) ORDER BY "
+            "quelmar_rest.quelmar_place")
+            .arg(cursor, m_sql, m_firstHashes.join(u',')));
+    if (!error.ok())
+        return error;
+    m_cursor = cursor;
+    m_cursorSkipped = m_firstWindow.size();
+    m_cursorExtra = 3;
+    return {};
 }
 
 qint64 ServerSource::rowCount(DbError& error)
 {
     if (!m_windowed)
         return m_rows.size();
-    if (m_count < 0 && !m_cursor.isEmpty()) {
-        qint64 moved = 0;
-        error = m_database.server()->execute(QStringLiteral("MOVE ABSOLUTE 0 IN %1").arg(m_cursor));
-        if (error.ok())
-            error = m_database.server()->execute(QStringLiteral("MOVE FORWARD ALL IN %1").arg(m_cursor), {},
-                                                 nullptr, &moved);
-        if (!error.ok())
-            return 0;
-        m_count = moved;
-    }
     if (m_count < 0) {
         PgRows rows;
         error = m_database.server()->execute(
@@ -278,19 +352,27 @@ QVariantList* ServerSource::storedRow(qint64 position, DbError& error)
     if (!m_windowed)
         return position < m_rows.size() ? &m_rows[position] : nullptr;
     const qint64 window = position / WindowRows;
+    const qint64 index = position - window * WindowRows;
+    if (m_unordered && window == 0)
+        return index < m_firstWindow.size() ? &m_firstWindow[index] : nullptr;
     auto it = m_windows.find(window);
     if (it == m_windows.end()) {
         PgRows rows;
-        if (m_cursor.isEmpty()) {
+        if (!m_unordered) {
             error = m_database.server()->execute(
                 m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(WindowRows).arg(window * WindowRows), {},
                 &rows);
         } else {
-            error = m_database.server()->execute(
-                QStringLiteral("MOVE ABSOLUTE %1 IN %2").arg(window * WindowRows).arg(m_cursor));
+            if (m_cursor.isEmpty())
+                error = declareCursor();
+            if (error.ok())
+                error = m_database.server()->execute(QStringLiteral("MOVE ABSOLUTE %1 IN %2")
+                                                         .arg(window * WindowRows - m_cursorSkipped)
+                                                         .arg(m_cursor));
             if (error.ok())
                 error = m_database.server()->execute(
                     QStringLiteral("FETCH FORWARD %1 FROM %2").arg(WindowRows).arg(m_cursor), {}, &rows);
+            dropLastColumns(rows, m_cursorExtra);
         }
         if (!error.ok())
             return nullptr;
@@ -298,7 +380,6 @@ QVariantList* ServerSource::storedRow(qint64 position, DbError& error)
             m_windows.clear();
         it = m_windows.emplace(window, rows.rows).first;
     }
-    const qint64 index = position - window * WindowRows;
     return index < it->second.size() ? &it->second[index] : nullptr;
 }
 
@@ -310,11 +391,16 @@ void ServerSource::forgetRows()
 
 DbError ServerSource::read()
 {
-    if (!m_cursor.isEmpty()) {
-        // The rows as they are now: the result the server kept is made again.
+    if (m_unordered) {
+        // The rows as they are now: the first window read again, the cursor made when it is needed.
         forgetRows();
-        const DbError closed = m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
-        return closed.ok() ? declareCursor() : closed;
+        if (!m_cursor.isEmpty()) {
+            const DbError closed = m_database.server()->execute(QStringLiteral("CLOSE %1").arg(m_cursor));
+            m_cursor.clear();
+            if (!closed.ok())
+                return closed;
+        }
+        return readFirstWindow();
     }
     if (m_windowed) {
         forgetRows();
@@ -373,19 +459,28 @@ bool ServerSource::row(qint64 position, QVariantList& values, DbError& error, bo
 qint64 ServerSource::find(const QString& criterionSql, qint64 from, bool forward, DbError& error)
 {
     error = {};
-    // The criterion as one more column of the rows in their order.
+    return firstMatch(QStringLiteral("(%1)").arg(criterionSql), {}, from, forward, error);
+}
+
+qint64 ServerSource::firstMatch(const QString& condition, const QVariantList& values, qint64 from,
+                                bool forward, DbError& error)
+{
+    // The rows numbered as they come from the statement (its ORDER BY keeps it a subquery of its own, sorted
+    // before the numbering); only the place found comes back.
     PgRows rows;
     error = m_database.server()->execute(
-        QStringLiteral("SELECT (%1) AS quelmar_match FROM (%2) AS quelmar_rows").arg(criterionSql, m_sql), {},
-        &rows);
+        QStringLiteral("SELECT %1(quelmar_numbered.quelmar_place) FROM (SELECT row_number() OVER () - 1 AS "
+                       "quelmar_place, quelmar_rows.* FROM (%2) AS quelmar_rows) AS quelmar_numbered WHERE "
+                       "quelmar_numbered.quelmar_place %3 %4 AND %5")
+            .arg(forward ? QStringLiteral("min") : QStringLiteral("max"), m_sql,
+                 forward ? QStringLiteral(">=") : QStringLiteral("<="))
+            .arg(from)
+            .arg(condition),
+        values, &rows);
     if (!error.ok())
         return -1;
-    const qint64 size = rows.rows.size();
-    for (qint64 p = from; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
-        if (p >= 0 && p < size && rows.rows.at(p).value(0).toLongLong() != 0)
-            return p;
-    }
-    return -1;
+    const QVariant place = rows.rows.value(0).value(0);
+    return place.isValid() ? place.toLongLong() : -1;
 }
 
 DbError ServerSource::requery()
@@ -648,21 +743,10 @@ qint64 ServerSource::seek(const QString& comparison, const QVariantList& keys, D
         if (!error.ok())
             return -1;
     }
-    // Whether each row meets the comparison, in the rows' order: the first that does ("=", ">=", ">") or the
-    // last ("<=", "<").
-    PgRows rows;
-    error = m_database.server()->execute(
-        QStringLiteral("SELECT coalesce(%1, false) FROM (%2) AS quelmar_rows").arg(condition.text, m_sql),
-        bound, &rows);
-    if (!error.ok())
-        return -1;
+    // The first row that meets the comparison ("=", ">=", ">") or the last ("<=", "<").
     const bool forward = !condition.backwards;
-    const qint64 size = rows.rows.size();
-    for (qint64 p = forward ? 0 : size - 1; forward ? p < size : p >= 0; p += forward ? 1 : -1) {
-        if (rows.rows.at(p).value(0).toLongLong() != 0)
-            return p;
-    }
-    return -1;
+    return firstMatch(QStringLiteral("coalesce(%1, false)").arg(condition.text), bound,
+                      forward ? 0 : std::numeric_limits<qint64>::max(), forward, error);
 }
 
 } // namespace quelmar::db

@@ -10,10 +10,14 @@
 
 namespace quelmar::db {
 
-// Rows of a statement on a database server. A statement in a fixed order (a table's key breaking ties) is
-// read a window of rows at a time, as they are needed, its count asked of the server; any other is read whole
-// when the recordset opens (and again on requery). When the statement reads one table that has a primary key,
-// the rows are written back by that key: edit, add and delete work as on a dynaset.
+// Rows of a statement on a database server, read a window of rows at a time as they are needed, the count
+// asked of the server. A statement in a fixed order (a table's key breaking ties) reads each window by its
+// place in that order. A read-only statement without one fixed order reads its first window alone, as a
+// count and a first screen cost no more than that; the first window past it puts the rows in a cursor the
+// server keeps, in one order for as long as the recordset lives, which starts with the first window's rows.
+// Rows written in a transaction are read whole when the recordset opens (and again on requery). When the
+// statement reads one table that has a primary key, the rows are written back by that key: edit, add and
+// delete work as on a dynaset.
 class ServerSource final : public Recordset::Source
 {
 public:
@@ -57,8 +61,14 @@ public:
 
 private:
     ServerSource(Database& database, QString serverSql);
+    // The first window of rows without one fixed order; given, when asked, receives it as the server gave it.
+    DbError readFirstWindow(PgRows* given = nullptr);
     DbError declareCursor();
     DbError read();
+    // The place, in the rows' order, of the first row that meets the condition from `from` on (forward) or
+    // of the last up to `from`; -1 when none does.
+    qint64 firstMatch(const QString& condition, const QVariantList& values, qint64 from, bool forward,
+                      DbError& error);
     qint64 rowCount(DbError& error);
     // The row at a position as the server gave it; null past the end or on an error.
     QVariantList* storedRow(qint64 position, DbError& error);
@@ -73,7 +83,12 @@ private:
     QString m_sql;
     QList<QVariantList> m_rows; // as the server gave them, when read whole
     bool m_windowed = false;
-    QString m_cursor; // the server's cursor that keeps a result without one fixed order; empty: none
+    bool m_unordered = false;          // read-only rows without one fixed order: see above
+    QList<QVariantList> m_firstWindow; // unordered: the first window as it was given
+    QStringList m_firstHashes;         // unordered: what tells each of its rows from the others (md5)
+    QString m_cursor;                  // unordered: the server's cursor of the later windows; empty: none
+    qint64 m_cursorSkipped = 0;        // unordered: the rows of the first window that the cursor leaves out
+    int m_cursorExtra = 0;             // unordered: columns the cursor gives after the result's own
     qint64 m_count = -1;
     std::map<qint64, QList<QVariantList>> m_windows; // windowed: rows by window number
     QList<QVariantList> m_added;

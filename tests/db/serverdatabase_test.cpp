@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace quelmar::db {
@@ -407,6 +408,82 @@ TEST_F(ServerDatabaseTest, ALongResultWithoutAnOrderIsReadInWindows)
     }
 }
 
+// A result without one fixed order is read a window at a time, and the server may plan the statement that
+// gives the later windows otherwise than the one that gave the first (here forced by the planner's settings,
+// changed after the first window was read): still every row comes once, and going back finds the same row
+// at the same place.
+TEST_F(ServerDatabaseTest, AResultWithoutAnOrderKeepsOneOrderWhenTheServerPlansItAgain)
+{
+    {
+        Transaction transaction(*m_db);
+        DbError error;
+        auto cliente = m_db->prepare(QStringLiteral("INSERT INTO Clientes (Nombre) VALUES (?)"), error);
+        ASSERT_TRUE(cliente) << error.description.toStdString();
+        for (int i = 3; i <= 40; ++i)
+            ASSERT_TRUE(cliente->run({QStringLiteral("Cliente %1").arg(i)}).ok());
+        auto cobro = m_db->prepare(
+            QStringLiteral("INSERT INTO Cobros (Ticket, Cliente, Monto) VALUES (?, ?, 10)"), error);
+        ASSERT_TRUE(cobro) << error.description.toStdString();
+        // The tickets written in an order that is not their clients' order.
+        for (int ticket = 1; ticket <= 1203; ++ticket)
+            ASSERT_TRUE(cobro->run({ticket, 1 + (ticket * 7) % 40}).ok());
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+    const char* join =
+        "SELECT Cobros.Ticket, Clientes.Nombre FROM Cobros INNER JOIN Clientes ON Cobros.Cliente = "
+        "Clientes.Clave";
+    const char* top = "SELECT TOP 1100 Cobros.Ticket, Clientes.Nombre FROM Cobros INNER JOIN Clientes ON "
+                      "Cobros.Cliente = Clientes.Clave";
+    // In the order of a field that many rows share: the order is kept, rows of one name in any order.
+    const char* byName =
+        "SELECT Cobros.Ticket, Clientes.Nombre FROM Cobros INNER JOIN Clientes ON Cobros.Cliente = "
+        "Clientes.Clave ORDER BY Clientes.Nombre DESC";
+    const struct
+    {
+        const char* statement;
+        qint64 count;
+        QStringList laterPlans; // settings in force once the first window was read
+    } cases[] = {
+        {byName,
+         1203,
+         {QStringLiteral("SET enable_hashjoin = off"), QStringLiteral("SET enable_nestloop = off")}},
+        {join, 1203, {}},
+        {join,
+         1203,
+         {QStringLiteral("SET enable_hashjoin = off"), QStringLiteral("SET enable_nestloop = off")}},
+        {join,
+         1203,
+         {QStringLiteral("SET enable_mergejoin = off"), QStringLiteral("SET enable_nestloop = off")}},
+        {top,
+         1100,
+         {QStringLiteral("SET enable_hashjoin = off"), QStringLiteral("SET enable_nestloop = off")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.statement) + " / " + c.laterPlans.join(u';').toStdString());
+        auto rows = open(c.statement, RecordsetType::Snapshot);
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(rows->recordCount(), c.count);
+        ASSERT_TRUE(m_db->server()->executeAll(c.laterPlans).ok());
+        QList<qint64> order;
+        QStringList names;
+        for (; !rows->eof(); rows->moveNext()) {
+            order << rows->value(0).toLongLong();
+            names << rows->value(1).toString();
+        }
+        if (c.statement == byName) {
+            for (qsizetype i = 1; i < names.size(); ++i)
+                ASSERT_GE(names.at(i - 1).compare(names.at(i), Qt::CaseInsensitive), 0) << i;
+        }
+        EXPECT_EQ(order.size(), c.count);
+        EXPECT_EQ(QSet<qint64>(order.cbegin(), order.cend()).size(), c.count);
+        for (const qint64 position : {qint64(0), qint64(499), qint64(500), qint64(1001), c.count - 1}) {
+            ASSERT_TRUE(rows->setAbsolutePosition(position)) << position;
+            EXPECT_EQ(rows->value(0).toLongLong(), order.value(position)) << position;
+        }
+        ASSERT_TRUE(m_db->server()->execute(QStringLiteral("RESET ALL")).ok());
+    }
+}
+
 TEST_F(ServerDatabaseTest, ATableRecordsetSeeksOnItsIndex)
 {
     exec("INSERT INTO Parametros (Clase, Nombre) VALUES ('A', 'a1')");
@@ -435,6 +512,138 @@ TEST_F(ServerDatabaseTest, ATableRecordsetSeeksOnItsIndex)
         if (found) {
             EXPECT_EQ(table->value(QStringLiteral("Nombre")).toString(), QString::fromUtf8(c.found))
                 << c.comparison;
+        }
+    }
+}
+
+// Find and Seek on a result longer than a window answer with the place the rows have as they are scrolled:
+// the first match after the current row, the last before it, from the first or the last row, or none.
+TEST_F(ServerDatabaseTest, FindAndSeekAnswerWithThePlaceInTheRowsOrder)
+{
+    {
+        Transaction transaction(*m_db);
+        DbError error;
+        auto cliente =
+            m_db->prepare(QStringLiteral("INSERT INTO Clientes (Nombre, Unidades) VALUES (?, ?)"), error);
+        ASSERT_TRUE(cliente) << error.description.toStdString();
+        auto parametro = m_db->prepare(
+            QStringLiteral("INSERT INTO Parametros (Clase, Secuen, Nombre) VALUES (?, ?, ?)"), error);
+        ASSERT_TRUE(parametro) << error.description.toStdString();
+        for (int i = 0; i < 1300; ++i) {
+            ASSERT_TRUE(cliente->run({QStringLiteral("Cliente %1").arg(i % 10), 1 + (i * 13) % 50}).ok());
+            // Classes written out of their order, each numbered from 1.
+            const QChar clase = QLatin1Char(char('A' + (i * 7) % 12));
+            ASSERT_TRUE(parametro->run({QString(clase), 1 + i / 12, QStringLiteral("p%1").arg(i)}).ok());
+        }
+        ASSERT_TRUE(transaction.commit().ok());
+    }
+
+    auto clientes =
+        open("SELECT Clave, Nombre, Unidades FROM Clientes ORDER BY Nombre DESC", RecordsetType::Dynaset);
+    ASSERT_TRUE(clientes);
+    QList<qint64> unidades; // by place, as scrolled
+    QList<qint64> claves;
+    for (; !clientes->eof(); clientes->moveNext()) {
+        claves << clientes->value(QStringLiteral("Clave")).toLongLong();
+        unidades << clientes->value(QStringLiteral("Unidades")).toLongLong();
+    }
+    ASSERT_EQ(unidades.size(), 1302);
+    const auto scrolled = [&](qint64 wanted, qint64 from, bool forward) -> qint64 {
+        for (qint64 p = from; p >= 0 && p < unidades.size(); p += forward ? 1 : -1) {
+            if (unidades.at(p) == wanted)
+                return p;
+        }
+        return -1;
+    };
+    enum Move
+    {
+        First,
+        Last,
+        Next,
+        Previous
+    };
+    const struct
+    {
+        Move move;
+        qint64 current;
+        qint64 wanted; // Unidades = wanted
+        qint64 from;   // where the rows are searched from, in the scrolled order
+    } finds[] = {
+        {First, 700, 37, 0},   {Last, 10, 37, 1301}, {Next, 600, 37, 601}, {Previous, 600, 37, 599},
+        {Next, 1299, 3, 1300}, {Previous, 2, 3, 1},  {Next, 499, 12, 500}, {First, 0, 99, 0},
+    };
+    for (const auto& f : finds) {
+        SCOPED_TRACE(::testing::Message()
+                     << "move " << f.move << " from " << f.current << " Unidades = " << f.wanted);
+        ASSERT_TRUE(clientes->setAbsolutePosition(f.current));
+        const QString criterion = QStringLiteral("Unidades = %1").arg(f.wanted);
+        const bool found = f.move == First  ? clientes->findFirst(criterion)
+                           : f.move == Last ? clientes->findLast(criterion)
+                           : f.move == Next ? clientes->findNext(criterion)
+                                            : clientes->findPrevious(criterion);
+        const qint64 expected = scrolled(f.wanted, f.from, f.move == First || f.move == Next);
+        EXPECT_EQ(found, expected >= 0);
+        EXPECT_EQ(clientes->noMatch(), expected < 0);
+        EXPECT_EQ(clientes->absolutePosition(), expected >= 0 ? expected : f.current);
+        if (expected >= 0) {
+            EXPECT_EQ(clientes->value(QStringLiteral("Clave")).toLongLong(), claves.at(expected));
+        }
+    }
+
+    DbError error;
+    auto parametros = m_db->openTable(QStringLiteral("Parametros"), QStringLiteral("Clase"), error);
+    ASSERT_TRUE(parametros) << error.description.toStdString();
+    QList<QPair<QString, qint64>> keys; // (Clase, Secuen) by place, as scrolled
+    QStringList nombres;
+    for (; !parametros->eof(); parametros->moveNext()) {
+        keys << qMakePair(parametros->value(QStringLiteral("Clase")).toString(),
+                          parametros->value(QStringLiteral("Secuen")).toLongLong());
+        nombres << parametros->value(QStringLiteral("Nombre")).toString();
+    }
+    ASSERT_EQ(keys.size(), 1302);
+    const struct
+    {
+        const char* comparison;
+        QVariantList key;
+        std::function<bool(const QPair<QString, qint64>&)> meets;
+        bool backwards;
+    } seeks[] = {
+        {"=",
+         {QStringLiteral("f"), 40},
+         [](const auto& k) { return k.first == u"F" && k.second == 40; },
+         false},
+        {">=",
+         {QStringLiteral("Ga")},
+         [](const auto& k) { return k.first.compare(u"Ga", Qt::CaseInsensitive) >= 0; },
+         false},
+        {">",
+         {QStringLiteral("K")},
+         [](const auto& k) { return k.first.compare(u"K", Qt::CaseInsensitive) > 0; },
+         false},
+        {"<",
+         {QStringLiteral("C"), 50},
+         [](const auto& k) { return k.first < u"C" || (k.first == u"C" && k.second < 50); },
+         true},
+        {"<=",
+         {QStringLiteral("Ticket")},
+         [](const auto& k) { return k.first.compare(u"Ticket", Qt::CaseInsensitive) <= 0; },
+         true},
+        {"=", {QStringLiteral("M")}, [](const auto&) { return false; }, false},
+    };
+    for (const auto& s : seeks) {
+        SCOPED_TRACE(::testing::Message() << s.comparison << " " << s.key.value(0).toString().toStdString());
+        qint64 expected = -1;
+        for (qint64 p = 0; p < keys.size(); ++p) {
+            if (s.meets(keys.at(p)) && (expected < 0 || s.backwards))
+                expected = p;
+        }
+        ASSERT_TRUE(parametros->setAbsolutePosition(650));
+        const bool found = parametros->seek(QString::fromUtf8(s.comparison), s.key);
+        EXPECT_EQ(found, expected >= 0);
+        EXPECT_EQ(parametros->noMatch(), expected < 0);
+        if (expected >= 0) {
+            EXPECT_EQ(parametros->absolutePosition(), expected);
+            EXPECT_EQ(parametros->value(QStringLiteral("Nombre")).toString(), nombres.at(expected));
         }
     }
 }
