@@ -43,27 +43,7 @@ protected:
     }
 
     // Runs the script on the satellite's folder; the transcript in m_transcript.
-    int runOnSatellite(const QString& script)
-    {
-        const QString scriptFile = path(QStringLiteral("guion-satelite.txt"));
-        const QString transcriptFile = path(QStringLiteral("transcripcion-satelite.txt"));
-        QFile file(scriptFile);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(script.toUtf8());
-        file.close();
-        QFile::remove(transcriptFile);
-        QProcess program;
-        startProgram(program, {QStringLiteral("--dir"), satellite(), QStringLiteral("--script"), scriptFile,
-                               QStringLiteral("--transcript"), transcriptFile});
-        if (!program.waitForFinished(ProcessTimeout)) {
-            program.kill();
-            program.waitForFinished();
-            return -1;
-        }
-        m_transcript =
-            lines(transcriptFile).join(u'\n') + u'\n' + QString::fromUtf8(program.readAllStandardError());
-        return program.exitCode();
-    }
+    int runOnSatellite(const QString& script) { return runIn(satellite(), script); }
 
     QString valueIn(const QString& database, const QString& statement)
     {

@@ -59,6 +59,13 @@ protected:
     // whole transcript with the program's error output to m_transcript, the error output alone to m_errors.
     int run(const QString& script, QStringList* transcript = nullptr, const QStringList& extra = {})
     {
+        return runIn(office(), script, transcript, extra);
+    }
+
+    // The same on the office in another folder.
+    int runIn(const QString& folder, const QString& script, QStringList* transcript = nullptr,
+              const QStringList& extra = {})
+    {
         const QString scriptFile = path(QStringLiteral("guion.txt"));
         const QString transcriptFile = path(QStringLiteral("transcripcion.txt"));
         QFile file(scriptFile);
@@ -68,7 +75,7 @@ protected:
         QFile::remove(transcriptFile);
 
         QProcess program;
-        startProgram(program, QStringList{QStringLiteral("--dir"), office(), QStringLiteral("--script"),
+        startProgram(program, QStringList{QStringLiteral("--dir"), folder, QStringLiteral("--script"),
                                           scriptFile, QStringLiteral("--transcript"), transcriptFile} +
                                   extra);
         if (!program.waitForFinished(ProcessTimeout)) {
