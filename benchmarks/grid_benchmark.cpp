@@ -152,6 +152,22 @@ void BM_PaymentsOfAYearOpen(benchmark::State& state)
 }
 BENCHMARK(BM_PaymentsOfAYearOpen)->Unit(benchmark::kMillisecond);
 
+// The wizard's narrowed statement put in the place of the shown grid's rows (the caption's count and the
+// first screen), then the grid's own rows back for the next round.
+void refreshNarrowed(benchmark::State& state, db::Database& database, Grid& shown)
+{
+    db::DbError error;
+    auto rows = database.openRecordset(narrowedReport, db::RecordsetType::Snapshot, error);
+    if (!rows) {
+        state.SkipWithError(qPrintable(error.description));
+        return;
+    }
+    shown.model.replaceRows(rows.get());
+    shown.showFirstScreen();
+    state.counters["rows"] = static_cast<double>(shown.model.recordCount());
+    shown.model.replaceRows(shown.rows.get());
+}
+
 // The selection wizard's refresh of a grid that shows the whole report: the narrowed and reordered statement
 // put in its place, the caption's exact count and the first screen, against SQLite's count and first page.
 void BM_WizardRefreshCountAndFirstScreen(benchmark::State& state)
@@ -164,18 +180,7 @@ void BM_WizardRefreshCountAndFirstScreen(benchmark::State& state)
         return;
     Paired paired(state);
     for (auto _ : state) {
-        paired.ours([&] {
-            db::DbError error;
-            auto rows = database->openRecordset(narrowedReport, db::RecordsetType::Snapshot, error);
-            if (!rows) {
-                state.SkipWithError(qPrintable(error.description));
-                return;
-            }
-            shown.model.replaceRows(rows.get());
-            shown.showFirstScreen();
-            state.counters["rows"] = static_cast<double>(shown.model.recordCount());
-            shown.model.replaceRows(shown.rows.get());
-        });
+        paired.ours([&] { refreshNarrowed(state, *database, shown); });
         paired.sqlite([&] { sqliteCountAndFirstScreen(*database, narrowedReport); });
     }
 }
@@ -310,18 +315,7 @@ void BM_ServerWizardRefreshCountAndFirstScreen(benchmark::State& state)
     }
     bench::ServerPaired paired(state);
     for (auto _ : state) {
-        paired.ours([&] {
-            db::DbError error;
-            auto rows = database->openRecordset(narrowedReport, db::RecordsetType::Snapshot, error);
-            if (!rows) {
-                state.SkipWithError(qPrintable(error.description));
-                return;
-            }
-            shown.model.replaceRows(rows.get());
-            shown.showFirstScreen();
-            state.counters["rows"] = static_cast<double>(shown.model.recordCount());
-            shown.model.replaceRows(shown.rows.get());
-        });
+        paired.ours([&] { refreshNarrowed(state, *database, shown); });
         paired.psql([&] { psqlCountAndFirstScreen(state, psql, narrowedReport); });
     }
 }
