@@ -83,6 +83,18 @@ private:
     QString m_rest;
 };
 
+// A field's name that may end the line; false when something else is there.
+bool optionalField(Arguments& in, QStringList& out)
+{
+    if (!in.atEnd()) {
+        const auto field = in.word();
+        if (!field || field->isEmpty())
+            return false;
+        out << *field;
+    }
+    return in.atEnd();
+}
+
 // The arguments of one verb, checked; false when they do not fit the verb.
 bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
 {
@@ -147,13 +159,7 @@ bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
         if (!row)
             return false;
         out << QString::number(*row);
-        if (!in.atEnd()) {
-            const auto field = in.word();
-            if (!field || field->isEmpty())
-                return false;
-            out << *field;
-        }
-        return in.atEnd();
+        return optionalField(in, out);
     }
     case Verb::Cell: {
         const auto row = in.number(1);
@@ -200,13 +206,7 @@ bool readArguments(Verb verb, Arguments& in, ScriptAction& action)
         out << in.rest();
         return !in.atEnd();
     case Verb::DblClick:
-        if (!in.atEnd()) {
-            const auto field = in.word();
-            if (!field || field->isEmpty())
-                return false;
-            out << *field;
-        }
-        return in.atEnd();
+        return optionalField(in, out);
     case Verb::Dump:
         return in.atEnd();
     }
