@@ -48,12 +48,9 @@ const QString subscriberList = QStringLiteral(
     "Suscriptores.Instalación, Suscriptores.Vencimiento, Suscriptores.Calle, Suscriptores.Colonia, "
     "Suscriptores.Teléfono, Suscriptores.Observaciones FROM Suscriptores ORDER BY Suscriptores.Nombre");
 
-// The payments of a period, for the last whole year of the office's history.
-QString paymentsOfTheYear(db::Database& database)
+// "Pagos del período" for one whole year.
+QString paymentsOfYear(int year)
 {
-    db::SqliteStatement last(database.handle(), QStringLiteral("SELECT max(Fecha) FROM Pagos"));
-    last.step();
-    const int year = QDate::fromString(last.value(0).toString(), Qt::ISODate).year() - 1;
     return QStringLiteral(
                "SELECT DISTINCTROW Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Situación, "
                "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad,Pagos.Ticket,Pagos.Observaciones FROM "
@@ -61,6 +58,15 @@ QString paymentsOfTheYear(db::Database& database)
                "INNER JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor WHERE Pagos.Fecha >= %1 AND "
                "Pagos.Fecha <= %2")
         .arg(db::jetsql::literal(QDate(year, 1, 1)), db::jetsql::literal(QDate(year, 12, 31)));
+}
+
+// The payments of a period, for the last whole year of the office's history.
+QString paymentsOfTheYear(db::Database& database)
+{
+    db::SqliteStatement last(database.handle(), QStringLiteral("SELECT max(Fecha) FROM Pagos"));
+    last.step();
+    const int year = QDate::fromString(last.value(0).toString(), Qt::ISODate).year() - 1;
+    return paymentsOfYear(year);
 }
 
 // A presentation grid as the engine shows one: a read-only recordset, the field table, the columns' formats.
@@ -242,13 +248,7 @@ QString serverPaymentsOfTheYear(benchmark::State& state, db::Database& database)
         return {};
     }
     const int year = last->value(0).toDate().year() - 1;
-    return QStringLiteral(
-               "SELECT DISTINCTROW Suscriptores.Nombre,Suscriptores.Contrato, Suscriptores.Situación, "
-               "Pagos.Fecha, Pagos.Concepto, Pagos.Cantidad,Pagos.Ticket,Pagos.Observaciones FROM "
-               "Suscriptores "
-               "INNER JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor WHERE Pagos.Fecha >= %1 AND "
-               "Pagos.Fecha <= %2")
-        .arg(db::jetsql::literal(QDate(year, 1, 1)), db::jetsql::literal(QDate(year, 12, 31)));
+    return paymentsOfYear(year);
 }
 
 void serverGridOpen(benchmark::State& state, db::Database& database, const QString& statement)
