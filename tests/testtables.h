@@ -17,6 +17,11 @@ inline db::FieldDef field(const QString& name, int type, int size = 0, const QSt
     return def;
 }
 
+inline db::FieldDef field(const char* name, int type, int size = 0)
+{
+    return field(QString::fromUtf8(name), type, size);
+}
+
 // Parametros as the office keeps it: classes of named values, in order within a class (index "Clase").
 inline db::TableDef parametersTable()
 {

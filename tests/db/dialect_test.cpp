@@ -2,6 +2,8 @@
 
 #include "pgtestserver.h"
 
+#include "testtables.h"
+
 #include "db/database.h"
 #include "db/jetsql.h"
 #include "db/pgschema.h"
@@ -19,14 +21,7 @@ namespace {
 using testing::ScratchPgDatabase;
 using testing::testServerUri;
 
-FieldDef field(const char* name, int type, int size = 0)
-{
-    FieldDef f;
-    f.name = QString::fromUtf8(name);
-    f.type = type;
-    f.size = size;
-    return f;
-}
+using testsupport::field;
 
 QList<TableDef> schema()
 {

@@ -2,6 +2,8 @@
 
 #include "pgtestserver.h"
 
+#include "testtables.h"
+
 #include "db/database.h"
 #include "db/recordset.h"
 
@@ -21,14 +23,7 @@ namespace {
 
 using testing::testServerUri;
 
-FieldDef field(const char* name, int type, int size = 0)
-{
-    FieldDef f;
-    f.name = QString::fromUtf8(name);
-    f.type = type;
-    f.size = size;
-    return f;
-}
+using testsupport::field;
 
 QList<TableDef> schema()
 {

@@ -1,5 +1,7 @@
 #include "testdatabase.h"
 
+#include "testtables.h"
+
 #include "db/jetsql.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +10,7 @@ namespace quelmar::db::testing {
 
 namespace {
 
-FieldDef field(const char* name, int type, int size = 0)
-{
-    FieldDef f;
-    f.name = QString::fromUtf8(name);
-    f.type = type;
-    f.size = size;
-    return f;
-}
+using testsupport::field;
 
 QList<TableDef> schema()
 {
