@@ -95,6 +95,28 @@ Database::FileKind Database::fileKind(const QString& path)
     return file.read(16) == QByteArray("SQLite format 3", 16) ? FileKind::Ours : FileKind::Foreign;
 }
 
+DbError Database::fileProblem(const QString& path)
+{
+    switch (fileKind(path)) {
+    case FileKind::Missing:
+        return fileError(jeterror::FileNotFound, path);
+    case FileKind::NotAFile:
+        return fileError(jeterror::InvalidPath, path);
+    case FileKind::Empty:
+        return refusedFile(jeterror::UnrecognizedFormat, path,
+                           QStringLiteral("The file is empty (0 bytes)."));
+    case FileKind::Jet:
+        return refusedFile(jeterror::UnrecognizedFormat, path,
+                           QStringLiteral("The file is a Microsoft Jet (Access) database; it has to be "
+                                          "imported before this program can use it."));
+    case FileKind::Foreign:
+        return fileError(jeterror::UnrecognizedFormat, path);
+    case FileKind::Ours:
+        break;
+    }
+    return {};
+}
+
 bool Database::isOnNetworkShare(const QString& path)
 {
     struct statfs info = {};
@@ -132,7 +154,7 @@ DbError Database::openHandle(const QString& path, int flags)
         const int extended = m_handle ? sqlite3_extended_errcode(m_handle) : code;
         sqlite3_close_v2(m_handle);
         m_handle = nullptr;
-        return fromSqlite(extended, QString(), QDir::toNativeSeparators(path));
+        return fromSqlite(extended, QString(), {}, QDir::toNativeSeparators(path));
     }
     sqlite3_extended_result_codes(m_handle, 1);
     // A double-quoted word is a name, never a text: an unknown field is an error, not its own name.
@@ -171,25 +193,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions&
         return openServer(path, options, error);
     // What the file holds is told before anything is written to it: a file that is not one of our databases
     // stays as it is.
-    switch (fileKind(path)) {
-    case FileKind::Missing:
-        return error = fileError(jeterror::FileNotFound, path), nullptr;
-    case FileKind::NotAFile:
-        return error = fileError(jeterror::InvalidPath, path), nullptr;
-    case FileKind::Empty:
-        error =
-            refusedFile(jeterror::UnrecognizedFormat, path, QStringLiteral("The file is empty (0 bytes)."));
+    if ((error = fileProblem(path)))
         return nullptr;
-    case FileKind::Jet:
-        error = refusedFile(jeterror::UnrecognizedFormat, path,
-                            QStringLiteral("The file is a Microsoft Jet (Access) database; it has to be "
-                                           "imported before this program can use it."));
-        return nullptr;
-    case FileKind::Foreign:
-        return error = fileError(jeterror::UnrecognizedFormat, path), nullptr;
-    case FileKind::Ours:
-        break;
-    }
     const QFileInfo info(path);
     if (!options.readOnly && !(info.isWritable() && isWritableFolderOf(info))) {
         const QString what =
@@ -246,15 +251,37 @@ std::unique_ptr<Database> Database::create(const QString& path, DbError& error)
     }
     std::unique_ptr<Database> database(new Database);
     error = database->openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    if (!error.ok())
+    if (error.ok()) {
+        runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=WAL"));
+        error = runSql(database->m_handle, catalogue::createCatalogueSql());
+    }
+    if (!error.ok()) {
+        // A file that could not be made whole is not left behind.
+        discardCreated(std::move(database));
         return nullptr;
-    runSql(database->m_handle, QStringLiteral("PRAGMA journal_mode=WAL"));
-    error = runSql(database->m_handle, catalogue::createCatalogueSql());
-    if (!error.ok())
-        return nullptr;
+    }
     database->m_users = std::make_unique<UsersFile>(path);
     database->m_users->enter(false);
     return database;
+}
+
+DbError Database::discardCreated(std::unique_ptr<Database> database)
+{
+    if (!database)
+        return {};
+    if (database->m_server)
+        return discardServer(std::move(database));
+    const QString path = database->m_path;
+    database.reset();
+    DbError error;
+    for (const char* suffix : {"-journal", "-wal", "-shm", ""}) {
+        const QString file = path + QLatin1String(suffix);
+        if (QFileInfo::exists(file) && !QFile::remove(file) && error.ok())
+            error = DbError::make(jeterror::DiskError, QStringLiteral("The unfinished file '%1' cannot be "
+                                                                      "deleted.")
+                                                           .arg(QDir::toNativeSeparators(file)));
+    }
+    return error;
 }
 
 Database::~Database()

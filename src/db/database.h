@@ -68,6 +68,10 @@ public:
         Foreign,  // any other file
     };
     static FileKind fileKind(const QString& path);
+    // The one check of what a file holds, before anything opens, backs up, compacts or repairs it: the error
+    // open() gives for a path that is not a database file of ours (3024 missing, 3044 not a file, 3343 an
+    // empty file, a Jet file or any other file, each with its own description); no error for one of ours.
+    static DbError fileProblem(const QString& path);
 
     // True when the path names a database server rather than a file.
     static bool isServerUri(const QString& path);
@@ -88,6 +92,10 @@ public:
     static std::unique_ptr<Database> create(const QString& path, DbError& error);
     // True when the file begins like a Jet database.
     static bool isJetFile(const QString& path);
+    // Takes back a database that create() made, for work that failed half-way, and closes it: a file goes
+    // with its journal and users files; a server's database goes when create() made it, otherwise the tables
+    // it got since create() are dropped, so that the database holds no office again.
+    static DbError discardCreated(std::unique_ptr<Database> database);
 
     // Makes the table of another database file reachable under its own name, as if it were one of this
     // database's tables (the other file is attached, in rollback-journal mode since it is reached over a
@@ -201,6 +209,7 @@ private:
     static std::unique_ptr<Database> openServer(const QString& uri, const OpenOptions& options,
                                                 DbError& error);
     static std::unique_ptr<Database> createServer(const QString& uri, DbError& error);
+    static DbError discardServer(std::unique_ptr<Database> database);
     // A statement of the server's dialect, in a savepoint of its own inside a transaction (so that it fails
     // alone, as a statement does in a file); rows receives what it returns.
     DbError serverExecute(const QString& sql, const QVariantList& values, qint64* rowsAffected = nullptr,
@@ -235,6 +244,9 @@ private:
     std::shared_ptr<const int> m_lifetime = std::make_shared<const int>(0);
     QSet<QString> m_ensured; // tables ensureTables found complete (lower-case names)
     std::unique_ptr<PgConnection> m_server;
+    // What create() found on a server: whether it made the database, and the tables there were before.
+    bool m_madeServerDatabase = false;
+    QSet<QString> m_serverTablesBefore; // lower-case names
 };
 
 // An action statement of the system's SQL, translated and prepared once.

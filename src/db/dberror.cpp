@@ -129,7 +129,7 @@ QString jetDescription(int number, const QStringList& arguments)
     return text.replace(QLatin1Char('|'), QString());
 }
 
-DbError fromSqlite(int extendedCode, const QString& message, const QString& statement)
+DbError fromSqlite(int extendedCode, const QString& message, const QString& statement, const QString& file)
 {
     const int primary = extendedCode & 0xff;
     switch (extendedCode) {
@@ -157,16 +157,22 @@ DbError fromSqlite(int extendedCode, const QString& message, const QString& stat
     case SQLITE_READONLY:
         return DbError::make(jeterror::ReadOnly, {}, statement);
     case SQLITE_CANTOPEN:
-        return DbError::make(jeterror::FileNotFound, jetDescription(jeterror::FileNotFound, {statement}), {});
+        return DbError::make(jeterror::FileNotFound, jetDescription(jeterror::FileNotFound, {file}),
+                             statement);
     case SQLITE_NOTADB:
         return DbError::make(jeterror::UnrecognizedFormat,
-                             jetDescription(jeterror::UnrecognizedFormat, {statement}), {});
+                             jetDescription(jeterror::UnrecognizedFormat, {file}), statement);
     case SQLITE_CORRUPT:
-        return DbError::make(jeterror::CorruptDatabase,
-                             jetDescription(jeterror::CorruptDatabase, {statement}), {});
+        return DbError::make(jeterror::CorruptDatabase, jetDescription(jeterror::CorruptDatabase, {file}),
+                             statement);
     case SQLITE_FULL:
     case SQLITE_IOERR:
-        return DbError::make(jeterror::DiskError, {}, statement);
+        if (file.isEmpty())
+            return DbError::make(jeterror::DiskError, {}, statement);
+        return DbError::make(jeterror::DiskError,
+                             jetDescription(jeterror::DiskError) +
+                                 QStringLiteral(" ('%1': %2)").arg(file, message),
+                             statement);
     case SQLITE_MISMATCH:
         return DbError::make(jeterror::DataTypeConversion, {}, statement);
     case SQLITE_CONSTRAINT:

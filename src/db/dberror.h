@@ -56,8 +56,10 @@ struct DbError
 // The standard description of an engine error number, with its "|" slots filled by the arguments in order.
 QString jetDescription(int number, const QStringList& arguments = {});
 
-// Maps an SQLite result (extended code and message) to the engine's numbers.
-DbError fromSqlite(int extendedCode, const QString& message, const QString& statement);
+// Maps an SQLite result (extended code and message) to the engine's numbers. A failure of the file itself (it
+// cannot be opened, is not a database, is damaged) names `file`; the statement is kept apart from it.
+DbError fromSqlite(int extendedCode, const QString& message, const QString& statement,
+                   const QString& file = {});
 
 // Maps a PostgreSQL server's error (its five-character SQLSTATE, its message, and the constraint or column it
 // names, when it names one) to the engine's numbers. Lock waits, deadlocks and serialization failures are the

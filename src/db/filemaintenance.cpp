@@ -1,5 +1,6 @@
 #include "db/filemaintenance.h"
 
+#include "db/database.h"
 #include "db/sqlitestatement.h"
 #include "db/usersfile.h"
 
@@ -41,7 +42,7 @@ public:
         if (m_code == SQLITE_OK)
             return {};
         const int extended = m_handle ? sqlite3_extended_errcode(m_handle) : m_code;
-        return fromSqlite(extended, m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle)) : QString(),
+        return fromSqlite(extended, m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle)) : QString(), {},
                           QDir::toNativeSeparators(path));
     }
 
@@ -153,12 +154,36 @@ DbError settleJournal(const QString& databasePath)
     return mode.error();
 }
 
+DbError checkNewFile(const QString& databasePath)
+{
+    if (DbError error = settleJournal(databasePath))
+        return error;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        const QString journal = databasePath + QLatin1String(suffix);
+        if (QFileInfo::exists(journal))
+            return DbError::make(jeterror::DiskError,
+                                 QStringLiteral("The journal '%1' could not be written into the database.")
+                                     .arg(QDir::toNativeSeparators(journal)));
+    }
+    QStringList findings;
+    if (DbError error = integrityCheck(databasePath, findings, CheckDepth::Structure))
+        return error;
+    if (!findings.isEmpty())
+        return DbError::make(
+            jeterror::CorruptDatabase,
+            QStringLiteral("The new database '%1' failed its check: %2")
+                .arg(QDir::toNativeSeparators(databasePath), findings.join(QStringLiteral("; "))));
+    return {};
+}
+
 DbError compactInto(const QString& source, const QString& target, const Progress& progress)
 {
     if (QFileInfo::exists(target))
         return DbError::make(
             jeterror::FileInUse,
             QStringLiteral("The file '%1' already exists.").arg(QDir::toNativeSeparators(target)));
+    if (DbError error = Database::fileProblem(source))
+        return error;
     DbError error;
     {
         // Opened for writing although nothing is written to it: the backend compacts a read-only source many
@@ -182,7 +207,7 @@ DbError compactInto(const QString& source, const QString& target, const Progress
         error = runSql(connection.handle(), QStringLiteral("VACUUM INTO ") + literal(target));
         sqlite3_progress_handler(connection.handle(), 0, nullptr, nullptr);
         if (watch.faulted)
-            error = fromSqlite(SQLITE_FULL, QStringLiteral("database or disk is full"),
+            error = fromSqlite(SQLITE_FULL, QStringLiteral("database or disk is full"), {},
                                QDir::toNativeSeparators(target));
     }
     if (!error) {
@@ -208,10 +233,8 @@ DbError compactInto(const QString& source, const QString& target, const Progress
 DbError integrityCheck(const QString& databasePath, QStringList& findings, CheckDepth depth)
 {
     findings.clear();
-    if (!QFileInfo(databasePath).isFile())
-        return DbError::make(
-            jeterror::FileNotFound,
-            jetDescription(jeterror::FileNotFound, {QDir::toNativeSeparators(databasePath)}));
+    if (DbError error = Database::fileProblem(databasePath))
+        return error;
     Connection connection(databasePath, SQLITE_OPEN_READONLY);
     if (DbError error = connection.openError(databasePath))
         return error;

@@ -24,8 +24,14 @@ QStringList holdersOf(const QString& databasePath);
 // again). Needs the database closed by every program.
 DbError settleJournal(const QString& databasePath);
 
+// A new database file, just closed, made to stand on its own and checked before it takes its name: its
+// journal written into it with nothing of it left beside it, and every page of it read back (the structure
+// check). A full disk shows here when it stopped the journal from being written back.
+DbError checkNewFile(const QString& databasePath);
+
 // Copies the database at `source` into the new file `target` with the backend's own compaction, then checks
-// the copy. `target` must not exist; on any failure it is removed again, so that no partial copy is left.
+// the copy. `source` must be a database of ours (Database::fileProblem); `target` must not exist; on any
+// failure it is removed again, so that no partial copy is left.
 DbError compactInto(const QString& source, const QString& target, const Progress& progress = {});
 
 enum class CheckDepth
@@ -35,7 +41,8 @@ enum class CheckDepth
 };
 
 // The backend's integrity check of a closed file. `findings` receives what was found (empty when the file is
-// sound). The error tells a file that cannot be checked at all (missing, not a database).
+// sound). The error tells a file that cannot be checked at all (missing, or not a database of ours, as
+// Database::fileProblem tells it).
 DbError integrityCheck(const QString& databasePath, QStringList& findings,
                        CheckDepth depth = CheckDepth::Full);
 

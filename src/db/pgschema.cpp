@@ -202,10 +202,13 @@ QStringList createIndexSql(const TableDef& table)
         QStringList names;
         for (const QString& f : index.fields)
             names.append(name(f));
+        const QString indexName = name(table.name + QLatin1Char('.') + index.name);
         statements.append(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                              .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
-                                   name(table.name + QLatin1Char('.') + index.name), name(table.name),
-                                   names.join(QStringLiteral(", "))));
+                              .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), indexName,
+                                   name(table.name), names.join(QStringLiteral(", "))));
+        // The server folds the name to lower case; the name as it was given is kept beside it.
+        statements.append(
+            QStringLiteral("COMMENT ON INDEX %1 IS %2").arg(indexName, jetsql::quote(index.name)));
     }
     return statements;
 }

@@ -29,7 +29,8 @@ QStringList createCatalogueSql();
 // Writes a field's catalogue row (catalogue::catalogueRow's values), replacing the one there was.
 QString insertCatalogueRowSql();
 
-// The other indexes (names prefixed with the table's, since the server's are per schema).
+// The other indexes (names prefixed with the table's, since the server's are per schema), each with its name
+// as given in its comment.
 QStringList createIndexSql(const TableDef& table);
 
 } // namespace quelmar::db::pgschema

@@ -26,6 +26,13 @@ QString databaseOf(const QString& uri)
     return QUrl(PgConnection::serverUri(uri)).path().mid(1);
 }
 
+// The tables of the database's schema, by the server's names.
+QString tablesOfSchemaSql()
+{
+    return QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                          "WHERE c.relkind IN ('r', 'p') AND n.nspname = current_schema()");
+}
+
 bool isOffice(PgConnection& server)
 {
     PgRows rows;
@@ -84,6 +91,7 @@ std::unique_ptr<Database> Database::createServer(const QString& uri, DbError& er
                                    .arg(catalogue::quoteName(databaseOf(uri))));
         if (!error.ok())
             return nullptr;
+        database->m_madeServerDatabase = true;
         database->m_server = PgConnection::open(uri, error);
     }
     if (!database->m_server)
@@ -93,11 +101,41 @@ std::unique_ptr<Database> Database::createServer(const QString& uri, DbError& er
             3204, QStringLiteral("Database '%1' already exists.").arg(PgConnection::withoutPassword(uri)));
         return nullptr;
     }
+    PgRows before;
+    error = database->m_server->execute(tablesOfSchemaSql(), {}, &before);
+    if (!error.ok())
+        return nullptr;
+    for (const QVariantList& row : std::as_const(before.rows))
+        database->m_serverTablesBefore.insert(row.value(0).toString().toLower());
     error = database->m_server->executeAll(pgschema::functionsSql() + pgschema::createCatalogueSql());
     if (!error.ok())
         return nullptr;
     database->m_path = uri;
     return database;
+}
+
+DbError Database::discardServer(std::unique_ptr<Database> database)
+{
+    const QString uri = database->m_path;
+    if (database->m_madeServerDatabase) {
+        database.reset(); // the database cannot be dropped while connected to
+        DbError error;
+        auto admin = PgConnection::open(uri, error, QStringLiteral("postgres"));
+        if (!admin)
+            return error;
+        return admin->execute(
+            QStringLiteral("DROP DATABASE IF EXISTS %1").arg(catalogue::quoteName(databaseOf(uri))));
+    }
+    database->rollback();
+    PgRows now;
+    DbError error = database->m_server->execute(tablesOfSchemaSql(), {}, &now);
+    for (const QVariantList& row : std::as_const(now.rows)) {
+        const QString table = row.value(0).toString();
+        if (error.ok() && !database->m_serverTablesBefore.contains(table.toLower()))
+            error = database->m_server->execute(
+                QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(name(table)));
+    }
+    return error;
 }
 
 DbError Database::serverExecute(const QString& sql, const QVariantList& values, qint64* rowsAffected,

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 
 #include <sqlite3.h>
 
@@ -44,7 +45,10 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
 
 void SqliteStatement::setError(int code)
 {
-    m_error = fromSqlite(code, QString::fromUtf8(sqlite3_errmsg(m_handle)), m_sql);
+    // The file of the main database, for a failure of the file itself.
+    const char* file = sqlite3_db_filename(m_handle, "main");
+    m_error = fromSqlite(code, QString::fromUtf8(sqlite3_errmsg(m_handle)), m_sql,
+                         file ? QDir::toNativeSeparators(QString::fromUtf8(file)) : QString());
 }
 
 bool SqliteStatement::bind(const QVariantList& values)

@@ -34,6 +34,16 @@ TEST(DbError, SqliteFailuresBecomeEngineNumbersWithTheTextsTheProgramMatches)
         EXPECT_TRUE(error.description.contains(QString::fromUtf8(c.inDescription)))
             << error.description.toStdString();
     }
+    // A failure of the file itself names the file, never the statement that met it.
+    for (const int code : {SQLITE_CANTOPEN, SQLITE_NOTADB, SQLITE_CORRUPT, SQLITE_FULL}) {
+        const DbError error =
+            fromSqlite(code, QStringLiteral("database disk image is malformed"),
+                       QStringLiteral("PRAGMA integrity_check(100)"), QStringLiteral("/oficina/Quelmar.mdb"));
+        EXPECT_TRUE(error.description.contains(QStringLiteral("'/oficina/Quelmar.mdb'")))
+            << error.description.toStdString();
+        EXPECT_FALSE(error.description.contains(QStringLiteral("PRAGMA"))) << error.description.toStdString();
+        EXPECT_EQ(error.statement, QStringLiteral("PRAGMA integrity_check(100)"));
+    }
     EXPECT_TRUE(fromSqlite(SQLITE_BUSY, QString(), QString()).isLock());
     EXPECT_FALSE(DbError::make(jeterror::DuplicateKey).isLock());
     EXPECT_TRUE(DbError().ok());
