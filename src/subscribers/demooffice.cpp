@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "db/database.h"
+#include "db/filemaintenance.h"
 #include "subscribers/demodata.h"
 #include "subscribers/schema.h"
 
@@ -9,8 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <array>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -94,6 +98,23 @@ QByteArray namingDatabase(const QByteArray& companyFile, const QString& database
     return lines.join(u'\n').toUtf8();
 }
 
+// Writes a new file and reads it back: a full disk shows when the buffered bytes go out or when the file is
+// closed, not when they are handed over.
+DbError writeWholeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile target(path);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return fileError(path, target.errorString());
+    const bool written = target.write(bytes) == bytes.size() && target.flush();
+    target.close();
+    if (!written || target.error() != QFileDevice::NoError)
+        return fileError(path, target.errorString());
+    QFile check(path);
+    if (!check.open(QIODevice::ReadOnly) || check.readAll() != bytes)
+        return fileError(path, u"what was written does not read back whole"_s);
+    return {};
+}
+
 // Copies the office's data files into the folder, as UTF-8 text, writable by the office. A database named
 // elsewhere than the folder's Quelmar.mdb is named by the company file.
 DbError writeOfficeFiles(const QDir& folder, const QString& database)
@@ -109,12 +130,31 @@ DbError writeOfficeFiles(const QDir& folder, const QString& database)
                 database.endsWith(u".mdb"_s, Qt::CaseInsensitive) ? database.chopped(4) : database;
             text = namingDatabase(text, named);
         }
-        const QString path = folder.filePath(name);
-        QFile target(path);
-        if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate) || target.write(text) != text.size())
-            return fileError(path, target.errorString());
+        if (DbError error = writeWholeFile(folder.filePath(name), text))
+            return error;
     }
     return {};
+}
+
+void removeDatabaseFile(const QString& path)
+{
+    for (const char* suffix : {"-journal", "-wal", "-shm", ""})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// Moves every file of `from` into the folder `to`, which exists; on a failure the files moved go back.
+bool moveFilesInto(const QDir& from, const QDir& to)
+{
+    QStringList moved;
+    for (const QString& name : from.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (QFileInfo::exists(to.filePath(name)) || !QFile::rename(from.filePath(name), to.filePath(name))) {
+            for (const QString& back : std::as_const(moved))
+                QFile::rename(to.filePath(back), from.filePath(back));
+            return false;
+        }
+        moved.append(name);
+    }
+    return true;
 }
 
 DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSummary* summary)
@@ -163,6 +203,19 @@ DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSum
 
 } // namespace
 
+QString existingOfficeFile(const QString& folder)
+{
+    const QDir dir(folder);
+    // Databases first, then company files: the one a message had better name.
+    for (const QStringList& names :
+         {QStringList{u"*.mdb"_s}, QStringList{u"*.emp"_s}, QStringList{u"*.men"_s}, demoOfficeFileNames()}) {
+        const QStringList found = dir.entryList(names, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        if (!found.isEmpty())
+            return dir.absoluteFilePath(found.constFirst());
+    }
+    return {};
+}
+
 QString demoDatabaseFileName()
 {
     return u"Quelmar.mdb"_s;
@@ -176,38 +229,92 @@ QStringList demoOfficeFileNames()
 
 DbError createDemoOffice(const QString& folder, const DemoOptions& options, DemoSummary* summary)
 {
-    const QDir dir(folder);
+    const QDir dir(QDir(folder).absolutePath());
+    const QString shownFolder = QDir::toNativeSeparators(dir.absolutePath());
     const bool onServer = db::Database::isServerUri(options.database);
-    const QString databasePath = options.database.isEmpty() ? dir.filePath(demoDatabaseFileName())
-                                 : onServer                 ? options.database
-                                                            : dir.absoluteFilePath(options.database);
-    if (!onServer && QFileInfo::exists(databasePath)) {
+    const bool elsewhere = !options.database.isEmpty() && !onServer;
+    const QString finalDatabase = options.database.isEmpty() ? dir.filePath(demoDatabaseFileName())
+                                  : onServer                 ? options.database
+                                                             : dir.absoluteFilePath(options.database);
+    if (QFileInfo::exists(dir.absolutePath()) && !QFileInfo(dir.absolutePath()).isDir())
+        return DbError::make(
+            jeterror::InvalidPath,
+            u"'%1' is a file, not a folder; the demonstration office needs a folder."_s.arg(shownFolder));
+    // Another office's files are never overwritten, nor mixed with the demonstration's.
+    if (const QString found = existingOfficeFile(dir.absolutePath()); !found.isEmpty()) {
+        return DbError::make(
+            DatabaseExists,
+            u"The folder '%1' already holds the office file '%2'; the demonstration office is made only in a "
+            u"new folder or one without office files."_s.arg(shownFolder, QDir::toNativeSeparators(found)));
+    }
+    if (elsewhere && QFileInfo::exists(finalDatabase)) {
         return DbError::make(
             DatabaseExists,
             u"The database '%1' already exists; the demonstration office is made only in a folder "
-            u"without one."_s.arg(QDir::toNativeSeparators(databasePath)));
+            u"without one."_s.arg(QDir::toNativeSeparators(finalDatabase)));
     }
-    if (!QDir().mkpath(dir.absolutePath())) {
-        return DbError::make(jeterror::InvalidPath, u"The folder '%1' cannot be created."_s.arg(
-                                                        QDir::toNativeSeparators(dir.absolutePath())));
+    // The office is built in a folder of its own beside the target and moved in only when every file of it
+    // is written and checked: a failure leaves the target as it was.
+    const QString parent = QFileInfo(dir.absolutePath()).absolutePath();
+    if (!QDir().mkpath(parent)) {
+        return DbError::make(jeterror::InvalidPath,
+                             u"The folder '%1' cannot be created."_s.arg(QDir::toNativeSeparators(parent)));
     }
+    QTemporaryDir building(parent + u"/."_s + dir.dirName() + u".creando-XXXXXX"_s);
+    if (!building.isValid()) {
+        return DbError::make(jeterror::InvalidPath,
+                             u"The folder '%1' cannot be written in: %2"_s.arg(
+                                 QDir::toNativeSeparators(parent), building.errorString()));
+    }
+    // The folder may become the office's own: it gets the permissions a new folder gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(building.path()).constData(), 0777 & ~mask);
+    const QDir staging(building.path());
+    // A database file elsewhere is written under another name beside it until the office is whole.
+    const QString databasePath = options.database.isEmpty() ? staging.filePath(demoDatabaseFileName())
+                                 : onServer                 ? options.database
+                                                            : finalDatabase + u".creando"_s;
+    if (elsewhere)
+        removeDatabaseFile(databasePath);
 
-    DbError error;
-    {
-        std::unique_ptr<db::Database> database = db::Database::create(databasePath, error);
-        if (!database)
-            return error.ok() ? DbError::make(jeterror::DiskError, databasePath) : error;
-        error = fillDatabase(*database, options, summary);
+    DbError error = writeOfficeFiles(staging, options.database.isEmpty() ? QString() : finalDatabase);
+    if (error)
+        return error;
+    std::unique_ptr<db::Database> database = db::Database::create(databasePath, error);
+    if (!database) {
+        if (elsewhere)
+            removeDatabaseFile(databasePath);
+        return error.ok() ? DbError::make(jeterror::DiskError, databasePath) : error;
+    }
+    error = fillDatabase(*database, options, summary);
+    if (error.ok() && !onServer) {
+        database.reset();
+        error = db::files::checkNewFile(databasePath);
+    }
+    if (error.ok() && elsewhere && !QFile::rename(databasePath, finalDatabase))
+        error = fileError(finalDatabase, u"the new database cannot take its name"_s);
+    if (error.ok()) {
+        const bool movedIn = QFileInfo::exists(dir.absolutePath())
+                                 ? moveFilesInto(staging, dir)
+                                 : QDir().rename(staging.path(), dir.absolutePath());
+        if (!movedIn) {
+            error = fileError(shownFolder, u"the office's files cannot be moved into it"_s);
+            if (elsewhere)
+                QFile::rename(finalDatabase, databasePath);
+        }
     }
     if (!error.ok()) {
-        // Half an office is no office: a new attempt starts clean. A server's rows went in one transaction
-        // and none stay, but its empty tables do, and a new attempt on that database is refused until they
-        // go.
-        if (!onServer)
-            QFile::remove(databasePath);
+        // Half an office is no office: a new attempt starts clean. The staging folder goes with its object.
+        if (database)
+            db::Database::discardCreated(std::move(database));
+        else if (elsewhere)
+            removeDatabaseFile(databasePath);
         return error;
     }
-    return writeOfficeFiles(dir, options.database.isEmpty() ? QString() : databasePath);
+    if (!QFileInfo::exists(staging.path()))
+        building.setAutoRemove(false); // it became the office's folder
+    return {};
 }
 
 DbError createLargeOffice(const QString& folder, int subscribers, qint64 payments, quint32 seed,

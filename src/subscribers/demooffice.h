@@ -33,11 +33,17 @@ struct DemoSummary
 QString demoDatabaseFileName();    // "Quelmar.mdb"
 QStringList demoOfficeFileNames(); // company, menu, order templates and notices
 
+// The first file of an office already in the folder (a database, a company file, a menu file or one of the
+// files the demonstration writes), with its path; empty when there is none.
+QString existingOfficeFile(const QString& folder);
+
 // Creates a complete working office in `folder` (made when absent): the database with the schema,
 // parameters and made-up but consistent data (the same seed and day give the same data), the company file
 // (receipts to "file:recibos.txt"), the menu definition file, the work-order templates and the notice
-// file. Refuses, touching nothing, when the folder already holds a database (or the server's database holds
-// an office).
+// file. The office is built in a folder beside it and moved in only once every file is written and read
+// back, so that a failure leaves the folder as it was (and a server's database made for it is dropped).
+// Refuses, touching nothing (3204), when the folder already holds an office file, when the database named
+// elsewhere exists, or when the server's database holds an office.
 db::DbError createDemoOffice(const QString& folder, const DemoOptions& options,
                              DemoSummary* summary = nullptr);
 

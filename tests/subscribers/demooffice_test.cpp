@@ -5,9 +5,12 @@
 #include "db/database.h"
 #include "db/recordset.h"
 
+#include "../filesizelimit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -183,6 +186,112 @@ TEST_F(DemoOfficeTest, refusesAFolderThatAlreadyHasADatabase)
     EXPECT_TRUE(error.description.contains(u"Quelmar.mdb"_s)) << error.description.toStdString();
     EXPECT_EQ(count(u"SELECT Count(*) FROM Suscriptores"_s), subscribers);
     EXPECT_TRUE(readText(notices.fileName()).contains(u"5- Aviso escrito en la oficina"_s));
+}
+
+// Every file under the folder with its bytes, for telling that nothing was touched.
+std::map<QString, QByteArray> filesUnder(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        QFile file(dir.filePath(name));
+        files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<carpeta>");
+    }
+    return files;
+}
+
+// Another office's files, or a file of the demonstration's, are never overwritten nor mixed with a new
+// office; a folder that holds only other files takes the office beside them.
+TEST_F(DemoOfficeTest, refusesAFolderWithAnotherOfficesFilesAndTakesOneWithOtherFiles)
+{
+    const struct
+    {
+        const char* what;
+        QStringList files;
+        bool refused;
+    } cases[] = {
+        {"another office", {u"Norte.emp"_s, u"Norte.mdb"_s, u"Avisos.txt"_s}, true},
+        {"a notice file alone", {u"Avisos.txt"_s}, true},
+        {"a menu file", {u"Norte.men"_s}, true},
+        {"a work-order template", {u"OrdCorte.txt"_s}, true},
+        {"files of no office", {u"notas.txt"_s, u"foto.jpg"_s}, false},
+        {"an empty folder", {}, false},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = u"caso%1"_s.arg(++n);
+        ASSERT_TRUE(QDir().mkpath(folder(name)));
+        for (const QString& file : c.files) {
+            QFile text(QDir(folder(name)).filePath(file));
+            ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+            text.write("de la oficina Norte: " + file.toUtf8());
+        }
+        const std::map<QString, QByteArray> before = filesUnder(folder(name));
+        const std::map<QString, QByteArray> beside = filesUnder(m_temporary.path());
+
+        const db::DbError error = createDemoOffice(folder(name), smallOffice());
+
+        if (c.refused) {
+            EXPECT_EQ(error.number, 3204) << error.description.toStdString();
+            EXPECT_TRUE(filesUnder(folder(name)) == before) << "the folder was touched";
+        } else {
+            ASSERT_TRUE(error.ok()) << error.description.toStdString();
+            const std::map<QString, QByteArray> after = filesUnder(folder(name));
+            for (const auto& [file, bytes] : before)
+                EXPECT_EQ(after.at(file), bytes) << file.toStdString();
+            for (const QString& file : demoOfficeFileNames() + QStringList{demoDatabaseFileName()})
+                EXPECT_TRUE(after.contains(file)) << file.toStdString();
+        }
+        // Nothing is left beside it either.
+        EXPECT_TRUE(filesUnder(m_temporary.path()) == beside);
+    }
+}
+
+// A disk that fills up while the office is made: the command says so and where, and leaves the target as it
+// was, with nothing beside it (no half-written files, no journal of the database).
+TEST_F(DemoOfficeTest, aFullDiskIsToldAndLeavesTheFolderAsItWas)
+{
+    const struct
+    {
+        const char* what;
+        rlim_t bytesLeft;
+        bool folderExists;
+    } cases[] = {
+        {"the menu file does not fit, new folder", 4096, false},
+        {"the database does not fit, new folder", 96 * 1024, false},
+        {"the database does not fit, folder with other files", 96 * 1024, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString target = folder(u"lleno%1"_s.arg(++n));
+        if (c.folderExists) {
+            ASSERT_TRUE(QDir().mkpath(target));
+            QFile other(QDir(target).filePath(u"notas.txt"_s));
+            ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+            other.write("notas");
+        }
+        const std::map<QString, QByteArray> before = filesUnder(target);
+        const std::map<QString, QByteArray> beside = filesUnder(m_temporary.path());
+
+        QProcess admin;
+        testsupport::limitFileSize(admin, c.bytesLeft);
+        admin.start(QStringLiteral(QUELMAR_ADMIN),
+                    {u"create-demo"_s, target, u"--subscribers"_s, u"200"_s, u"--years"_s, u"2"_s});
+        ASSERT_TRUE(admin.waitForFinished(120000));
+        const QString output = QString::fromUtf8(admin.readAllStandardOutput());
+        const QString errors = QString::fromUtf8(admin.readAllStandardError());
+
+        EXPECT_EQ(admin.exitCode(), 1) << output.toStdString() << errors.toStdString();
+        EXPECT_FALSE(output.contains(u"creada"_s)) << output.toStdString();
+        EXPECT_TRUE(errors.contains(u"no se creó la oficina de demostración en '%1'"_s.arg(target)))
+            << errors.toStdString();
+        EXPECT_TRUE(errors.contains(u"espacio libre en el disco"_s)) << errors.toStdString();
+        EXPECT_TRUE(filesUnder(target) == before) << "the folder was touched";
+        EXPECT_EQ(QFileInfo::exists(target), c.folderExists);
+        EXPECT_TRUE(filesUnder(m_temporary.path()) == beside) << "something was left beside the folder";
+    }
 }
 
 TEST_F(DemoOfficeTest, theSameSeedAndDayGiveTheSameDataAndAnotherSeedOther)
