@@ -1,6 +1,7 @@
 #include "legacy/importer.h"
 
 #include "db/database.h"
+#include "db/filemaintenance.h"
 #include "db/recordset.h"
 #include "db/usersfile.h"
 
@@ -46,6 +47,17 @@ QString rowKey(const PlannedTable& table, const QVariantList& values, qint64 row
     for (const int column : table.keyColumns)
         parts.append(table.legacy->columns.at(column).name + u'=' + shownValue(values.value(column)));
     return parts.join(u", "_s);
+}
+
+// What failed and the engine's reason; a failure of the disk says what to do about it.
+QString writeFailure(const QString& what, const DbError& error)
+{
+    const bool disk = error.number == db::jeterror::DiskError || error.number == db::jeterror::ReadOnly;
+    return what + u" ("_s + error.description + u')' +
+           (disk ? u": revise que haya espacio libre en el disco y permiso de escritura en la carpeta, y "
+                   u"vuelva "
+                   u"a importar"_s
+                 : QString());
 }
 
 void removeDatabaseFiles(const QString& path)
@@ -175,7 +187,7 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
     db::Transaction transaction(database);
     if (transaction.error()) {
         report.failure =
-            u"no se pudo escribir la tabla %1 (%2)"_s.arg(legacy.name, transaction.error().description);
+            writeFailure(u"no se pudo escribir la tabla %1"_s.arg(legacy.name), transaction.error());
         return false;
     }
     DbError error;
@@ -183,12 +195,13 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
         u"INSERT INTO [%1] (%2) VALUES (%3)"_s.arg(legacy.name, names.join(u", "_s), marks.join(u", "_s)),
         error);
     if (!insert) {
-        report.failure = u"no se pudo escribir la tabla %1 (%2)"_s.arg(legacy.name, error.description);
+        report.failure = writeFailure(u"no se pudo escribir la tabla %1"_s.arg(legacy.name), error);
         return false;
     }
     if (progress)
         progress(legacy.name, 0, legacy.rowCount);
     QVariantList stored;
+    DbError diskFailure; // a failure of the file itself (a full disk), which no other row would escape
     const QString readFailure = source.readRows(legacy, [&](const QVariantList& values,
                                                             const QHash<int, QString>& readProblems) {
         ++outcome.rowsRead;
@@ -214,6 +227,10 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
             stored.append(value);
         }
         if (const DbError rowError = insert->run(stored)) {
+            if (rowError.number == db::jeterror::DiskError || rowError.number == db::jeterror::ReadOnly) {
+                diskFailure = rowError;
+                return false;
+            }
             QStringList shown;
             for (int c = 0; c < legacy.columns.size(); ++c) {
                 const QVariant value = stored.at(c).isValid() ? stored.at(c) : values.value(c);
@@ -232,6 +249,10 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
         return true;
     });
     report.tables.append(outcome);
+    if (diskFailure) {
+        report.failure = writeFailure(u"no se pudo escribir la tabla %1"_s.arg(legacy.name), diskFailure);
+        return false;
+    }
     if (!readFailure.isEmpty()) {
         report.failure = u"la tabla %1 no pudo leerse entera: %2"_s.arg(legacy.name, readFailure);
         return false;
@@ -255,7 +276,7 @@ bool copyRows(LegacySource& source, db::Database& database, const PlannedTable& 
                 u"%1: el índice %2 no se creó (%3)"_s.arg(legacy.name, index.name, indexError.description));
     }
     if (const DbError commitError = transaction.commit()) {
-        report.failure = u"no se pudo escribir la tabla %1 (%2)"_s.arg(legacy.name, commitError.description);
+        report.failure = writeFailure(u"no se pudo escribir la tabla %1"_s.arg(legacy.name), commitError);
         return false;
     }
     return true;
@@ -346,7 +367,7 @@ bool importDatabase(LegacySource& source, const QString& targetPath, ImportRepor
         std::unique_ptr<db::Database> database = db::Database::create(temporary, error);
         if (!database) {
             report.failure =
-                u"no se pudo crear %1 (%2)"_s.arg(QDir::toNativeSeparators(temporary), error.description);
+                writeFailure(u"no se pudo crear %1"_s.arg(QDir::toNativeSeparators(temporary)), error);
             return false;
         }
         database->setBulkLoad(true);
@@ -357,13 +378,13 @@ bool importDatabase(LegacySource& source, const QString& targetPath, ImportRepor
                 definition.fields[c].required = false;
             if (DbError createError = database->createTables({definition}, db::Database::Indexes::Later)) {
                 report.failure =
-                    u"no se pudo crear la tabla %1 (%2)"_s.arg(definition.name, createError.description);
+                    writeFailure(u"no se pudo crear la tabla %1"_s.arg(definition.name), createError);
                 finished = false;
                 break;
             }
             if (DbError markError = markRequired(*database, table)) {
                 report.failure =
-                    u"no se pudo describir la tabla %1 (%2)"_s.arg(definition.name, markError.description);
+                    writeFailure(u"no se pudo describir la tabla %1"_s.arg(definition.name), markError);
                 finished = false;
                 break;
             }
@@ -375,6 +396,13 @@ bool importDatabase(LegacySource& source, const QString& targetPath, ImportRepor
         if (finished)
             makeQueries(source, *database, report);
         database->setBulkLoad(false);
+    }
+    if (finished) {
+        if (const DbError checkError = db::files::checkNewFile(temporary)) {
+            report.failure = writeFailure(
+                u"no se pudo escribir entera %1"_s.arg(QDir::toNativeSeparators(temporary)), checkError);
+            finished = false;
+        }
     }
     if (finished && !QFile::rename(temporary, targetPath)) {
         report.failure =

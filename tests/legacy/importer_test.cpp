@@ -3,6 +3,8 @@
 #include "db/database.h"
 #include "db/recordset.h"
 
+#include "../filesizelimit.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -243,6 +245,35 @@ TEST_F(ImporterTest, AFailureLeavesNoDatabaseBehind)
         EXPECT_TRUE(report.failure.contains(c.failure)) << report.failure.toStdString();
         EXPECT_FALSE(QFileInfo::exists(target()));
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList());
+    }
+}
+
+// A disk that fills up during the import is no row's fault: the import stops, says so, and leaves neither the
+// new database nor its journal, whether the disk fills while the rows go in or while the journal is written
+// back.
+TEST_F(ImporterTest, AFullDiskStopsTheImportAndLeavesNothing)
+{
+    FakeSource source;
+    FakeSource::Table notes;
+    notes.definition.name = u"Notas"_s;
+    notes.definition.columns = {column(u"Numero"_s, legacytype::Long, 4),
+                                column(u"Texto"_s, legacytype::Text, 200)};
+    for (qint64 i = 1; i <= 20000; ++i)
+        notes.rows.append({i, QByteArray("nota de la oficina ").repeated(6)});
+    notes.definition.rowCount = notes.rows.size();
+    source.data = {notes};
+
+    for (const rlim_t bytesLeft : {rlim_t(8 * 1024), rlim_t(256 * 1024), rlim_t(2 * 1024 * 1024)}) {
+        SCOPED_TRACE(bytesLeft);
+        ImportReport report;
+        bool imported = false;
+        {
+            const testsupport::FileSizeLimit full(bytesLeft);
+            imported = importDatabase(source, target(), report);
+        }
+        EXPECT_FALSE(imported);
+        EXPECT_TRUE(report.failure.contains(u"espacio libre en el disco"_s)) << report.failure.toStdString();
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 }
 
