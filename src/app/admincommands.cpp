@@ -34,10 +34,54 @@ namespace {
 
 using db::DbError;
 
-void reportError(QTextStream& err, const QString& what, const DbError& error)
+// The engine's "database already exists".
+constexpr int DatabaseExists = 3204;
+
+// What is wrong with the database file at `path` that the error met, and what to do about it; the error
+// number's own text when the file is not to blame.
+QString fileAdvice(const QString& path, const DbError& error)
 {
-    err << "quelmar-admin: " << what << ": " << errormessages::forNumber(error.number) << " (error "
-        << error.number << ")\n";
+    using db::jeterror::CorruptDatabase, db::jeterror::FileNotFound, db::jeterror::InvalidPath,
+        db::jeterror::UnrecognizedFormat;
+    const bool aboutTheFile = error.number == FileNotFound || error.number == InvalidPath ||
+                              error.number == UnrecognizedFormat || error.number == CorruptDatabase;
+    if (path.isEmpty() || db::Database::isServerUri(path) || !aboutTheFile)
+        return errormessages::forNumber(error.number);
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    switch (db::Database::fileKind(path)) {
+    case db::Database::FileKind::Missing:
+        return u"No existe el archivo '%1'.  Revise el nombre y la carpeta que escribió."_s.arg(shown);
+    case db::Database::FileKind::NotAFile:
+        return u"'%1' no es un archivo sino una carpeta.  Escriba el nombre del archivo de la Base de Datos "
+               u"(por ejemplo, Quelmar.mdb)."_s.arg(shown);
+    case db::Database::FileKind::Empty:
+        return u"El archivo '%1' está vacío (mide 0 bytes): no es una Base de Datos de este Programa.  "
+               u"Reemplácelo por su copia de respaldo más reciente (.bak); el archivo no se modificó."_s.arg(
+                   shown);
+    case db::Database::FileKind::Jet:
+        return u"El archivo '%1' es una Base de Datos de Access (Jet), no una Base de Datos de este "
+               u"Programa.  "
+               u"Conviértala con la orden  quelmar-admin import-mdb \"%1\" CARPETA; el archivo no se "
+               u"modificó."_s.arg(shown);
+    case db::Database::FileKind::Foreign:
+        return u"El archivo '%1' no es una Base de Datos de este Programa.  Revise el nombre del archivo o "
+               u"copie la Base de Datos correcta; el archivo no se modificó."_s.arg(shown);
+    case db::Database::FileKind::Ours:
+        break;
+    }
+    if (error.number == FileNotFound)
+        return errormessages::forNumber(error.number);
+    return u"La Base de Datos '%1' está dañada.  Repárela con la orden  quelmar-admin repair \"%1\"  o "
+           u"reemplácela por su copia de respaldo más reciente (.bak)."_s.arg(shown);
+}
+
+// The error told on the error stream: what failed and what to do in Spanish, then the engine's own words.
+// `path` is the database the error met, when it may be the file that is to blame.
+void reportError(QTextStream& err, const QString& what, const DbError& error, const QString& path = {},
+                 const QString& advice = {})
+{
+    err << "quelmar-admin: " << what << ": " << (advice.isEmpty() ? fileAdvice(path, error) : advice)
+        << " (error " << error.number << ")\n";
     // The engine's own words, for whoever looks after the office's computers.
     if (!error.description.isEmpty())
         err << "  detalle: " << error.description << '\n';
@@ -70,7 +114,7 @@ bool isSourceName(const QString& source)
 }
 
 // The rows as text, written in large blocks straight to the output's device when it has one.
-int printRows(db::TextRows& rows, QTextStream& out, QTextStream& err)
+int printRows(db::TextRows& rows, const QString& path, QTextStream& out, QTextStream& err)
 {
     QStringList names;
     for (const db::FieldInfo& field : rows.fields())
@@ -100,7 +144,8 @@ int printRows(db::TextRows& rows, QTextStream& out, QTextStream& err)
     write();
     out.flush();
     if (!rows.error().ok()) {
-        reportError(err, u"no se pudieron leer los registros"_s, rows.error());
+        reportError(err, u"no se pudieron leer los registros de '%1'"_s.arg(db::displayName(path)),
+                    rows.error(), path);
         return exitcode::Failure;
     }
     return exitcode::Success;
@@ -188,8 +233,9 @@ QString adminUsage()
            u"                            [--database URI]\n"
            u"      Crea una carpeta de oficina completa con datos inventados (si no se indica: 600\n"
            u"      suscriptores, 3 años de historia, semilla 1). No toca una carpeta que ya tenga\n"
-           u"      Quelmar.mdb. Con --database los datos van a esa base del servidor (se crea si falta;\n"
-           u"      no se toca si ya tiene una oficina), y el archivo de la empresa la nombra.\n"
+           u"      archivos de una oficina (.mdb, .emp, .men, Avisos.txt...). Con --database los datos\n"
+           u"      van a esa base del servidor (se crea si falta; no se toca si ya tiene una oficina), y\n"
+           u"      el archivo de la empresa la nombra.\n"
            u"  quelmar-admin query BASE 'INSTRUCCIÓN'\n"
            u"      Ejecuta una instrucción en el SQL de la oficina. Un SELECT (o el nombre de una tabla\n"
            u"      o de una &consulta) escribe los nombres de sus columnas y sus registros separados\n"
@@ -254,7 +300,29 @@ int createDemo(const QStringList& arguments, QTextStream& out, QTextStream& err)
     subscribers::DemoSummary summary;
     const DbError error = subscribers::createDemoOffice(folder, options, &summary);
     if (!error.ok()) {
-        reportError(err, u"no se creó la oficina de demostración"_s, error);
+        const QString shownFolder = QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath());
+        QString advice;
+        if (error.number == DatabaseExists) {
+            const QString found = subscribers::existingOfficeFile(folder);
+            if (!found.isEmpty())
+                advice =
+                    u"la carpeta '%1' ya tiene archivos de una oficina ('%2'), que no se tocan.  Elija una "
+                    u"carpeta nueva o vacía."_s.arg(shownFolder, QDir::toNativeSeparators(found));
+            else if (db::Database::isServerUri(options.database))
+                advice = u"la Base de Datos '%1' del servidor ya tiene una oficina, que no se toca.  Indique "
+                         u"otra con --database."_s.arg(db::Database::shownPath(options.database));
+            else
+                advice =
+                    u"la Base de Datos '%1' ya existe, y no se toca.  Indique otro nombre con --database."_s
+                        .arg(QDir::toNativeSeparators(QFileInfo(options.database).absoluteFilePath()));
+        } else if (error.number == db::jeterror::DiskError || error.number == db::jeterror::InvalidPath ||
+                   error.number == db::jeterror::CorruptDatabase) {
+            advice = u"un archivo no pudo escribirse entero (el detalle lo nombra).  Revise que haya espacio "
+                     u"libre en el disco y permiso de escritura junto a '%1', y vuelva a ejecutar la orden; "
+                     u"la carpeta quedó como estaba."_s.arg(shownFolder);
+        }
+        reportError(err, u"no se creó la oficina de demostración en '%1'"_s.arg(shownFolder), error, {},
+                    advice);
         return exitcode::Failure;
     }
     out << "Oficina de demostración creada en " << QDir::toNativeSeparators(folder) << '\n';
@@ -290,7 +358,7 @@ int query(const QStringList& arguments, QTextStream& out, QTextStream& err)
     openOptions.readOnly = returnsRows;
     const std::unique_ptr<db::Database> database = db::Database::open(path, openOptions, error);
     if (!database) {
-        reportError(err, u"no se pudo abrir '%1'"_s.arg(db::displayName(path)), error);
+        reportError(err, u"no se pudo abrir '%1'"_s.arg(db::displayName(path)), error, path);
         return exitcode::Failure;
     }
 
@@ -298,7 +366,7 @@ int query(const QStringList& arguments, QTextStream& out, QTextStream& err)
         qint64 affected = 0;
         error = database->execute(statement, {}, &affected);
         if (!error.ok()) {
-            reportError(err, u"la instrucción falló"_s, error);
+            reportError(err, u"la instrucción falló en '%1'"_s.arg(db::displayName(path)), error, path);
             return exitcode::Failure;
         }
         out << "Registros afectados: " << affected << '\n';
@@ -308,10 +376,10 @@ int query(const QStringList& arguments, QTextStream& out, QTextStream& err)
 
     const std::unique_ptr<db::TextRows> rows = db::TextRows::open(*database, statement, error);
     if (!rows) {
-        reportError(err, u"la instrucción falló"_s, error);
+        reportError(err, u"la instrucción falló en '%1'"_s.arg(db::displayName(path)), error, path);
         return exitcode::Failure;
     }
-    return printRows(*rows, out, err);
+    return printRows(*rows, path, out, err);
 }
 
 int copyDatabase(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -323,7 +391,7 @@ int copyDatabase(const QStringList& arguments, QTextStream& out, QTextStream& er
     const DbError error = db::copyDatabase(arguments.at(0), arguments.at(1), &counts);
     if (!error.ok()) {
         reportError(err, u"no se copió '%1' a '%2'"_s.arg(shown(arguments.at(0)), shown(arguments.at(1))),
-                    error);
+                    error, arguments.at(0));
         return exitcode::Failure;
     }
     out << "Copiada " << shown(arguments.at(0)) << " a " << shown(arguments.at(1)) << '\n';
@@ -357,7 +425,7 @@ int backup(const QStringList& arguments, QTextStream& out, QTextStream& err)
         const DbError error =
             maintenance::backUpDatabase(files, progressLines(out, u"Compactando "_s + shown));
         if (!error.ok()) {
-            reportError(err, u"falló el respaldo de '%1'"_s.arg(shown), error);
+            reportError(err, u"falló el respaldo de '%1'"_s.arg(shown), error, database);
             if (QFileInfo::exists(files.source) && !QFileInfo::exists(files.database))
                 err << "  Los datos están en '" << QDir::toNativeSeparators(files.source)
                     << "': cámbiele el nombre a '" << shown << "' antes de volver a iniciar el Programa.\n";
@@ -388,18 +456,20 @@ int check(const QStringList& arguments, QTextStream& out, QTextStream& err)
     } else {
         error = db::files::integrityCheck(path, findings);
         if (!error.ok()) {
-            reportError(err, u"no se pudo revisar '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
+            reportError(err, u"no se pudo revisar '%1'"_s.arg(QDir::toNativeSeparators(path)), error, path);
             return exitcode::Failure;
         }
         for (const QString& finding : std::as_const(findings))
             problems.append(u"integridad: "_s + finding);
         if (findings.isEmpty())
             out << "Integridad: correcta\n";
+        else
+            problems.append(fileAdvice(path, DbError::make(db::jeterror::CorruptDatabase)));
     }
 
     const std::unique_ptr<db::Database> database = db::Database::open(path, {false, true}, error);
     if (!database) {
-        reportError(err, u"no se pudo abrir '%1'"_s.arg(db::displayName(path)), error);
+        reportError(err, u"no se pudo abrir '%1'"_s.arg(db::displayName(path)), error, path);
         return exitcode::Failure;
     }
     // Every row of the field catalogue names a table and a column that exist.
@@ -408,7 +478,10 @@ int check(const QStringList& arguments, QTextStream& out, QTextStream& err)
                                                   db::RecordsetType::Snapshot, error);
         int catalogued = 0;
         if (!rows) {
-            reportError(err, u"no se pudo leer el catálogo de campos"_s, error);
+            reportError(
+                err,
+                u"no se pudo leer el catálogo de campos (MSysFields) de '%1'"_s.arg(db::displayName(path)),
+                error, path);
             return exitcode::Failure;
         }
         for (rows->moveFirst(); !rows->eof(); rows->moveNext()) {
@@ -463,7 +536,7 @@ int repair(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const DbError error =
         maintenance::repairDatabase(files, outcome, progressLines(out, u"Reconstruyendo"_s));
     if (!error.ok()) {
-        reportError(err, u"falló la reparación de '%1'"_s.arg(QDir::toNativeSeparators(path)), error);
+        reportError(err, u"falló la reparación de '%1'"_s.arg(QDir::toNativeSeparators(path)), error, path);
         return exitcode::Failure;
     }
     if (outcome.findings.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "maintenance/databasefiles.h"
 
+#include "db/database.h"
 #include "db/usersfile.h"
 
 #include <QDateTime>
@@ -55,10 +56,9 @@ DatabaseFiles DatabaseFiles::of(const QString& base)
 
 db::DbError backUpDatabase(const DatabaseFiles& files, const db::files::Progress& progress)
 {
-    if (!QFileInfo::exists(files.database))
-        return db::DbError::make(
-            db::jeterror::FileNotFound,
-            db::jetDescription(db::jeterror::FileNotFound, {QDir::toNativeSeparators(files.database)}));
+    // A file that is not a database of ours is not backed up: it would be "compacted" into an empty one.
+    if (db::DbError error = db::Database::fileProblem(files.database))
+        return error;
     // While the files are renamed, a program that starts is told that the database is in exclusive use.
     db::UsersFile exclusiveUse(files.database);
     exclusiveUse.enter(true);
@@ -86,6 +86,10 @@ db::DbError repairDatabase(const DatabaseFiles& files, RepairOutcome& outcome,
                            const db::files::Progress& progress)
 {
     outcome = {};
+    // An empty file, a Jet file or any other file is not a damaged database of ours: there is nothing to
+    // rebuild it from, and it stays as it is.
+    if (db::DbError error = db::Database::fileProblem(files.database))
+        return error;
     db::UsersFile exclusiveUse(files.database);
     exclusiveUse.enter(true);
     // What the journal still holds goes into the file first (as far as the damage lets it), so that the file

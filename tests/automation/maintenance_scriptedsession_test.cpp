@@ -277,7 +277,8 @@ TEST_F(MaintenanceSession, theCompanionCommandBacksUpChecksAndRepairsForSchedule
     // A ticket counter behind the tickets recorded is found.
     query(QStringLiteral("UPDATE Parametros SET Contenido = '1' WHERE Clase = 'CDT'"));
     EXPECT_EQ(admin({QStringLiteral("check"), file(QStringLiteral(".mdb"))}), 1) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("contador de recibos (CDT) es 1,"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("contador de recibos (CDT) es 1,")))
+        << m_output.toStdString();
 
     // A failing compaction: exit status 1 and where the data is.
     QProcessEnvironment fault = QProcessEnvironment::systemEnvironment();
@@ -293,7 +294,8 @@ TEST_F(MaintenanceSession, theCompanionCommandBacksUpChecksAndRepairsForSchedule
     quelmar::testsupport::damageLastPages(file(QStringLiteral(".mdb")), 2);
     EXPECT_EQ(admin({QStringLiteral("repair"), file(QStringLiteral(".mdb"))}), 0) << m_output.toStdString();
     EXPECT_TRUE(m_output.contains(QStringLiteral("Suscriptores: "))) << m_output.toStdString();
-    EXPECT_TRUE(m_output.contains(QStringLiteral("El archivo dañado se guardó como"))) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("El archivo dañado se guardó como")))
+        << m_output.toStdString();
     EXPECT_EQ(admin({QStringLiteral("check"), file(QStringLiteral(".mdb"))}), 1)
         << "the counter is still behind: " << m_output.toStdString();
     EXPECT_FALSE(m_output.contains(QStringLiteral("integridad:"))) << m_output.toStdString();
@@ -306,6 +308,63 @@ TEST_F(MaintenanceSession, theCompanionCommandBacksUpChecksAndRepairsForSchedule
     EXPECT_EQ(admin({QStringLiteral("repair"), garbage.fileName()}), 1) << m_output.toStdString();
     EXPECT_TRUE(QFileInfo::exists(garbage.fileName()));
     EXPECT_EQ(admin({QStringLiteral("check"), garbage.fileName()}), 1) << m_output.toStdString();
+}
+
+// A file that is not a database of this program is told so by every command, as the program tells it, and
+// none of them changes it or makes a backup or a "repaired" file of it.
+TEST_F(MaintenanceSession, aFileThatIsNoDatabaseIsRefusedAlikeByBackupRepairAndCheck)
+{
+    QByteArray jet(4096, '\0');
+    jet.replace(4, 15, "Standard Jet DB");
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+        QString told;
+    } files[] = {
+        {"an empty file", QByteArray(), QStringLiteral("está vacío (mide 0 bytes)")},
+        {"a text file", QByteArray("Avisos de la oficina\n").repeated(300),
+         QStringLiteral("Revise el nombre")},
+        {"a Jet file", jet, QStringLiteral("quelmar-admin import-mdb")},
+    };
+    const QString folder = path(QStringLiteral("ajena"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString database = folder + QStringLiteral("/Quelmar.mdb");
+    for (const auto& f : files) {
+        QFile file(database);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(f.bytes);
+        file.close();
+        for (const QStringList& command :
+             {QStringList{QStringLiteral("backup"), folder}, QStringList{QStringLiteral("backup"), database},
+              QStringList{QStringLiteral("repair"), database},
+              QStringList{QStringLiteral("check"), database}}) {
+            SCOPED_TRACE(std::string(f.what) + ", " + command.join(u' ').toStdString());
+            EXPECT_EQ(admin(command), 1) << m_output.toStdString();
+            EXPECT_TRUE(m_output.contains(QStringLiteral("no es una Base de Datos de este Programa")))
+                << m_output.toStdString();
+            EXPECT_TRUE(m_output.contains(f.told)) << m_output.toStdString();
+            EXPECT_TRUE(m_output.contains(QDir::toNativeSeparators(database))) << m_output.toStdString();
+            EXPECT_FALSE(m_output.contains(QStringLiteral("compactada"))) << m_output.toStdString();
+            EXPECT_FALSE(m_output.contains(QStringLiteral("No se encontró ningún daño")))
+                << m_output.toStdString();
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(file.readAll() == f.bytes) << "the file was changed";
+            file.close();
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("Quelmar.mdb")});
+        }
+    }
+}
+
+// The failures of the checks name the database file, never a statement, and say what to do.
+TEST_F(MaintenanceSession, aDamagedFileIsNamedByCheckWithTheRepairThatFits)
+{
+    quelmar::testsupport::damagePages(file(QStringLiteral(".mdb")), 0.5, 2);
+    EXPECT_EQ(admin({QStringLiteral("check"), file(QStringLiteral(".mdb"))}), 1) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("quelmar-admin repair \"%1\"")
+                                      .arg(QDir::toNativeSeparators(file(QStringLiteral(".mdb"))))))
+        << m_output.toStdString();
+    EXPECT_FALSE(m_output.contains(QStringLiteral("'PRAGMA"))) << m_output.toStdString();
 }
 
 } // namespace
