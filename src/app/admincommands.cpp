@@ -59,9 +59,9 @@ QString fileAdvice(const QString& path, const DbError& error)
                u"Reemplácelo por su copia de respaldo más reciente (.bak); el archivo no se modificó."_s.arg(
                    shown);
     case db::Database::FileKind::Jet:
-        return u"El archivo '%1' es una Base de Datos de Access (Jet), no una Base de Datos de este "
-               u"Programa.  "
-               u"Conviértala con la orden  quelmar-admin import-mdb \"%1\" CARPETA; el archivo no se "
+        return u"El archivo '%1' es una Base de Datos de Access (Jet): no es una Base de Datos de este "
+               u"Programa.  Conviértala con la orden  quelmar-admin import-mdb \"%1\" CARPETA; el archivo no "
+               u"se "
                u"modificó."_s.arg(shown);
     case db::Database::FileKind::Foreign:
         return u"El archivo '%1' no es una Base de Datos de este Programa.  Revise el nombre del archivo o "
