@@ -1,6 +1,7 @@
 #include "output/printlayout.h"
 
 #include <QChar>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -149,6 +150,22 @@ QString headingText(const QString& company, const QString& secondHeading)
 QString pageText(const QString& today, int page)
 {
     return QStringLiteral("   Fecha: ") + today + QStringLiteral("   Pag: ") + QString::number(page);
+}
+
+QString headingCaption(const QString& caption)
+{
+    static const QRegularExpression count(QStringLiteral("\\{(\\d+)\\}"));
+    QString heading = caption;
+    QRegularExpressionMatch match = count.match(heading);
+    while (match.hasMatch()) {
+        const QString number = match.captured(1);
+        const QString words =
+            QStringLiteral("(") + number +
+            (number == QLatin1String("1") ? QStringLiteral(" registro)") : QStringLiteral(" registros)"));
+        heading.replace(match.capturedStart(), match.capturedLength(), words);
+        match = count.match(heading, match.capturedStart() + words.size());
+    }
+    return heading;
 }
 
 int logoWidth(int pictureWidth, int pictureHeight, int lineHeight)

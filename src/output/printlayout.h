@@ -96,6 +96,9 @@ bool asksToGoOn(int pagesPrinted);
 QString headingText(const QString& company, const QString& secondHeading);
 // "   Fecha: 10-Dic-2026   Pag: 3".
 QString pageText(const QString& today, int page);
+// The grid's caption as the page heading prints it: the count the grid shows in braces ("{25}") written
+// out ("(25 registros)").
+QString headingCaption(const QString& caption);
 // The logo's width for a height of three lines, keeping the picture's proportions.
 int logoWidth(int pictureWidth, int pictureHeight, int lineHeight);
 

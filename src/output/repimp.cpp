@@ -625,7 +625,7 @@ void RepImp::printPageHeading(Session& session, const QString& caption, const QS
     const QString page = layout::pageText(panels::TodayText(), printer.page());
     const int pageRight = std::max(right + layout::RowMargin, printer.pageWidth());
     printer.text(pageRight - printer.textWidth(page), top, page);
-    printer.text(x, top + m_lineHeight, QStringLiteral("   ") + caption);
+    printer.text(x, top + m_lineHeight, QStringLiteral("   ") + layout::headingCaption(caption));
     setSize(points);
     m_y = top + (logo.isNull() ? 2 : 3) * m_lineHeight + 60;
     for (int column = 0; column < captions.size(); ++column)

@@ -179,6 +179,10 @@ TEST(PrintLayout, headingsAndPanelTexts)
               QStringLiteral("   CABLEVISIÓN DEL VALLE   SUCURSAL CENTRO"));
     EXPECT_EQ(headingText(QStringLiteral("Cablevisión"), QString()), QStringLiteral("   CABLEVISIÓN"));
     EXPECT_EQ(pageText(QStringLiteral("10-Dic-2026"), 3), QStringLiteral("   Fecha: 10-Dic-2026   Pag: 3"));
+    EXPECT_EQ(headingCaption(QStringLiteral("Suscriptores Vencidos 10-Dic-2026  {25}")),
+              QStringLiteral("Suscriptores Vencidos 10-Dic-2026  (25 registros)"));
+    EXPECT_EQ(headingCaption(QStringLiteral("Lista {1}")), QStringLiteral("Lista (1 registro)"));
+    EXPECT_EQ(headingCaption(QStringLiteral("Gastos {P}")), QStringLiteral("Gastos {P}"));
     EXPECT_EQ(logoWidth(200, 100, 250), 1500);
     EXPECT_EQ(logoWidth(0, 100, 250), 0);
 
