@@ -202,10 +202,10 @@ int chartWidth(int rows, int series, int type, int shownWidth)
 {
     if (type == PieType)
         return shownWidth;
-    // A row's label stands upright when rows are many: a line of small text, 14 pixels; side-by-side bars
-    // take 5 pixels each besides.
+    // A row's label stands upright when rows are many: a line of small text with its padding, 22 pixels;
+    // side-by-side bars take 5 pixels each besides.
     const bool bars = type <= 1 || type == 8 || type == 9;
-    const int perRow = std::max(14, bars ? 5 * std::max(1, type <= 1 ? series : 1) + 6 : 14);
+    const int perRow = std::max(22, bars ? 5 * std::max(1, type <= 1 ? series : 1) + 6 : 22);
     // The value axis and the legend take the rest of the width shown.
     constexpr int Furniture = 260;
     return std::max(shownWidth, Furniture + rows * perRow);

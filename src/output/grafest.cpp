@@ -89,6 +89,13 @@ void addAxes(QChart& chart, const ChartData& data, const QList<QAbstractSeries*>
     categories->append(chart::distinctLabels(data.rowLabels));
     const qsizetype rows = data.rowLabels.size();
     categories->setLabelsAngle(rows > 40 ? -90 : rows > 8 ? -60 : 0);
+    if (rows > 40) {
+        // Upright labels a row apart: small, and whole (the axis would otherwise cut them to nothing).
+        QFont small = categories->labelsFont();
+        small.setPointSize(8);
+        categories->setLabelsFont(small);
+        categories->setTruncateLabels(false);
+    }
     auto* values = new QValueAxis(&chart);
     double minimum = 0;
     const double maximum = maximumOf(data, minimum);

@@ -593,7 +593,11 @@ void RepImp::panel(Session& session)
             bottom = std::max(bottom, text.y + m_lineHeight);
         }
         m_y = bottom + m_lineHeight;
-        written = written && printer.text(left, m_y, layout::panelRule(twips::fromPixels(frame->width())));
+        // The rule as wide as the panel, within the paper.
+        QString rule = layout::panelRule(twips::fromPixels(frame->width()));
+        while (!rule.isEmpty() && left + printer.textWidth(rule) > printer.pageWidth())
+            rule.chop(1);
+        written = written && printer.text(left, m_y, rule);
         m_y += m_lineHeight;
         if (!written) {
             if (printerProblem(session))

@@ -365,4 +365,36 @@ TEST_F(OutputSession, theColonyStatisticsAreDrawnAsBarsThenAsAPieInThousandsAndS
     EXPECT_EQ(pdfPages(jobs.first().first), 1);
 }
 
+// A chart draws every row of its table: a day a row, for two years of payments.
+TEST_F(OutputSession, theDailyTotalsOfTwoYearsAreChartedDayByDay)
+{
+    const QDate today = QDate::currentDate();
+    const QDate from = today.addYears(-2);
+    const QString days = query(
+        QStringLiteral("SELECT Count(*) FROM (SELECT DISTINCT Fecha FROM Pagos WHERE "
+                       "Fecha >= #%1# AND Fecha <= #%2#)")
+            .arg(from.toString(QStringLiteral("MM/dd/yyyy")), today.toString(QStringLiteral("MM/dd/yyyy"))));
+    ASSERT_GT(days.toInt(), 200);
+    QStringList shown;
+    ASSERT_EQ(runPrinting(QStringLiteral("menu 2\nmenu 4\nmenu 1\nanswer %1 %2\npress Gráfica\n"
+                                         "expect Opciones para la Gráfica\nanswer E\nchoose 6\nanswer F\n"
+                                         "press Termina\nmenu 98\n")
+                              .arg(shownDate(from), shownDate(today)),
+                          &shown),
+              0)
+        << transcript();
+    QStringList charts;
+    for (const QString& line : shown) {
+        if (line.startsWith(QStringLiteral("[chart] ")))
+            charts.append(line);
+    }
+    ASSERT_EQ(charts.size(), 2) << transcript();
+    for (const QString& chart : charts) {
+        const qsizetype rowsAt = chart.indexOf(QStringLiteral("| filas: "));
+        ASSERT_GT(rowsAt, 0);
+        EXPECT_EQ(chart.mid(rowsAt + 9).split(QStringLiteral("; ")).size(), days.toInt());
+    }
+    EXPECT_TRUE(charts.at(1).contains(QStringLiteral(" | tipo 5 | "))) << transcript();
+}
+
 } // namespace

@@ -166,8 +166,8 @@ TEST(ChartRules, everyRowKeepsItsOwnPlaceOnTheAxisAndTheChartWidensForManyRows)
     };
     const Case cases[] = {
         {12, 1, 1, 900},             // fits the width shown
-        {710, 1, 1, 260 + 710 * 14}, // a day a row: scrolls
-        {710, 1, 3, 260 + 710 * 14},
+        {710, 1, 1, 260 + 710 * 22}, // a day a row: scrolls
+        {710, 1, 3, 260 + 710 * 22},
         {100, 6, 0, 260 + 100 * 36}, // six bars side by side
         {710, 6, 14, 900},           // a pie takes the width shown
     };
