@@ -102,7 +102,9 @@ ColumnPositions widenedPositions(const ColumnPositions& positions, const QList<i
     int shift = 0;
     for (int column = 0; column + 1 < widened.x.size(); ++column) {
         const int space = columnSpace(positions, column);
-        shift += std::max(0, needed.value(column) - space);
+        // A column that must print whole is never narrowed out of print.
+        const int room = needed.value(column) > 0 ? std::max(needed.value(column), NarrowestColumn + 1) : 0;
+        shift += std::max(0, room - space);
         widened.x[column + 1] += shift;
     }
     return widened;

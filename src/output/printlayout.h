@@ -61,7 +61,8 @@ QString fitText(const QString& text, int space, const std::function<int(const QS
 int columnSpace(const ColumnPositions& positions, int column);
 // The positions widened so that the space of every column j is at least needed[j] (0, or a column beyond
 // the list, keeps its space); each column that gains moves the ones after it, and the right edge, as far
-// right. Dates and numbers are given the width of their widest value, so that none is ever cut.
+// right; a column that needs any room gets at least the space of a column that is printed. Dates and numbers
+// are given the width of their widest value, so that none is ever cut or left blank.
 ColumnPositions widenedPositions(const ColumnPositions& positions, const QList<int>& needed);
 
 // How a cell's value is placed in its column.

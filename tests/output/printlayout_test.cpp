@@ -122,6 +122,11 @@ TEST(PrintLayout, columnsOfDatesAndNumbersWidenToTheirWidestValue)
     for (const Case& c : cases)
         EXPECT_EQ(widenedPositions(positions, c.needed).x, c.x);
     EXPECT_TRUE(widenedPositions(ColumnPositions(), {500}).x.isEmpty());
+    // A number narrower than the narrowest printed column still gets a column that prints.
+    ColumnPositions narrow;
+    narrow.x = {0, 400, 1400};
+    EXPECT_EQ(widenedPositions(narrow, {200, 0}).x, (QList<int>{0, 450, 1450}));
+    EXPECT_EQ(columnSpace(widenedPositions(narrow, {200, 0}), 0), NarrowestColumn + 1);
 }
 
 TEST(PrintLayout, cellsAreLeftOrRightAlignedAndNarrowColumnsLeftBlank)
