@@ -214,7 +214,9 @@ layout::CellKind cellKind(int type, const QString& format)
 // an empty list when it cannot tell (the texts of the first rows then measure the column alone).
 QVariantList numericExtremes(Session& session, const db::Recordset& recordset, const QList<int>& columns)
 {
-    if (columns.isEmpty() || !session.database.CurrentDatabase)
+    // A crosstab cannot be read as a table of its own: its first rows measure it.
+    if (columns.isEmpty() || !session.database.CurrentDatabase ||
+        recordset.sql().trimmed().startsWith(QLatin1String("TRANSFORM"), Qt::CaseInsensitive))
         return {};
     QStringList aggregates;
     for (int column : columns) {
