@@ -4,6 +4,7 @@
 #include "db/fielddef.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cmath>
 
@@ -150,6 +151,64 @@ int typeOfStyle(int entry)
 bool hasDepth(int type)
 {
     return type != PieType && type % 2 == 0;
+}
+
+QList<bool> totalSeries(const QStringList& seriesLabels)
+{
+    QList<bool> totals;
+    for (const QString& label : seriesLabels)
+        totals.append(seriesLabels.size() > 1 &&
+                      label.trimmed().compare(QLatin1String("Total"), Qt::CaseInsensitive) == 0);
+    // A table of totals alone has no parts to stack: its first total is drawn as a part.
+    if (!totals.isEmpty() && !totals.contains(false))
+        totals.first() = false;
+    return totals;
+}
+
+QList<QList<double>> stackedTops(const QList<QList<double>>& values, const QList<bool>& totals)
+{
+    QList<QList<double>> tops;
+    QList<double> base;
+    for (qsizetype s = 0; s < values.size(); ++s) {
+        const QList<double>& series = values.at(s);
+        if (totals.value(s)) {
+            tops.append(series);
+            continue;
+        }
+        if (base.size() < series.size())
+            base.resize(series.size(), 0.0);
+        for (qsizetype row = 0; row < series.size(); ++row)
+            base[row] += series.at(row);
+        tops.append(base.mid(0, series.size()));
+    }
+    return tops;
+}
+
+QStringList distinctLabels(const QStringList& labels)
+{
+    QStringList distinct;
+    QSet<QString> seen;
+    for (const QString& label : labels) {
+        QString unique = label;
+        while (seen.contains(unique))
+            unique += QChar(0x200B);
+        seen.insert(unique);
+        distinct.append(unique);
+    }
+    return distinct;
+}
+
+int chartWidth(int rows, int series, int type, int shownWidth)
+{
+    if (type == PieType)
+        return shownWidth;
+    // A row's label stands upright when rows are many: a line of small text with its padding, 22 pixels;
+    // side-by-side bars take 5 pixels each besides.
+    const bool bars = type <= 1 || type == 8 || type == 9;
+    const int perRow = std::max(22, bars ? 5 * std::max(1, type <= 1 ? series : 1) + 6 : 22);
+    // The value axis and the legend take the rest of the width shown.
+    constexpr int Furniture = 260;
+    return std::max(shownWidth, Furniture + rows * perRow);
 }
 
 Scale scaleOfAnswer(const QString& letter)

@@ -45,6 +45,22 @@ int typeOfStyle(int entry);
 bool hasDepth(int type);
 inline constexpr int PieType = 14;
 
+// A series that holds the total of the others (its caption is "Total") is not one of their parts: stacked
+// styles draw it as a line of its own. True for such a series when there are other series.
+QList<bool> totalSeries(const QStringList& seriesLabels);
+// The top of each series in a stacked style, by row: the parts each resting on the parts before them, a total
+// at its own value.
+QList<QList<double>> stackedTops(const QList<QList<double>>& values, const QList<bool>& totals);
+
+// The row labels as a category axis takes them: each distinct (a repeated label gains invisible zero-width
+// blanks), so that no row is merged into another and every row is drawn.
+QStringList distinctLabels(const QStringList& labels);
+
+// The width in pixels of a chart of `rows` rows and `series` series of the type: the width shown when every
+// row has room there for its bars and its label, else as wide as that room needs (the chart then scrolls).
+// A pie takes the width shown.
+int chartWidth(int rows, int series, int type, int shownWidth);
+
 // The value scale chosen by its access letter ("l" milésimas, "U" unidades, "i" miles, "M" millones):
 // the divisor and what the title gains. An unknown letter keeps units.
 struct Scale

@@ -24,6 +24,8 @@
 #include <QLinearGradient>
 #include <QPalette>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QStyle>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
@@ -40,9 +42,6 @@
 namespace quelmar::output {
 
 namespace {
-
-// Rows a chart shows at most: beyond them the bars and labels could not be read.
-constexpr int MostRows = 200;
 
 const QList<QColor>& palette()
 {
@@ -87,8 +86,16 @@ double maximumOf(const ChartData& data, double& minimum)
 void addAxes(QChart& chart, const ChartData& data, const QList<QAbstractSeries*>& series)
 {
     auto* categories = new QBarCategoryAxis(&chart);
-    categories->append(data.rowLabels);
-    categories->setLabelsAngle(data.rowLabels.size() > 8 ? -60 : 0);
+    categories->append(chart::distinctLabels(data.rowLabels));
+    const qsizetype rows = data.rowLabels.size();
+    categories->setLabelsAngle(rows > 40 ? -90 : rows > 8 ? -60 : 0);
+    if (rows > 40) {
+        // Upright labels a row apart: small, and whole (the axis would otherwise cut them to nothing).
+        QFont small = categories->labelsFont();
+        small.setPointSize(8);
+        categories->setLabelsFont(small);
+        categories->setTruncateLabels(false);
+    }
     auto* values = new QValueAxis(&chart);
     double minimum = 0;
     const double maximum = maximumOf(data, minimum);
@@ -207,14 +214,22 @@ QWidget* buildChart(const ChartData& data, QWidget* parent)
         break;
     case 4:
     case 5: {
-        // Areas stacked: each series rests on the ones before it.
+        // Areas stacked: each part rests on the parts before it; a total of the parts is a line over them.
+        const QList<bool> totals = chart::totalSeries(data.seriesLabels);
+        const QList<QList<double>> tops = chart::stackedTops(data.values, totals);
         QList<double> base(data.rowLabels.size(), 0.0);
         for (int s = 0; s < count; ++s) {
+            if (totals.value(s)) {
+                QLineSeries* line = lineSeries(data, *chart, s, false, depth);
+                chart->addSeries(line);
+                series.append(line);
+                continue;
+            }
             auto* upper = new QLineSeries(chart);
             auto* lower = new QLineSeries(chart);
             for (int row = 0; row < base.size(); ++row) {
                 lower->append(row, base.at(row));
-                base[row] += data.values.at(s).value(row);
+                base[row] = tops.at(s).value(row);
                 upper->append(row, base.at(row));
             }
             auto* area = new QAreaSeries(upper, lower);
@@ -245,15 +260,10 @@ QWidget* buildChart(const ChartData& data, QWidget* parent)
         break;
     }
     if (!series.isEmpty()) {
-        // Totals in the summed series would stack beyond the axis: areas are measured on their sums.
+        // Stacked areas reach as high as their tops.
         ChartData measured = data;
-        if (data.type == 4 || data.type == 5) {
-            QList<double> sums(data.rowLabels.size(), 0.0);
-            for (const QList<double>& values : data.values)
-                for (int row = 0; row < sums.size(); ++row)
-                    sums[row] += values.value(row);
-            measured.values = {sums};
-        }
+        if (data.type == 4 || data.type == 5)
+            measured.values = chart::stackedTops(data.values, chart::totalSeries(data.seriesLabels));
         addAxes(*chart, measured, series);
     }
     if (depth) {
@@ -295,7 +305,7 @@ TableValues readTable(Session& session)
         const QString caption = view->model() ? view->model()->caption(column) : QString();
         table.captions.append(caption.isEmpty() ? rows->fields().at(column).name : caption);
     }
-    while (table.rows.size() < MostRows && rows->next()) {
+    while (rows->next()) {
         QVariantList values;
         for (int column = 0; column < rows->fieldCount(); ++column)
             values.append(rows->value(column));
@@ -339,28 +349,42 @@ public:
 
     ~ChartOnForm()
     {
-        delete m_view;
+        delete m_area;
         if (MainForm* form = m_session.k) {
             form->setPalette(m_palette);
             form->setAutoFillBackground(m_autoFill);
         }
     }
 
+    // The chart in the place it takes on the form; a chart of more rows than the width shows holds each row
+    // at a readable width and scrolls sideways.
     void show(const ChartData& data)
     {
-        delete m_view;
-        m_view = buildChart(data, m_session.k);
+        delete m_area;
+        m_area = new QScrollArea(m_session.k);
+        m_area->setObjectName(QStringLiteral("GraficaArea"));
+        m_area->setFrameShape(QFrame::NoFrame);
+        m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         if (MainForm* form = m_session.k) {
-            m_view->setGeometry(twips::toPixels(1), twips::toPixels(1),
+            m_area->setGeometry(twips::toPixels(1), twips::toPixels(1),
                                 twips::toPixels(form->widthTwips() - 200),
                                 twips::toPixels(form->heightTwips() - 1650));
         } else {
-            m_view->resize(900, 560);
+            m_area->resize(900, 560);
         }
-        m_view->show();
+        m_view = buildChart(data, m_area);
+        const int shown = m_area->width();
+        const int width = chart::chartWidth(static_cast<int>(data.rowLabels.size()),
+                                            static_cast<int>(data.values.size()), data.type, shown);
+        const int height =
+            m_area->height() - (width > shown ? m_area->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0);
+        m_view->resize(width, height);
+        m_area->setWidget(m_view);
+        m_area->show();
         m_session.transcript.write(QStringLiteral("chart"), chartTranscript(data));
     }
 
+    // The whole chart, the rows scrolled out of sight too.
     QImage picture() const
     {
         if (!m_view)
@@ -370,6 +394,7 @@ public:
 
 private:
     Session& m_session;
+    QScrollArea* m_area = nullptr;
     QWidget* m_view = nullptr;
     QPalette m_palette;
     bool m_autoFill = false;

@@ -1,6 +1,7 @@
 #include "output/printlayout.h"
 
 #include <QChar>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -79,10 +80,13 @@ QString fitText(const QString& text, int space, const std::function<int(const QS
     const int whole = width(cut);
     if (whole <= space)
         return cut;
+    const QString ellipsis(QChar(0x2026));
     cut.truncate(static_cast<qsizetype>(cut.size() * static_cast<double>(std::max(space, 0)) / whole));
-    while (!cut.isEmpty() && width(cut) > space)
-        cut.truncate(static_cast<qsizetype>(cut.size() * 0.9));
-    return cut;
+    while (!cut.isEmpty() && width(cut + ellipsis) > space)
+        cut.truncate(std::min(cut.size() - 1, static_cast<qsizetype>(cut.size() * 0.9)));
+    if (cut.isEmpty())
+        return width(ellipsis) <= space ? ellipsis : QString();
+    return cut + ellipsis;
 }
 
 int columnSpace(const ColumnPositions& positions, int column)
@@ -92,7 +96,21 @@ int columnSpace(const ColumnPositions& positions, int column)
     return positions.x.at(column + 1) - positions.x.at(column) - 150;
 }
 
-CellPlacement placeCell(const ColumnPositions& positions, int column, const QString& text, bool numeric,
+ColumnPositions widenedPositions(const ColumnPositions& positions, const QList<int>& needed)
+{
+    ColumnPositions widened = positions;
+    int shift = 0;
+    for (int column = 0; column + 1 < widened.x.size(); ++column) {
+        const int space = columnSpace(positions, column);
+        // A column that must print whole is never narrowed out of print.
+        const int room = needed.value(column) > 0 ? std::max(needed.value(column), NarrowestColumn + 1) : 0;
+        shift += std::max(0, room - space);
+        widened.x[column + 1] += shift;
+    }
+    return widened;
+}
+
+CellPlacement placeCell(const ColumnPositions& positions, int column, const QString& text, CellKind kind,
                         const std::function<int(const QString&)>& width)
 {
     CellPlacement cell;
@@ -100,11 +118,11 @@ CellPlacement placeCell(const ColumnPositions& positions, int column, const QStr
     const int space = columnSpace(positions, column);
     if (space <= NarrowestColumn)
         return cell;
-    const QString cut = fitText(text, space, width);
+    const QString shown = kind == CellKind::Text ? fitText(text, space, width) : text;
     cell.printed = true;
-    cell.text = cut + QStringLiteral("  ");
-    cell.x = numeric ? positions.x.at(column + 1) - width(cut) - 200 + RowMargin
-                     : positions.x.at(column) + RowMargin;
+    cell.text = shown + QStringLiteral("  ");
+    cell.x = kind == CellKind::Number ? positions.x.at(column + 1) - width(shown) - 200 + RowMargin
+                                      : positions.x.at(column) + RowMargin;
     return cell;
 }
 
@@ -136,6 +154,22 @@ QString pageText(const QString& today, int page)
     return QStringLiteral("   Fecha: ") + today + QStringLiteral("   Pag: ") + QString::number(page);
 }
 
+QString headingCaption(const QString& caption)
+{
+    static const QRegularExpression count(QStringLiteral("\\{(\\d+)\\}"));
+    QString heading = caption;
+    QRegularExpressionMatch match = count.match(heading);
+    while (match.hasMatch()) {
+        const QString number = match.captured(1);
+        const QString words =
+            QStringLiteral("(") + number +
+            (number == QLatin1String("1") ? QStringLiteral(" registro)") : QStringLiteral(" registros)"));
+        heading.replace(match.capturedStart(), match.capturedLength(), words);
+        match = count.match(heading, match.capturedStart() + words.size());
+    }
+    return heading;
+}
+
 int logoWidth(int pictureWidth, int pictureHeight, int lineHeight)
 {
     if (pictureWidth <= 0 || pictureHeight <= 0)
@@ -151,6 +185,25 @@ QList<PlacedText> placePanel(const QList<PanelElement>& elements, int panelPosit
             continue;
         placed.append({roundHalfUp(element.left * 1.15) + RowMargin, element.top + panelPosition,
                        QStringLiteral(" ") + element.text});
+    }
+    return placed;
+}
+
+QList<PlacedText> placePanelFields(const QList<PanelField>& fields, int panelPosition,
+                                   const std::function<int(const QString&)>& width)
+{
+    QList<PanelElement> captions;
+    for (const PanelField& field : fields)
+        captions.append({field.left, field.top, field.caption});
+    QList<PlacedText> placed = placePanel(captions, panelPosition);
+    int valueLeft = RowMargin;
+    for (const PlacedText& caption : placed)
+        valueLeft = std::max(valueLeft, caption.x + width(caption.text));
+    valueLeft += 200;
+    for (const PanelField& field : fields) {
+        if (field.value.trimmed().isEmpty())
+            continue;
+        placed.append({valueLeft, field.top + panelPosition, QStringLiteral(" ") + field.value});
     }
     return placed;
 }

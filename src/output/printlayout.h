@@ -54,22 +54,36 @@ ColumnPositions scaledPositions(const ColumnPositions& positions, int fontSize);
 int pageWidthsNeeded(int right, int paperWidth);
 
 // A cell's text cut to its column's space: first to Int(length * space / width) characters, then by a tenth
-// until it fits. width measures a text in twips.
+// until it fits; a text that was cut ends in "…" (within the space). width measures a text in twips.
 QString fitText(const QString& text, int space, const std::function<int(const QString&)>& width);
+
+// The space of column j: x[j+1] - x[j] - 150.
+int columnSpace(const ColumnPositions& positions, int column);
+// The positions widened so that the space of every column j is at least needed[j] (0, or a column beyond
+// the list, keeps its space); each column that gains moves the ones after it, and the right edge, as far
+// right; a column that needs any room gets at least the space of a column that is printed. Dates and numbers
+// are given the width of their widest value, so that none is ever cut or left blank.
+ColumnPositions widenedPositions(const ColumnPositions& positions, const QList<int>& needed);
+
+// How a cell's value is placed in its column.
+enum class CellKind
+{
+    Text,   // from the column's left; cut to the space, ending in "…"
+    Number, // right-aligned; never cut
+    Whole,  // from the column's left; never cut (dates, and numbers shown without a number format)
+};
 
 // Where one row's cells go.
 struct CellPlacement
 {
     int column = 0;
     int x = 0;    // left of the text
-    QString text; // cut to the column's space, followed by two blanks
+    QString text; // the value (a text cut to the column's space), followed by two blanks
     bool printed = false;
 };
-// The space of column j: x[j+1] - x[j] - 150.
-int columnSpace(const ColumnPositions& positions, int column);
 // A value of column j: text columns from x[j] + 300, numeric columns (their format holds "#") right-aligned
 // at x[j+1] - width - 200 + 300. Columns of 299 twips or less are not printed.
-CellPlacement placeCell(const ColumnPositions& positions, int column, const QString& text, bool numeric,
+CellPlacement placeCell(const ColumnPositions& positions, int column, const QString& text, CellKind kind,
                         const std::function<int(const QString&)>& width);
 
 // True when the next line at y no longer fits the page: y beyond 0.9 of the page height.
@@ -83,6 +97,9 @@ bool asksToGoOn(int pagesPrinted);
 QString headingText(const QString& company, const QString& secondHeading);
 // "   Fecha: 10-Dic-2026   Pag: 3".
 QString pageText(const QString& today, int page);
+// The grid's caption as the page heading prints it: the count the grid shows in braces ("{25}") written
+// out ("(25 registros)").
+QString headingCaption(const QString& caption);
 // The logo's width for a height of three lines, keeping the picture's proportions.
 int logoWidth(int pictureWidth, int pictureHeight, int lineHeight);
 
@@ -101,6 +118,19 @@ struct PlacedText
 };
 // The panel's texts on paper: " " + text at (left * 1.15 + 300, top + panelPosition); empty texts skipped.
 QList<PlacedText> placePanel(const QList<PanelElement>& elements, int panelPosition);
+// A field of a panel printed on one line: its caption where the panel has it and the value it shows.
+struct PanelField
+{
+    int left = 0; // twips on the screen, within the panel, of the caption
+    int top = 0;
+    QString caption;
+    QString value;
+};
+// Fields whose values do not sit beside their captions (a panel laid over a paper form) printed as captions
+// and values in two columns: each caption placed as placePanel places a text, each value on its caption's
+// line, all from one left edge past the widest caption. width measures a text in twips.
+QList<PlacedText> placePanelFields(const QList<PanelField>& fields, int panelPosition,
+                                   const std::function<int(const QString&)>& width);
 // The rule under a panel: "_" repeated panel width / 98.66 times.
 QString panelRule(int panelWidth);
 

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "db/database.h"
+#include "db/fielddef.h"
 #include "db/recordset.h"
 #include "db/rowcursor.h"
 #include "engine/engineservices.h"
@@ -13,6 +14,7 @@
 #include "output/printjob.h"
 #include "output/printlayout.h"
 #include "output/tsvexport.h"
+#include "panels/controlpool.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
 #include "panels/standardbox.h"
@@ -33,6 +35,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QSet>
 #include <QTextEdit>
 
 namespace quelmar::output {
@@ -104,6 +107,35 @@ QImage companyLogo(const Session& session)
     return QImage(path);
 }
 
+// The text a control of the panel shows, on one line.
+QString shownText(const QWidget& widget)
+{
+    QString text;
+    if (const auto* label = qobject_cast<const QLabel*>(&widget))
+        text = label->text();
+    else if (const auto* edit = qobject_cast<const QLineEdit*>(&widget))
+        text = edit->text();
+    else if (const auto* list = qobject_cast<const QListWidget*>(&widget))
+        text = list->currentItem() ? list->currentItem()->text() : QString();
+    else if (const auto* box = qobject_cast<const QCheckBox*>(&widget))
+        text = box->isChecked() ? QStringLiteral("Sí") : QStringLiteral("No");
+    else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(&widget))
+        text = plain->toPlainText();
+    else if (const auto* rich = qobject_cast<const QTextEdit*>(&widget))
+        text = rich->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.remove(QLatin1Char('\r'));
+    return text;
+}
+
+// The paper form laid behind the panel's fields, when there is one.
+const QWidget* paperForm(const QWidget& frame)
+{
+    const QWidget* form =
+        frame.findChild<QWidget*>(panels::elementName(QStringLiteral("fRTF"), 1), Qt::FindDirectChildrenOnly);
+    return form && form->isVisibleTo(&frame) ? form : nullptr;
+}
+
 // The texts of the panel on `dfija`: its heading, field captions and the values its controls show.
 QList<layout::PanelElement> panelElements(const QWidget& frame)
 {
@@ -112,24 +144,36 @@ QList<layout::PanelElement> panelElements(const QWidget& frame)
     for (const QWidget* widget : children) {
         if (!widget->isVisibleTo(&frame) || widget->objectName() == QLatin1String("dato"))
             continue;
-        QString text;
-        if (const auto* label = qobject_cast<const QLabel*>(widget))
-            text = label->text();
-        else if (const auto* edit = qobject_cast<const QLineEdit*>(widget))
-            text = edit->text();
-        else if (const auto* list = qobject_cast<const QListWidget*>(widget))
-            text = list->currentItem() ? list->currentItem()->text() : QString();
-        else if (const auto* box = qobject_cast<const QCheckBox*>(widget))
-            text = box->isChecked() ? QStringLiteral("Sí") : QStringLiteral("No");
-        else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(widget))
-            text = plain->toPlainText();
-        else if (const auto* rich = qobject_cast<const QTextEdit*>(widget))
-            text = rich->toPlainText();
-        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        text.remove(QLatin1Char('\r'));
-        elements.append({twips::fromPixels(widget->x()), twips::fromPixels(widget->y()), text});
+        elements.append({twips::fromPixels(widget->x()), twips::fromPixels(widget->y()), shownText(*widget)});
     }
     return elements;
+}
+
+// A panel laid over a paper form, as it prints: its heading where the panel has it, and each field as its
+// caption (where the panel put it before the form moved the values) and its value on the same line. The
+// form itself is not printed: its text cannot be placed without the picture it is drawn on.
+void panelOverForm(const QWidget& frame, const QWidget& form, QList<layout::PanelElement>& headings,
+                   QList<layout::PanelField>& fields)
+{
+    const QList<QWidget*> children = frame.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    QSet<const QWidget*> values;
+    for (const QWidget* widget : children) {
+        if (const auto* label = qobject_cast<const QLabel*>(widget); label && label->buddy())
+            values.insert(label->buddy());
+    }
+    for (const QWidget* widget : children) {
+        if (widget == &form || values.contains(widget) || !widget->isVisibleTo(&frame) ||
+            widget->objectName() == QLatin1String("dato"))
+            continue;
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        if (label && label->buddy()) {
+            fields.append({twips::fromPixels(label->x()), twips::fromPixels(label->y()), label->text(),
+                           label->buddy()->isVisibleTo(&frame) ? shownText(*label->buddy()) : QString()});
+        } else {
+            headings.append(
+                {twips::fromPixels(widget->x()), twips::fromPixels(widget->y()), shownText(*widget)});
+        }
+    }
 }
 
 // The name first proposed for the export of a table: its caption without the count, as a file name.
@@ -149,6 +193,105 @@ QString oneLineCaption(QString caption)
     caption.replace(QLatin1String("\r\n"), QLatin1String(" "));
     caption.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return caption;
+}
+
+// The size of the font the geometry of a table is drawn for: its positions grow and shrink with the size
+// printed.
+constexpr int ReferencePoints = 11;
+// The rows of a table measured for the width of its dates and numbers, besides their widest forms.
+constexpr int MeasuredRows = 200;
+
+layout::CellKind cellKind(int type, const QString& format)
+{
+    if (format.contains(QLatin1Char('#')))
+        return layout::CellKind::Number;
+    if (type == db::jettype::Date || db::jettype::isNumeric(type))
+        return layout::CellKind::Whole;
+    return layout::CellKind::Text;
+}
+
+// The widest and the narrowest value of the numeric columns of the statement, as the database finds them;
+// an empty list when it cannot tell (the texts of the first rows then measure the column alone).
+QVariantList numericExtremes(Session& session, const db::Recordset& recordset, const QList<int>& columns)
+{
+    // A crosstab cannot be read as a table of its own: its first rows measure it.
+    if (columns.isEmpty() || !session.database.CurrentDatabase ||
+        recordset.sql().trimmed().startsWith(QLatin1String("TRANSFORM"), Qt::CaseInsensitive))
+        return {};
+    QStringList aggregates;
+    for (int column : columns) {
+        QString name = recordset.field(column).name;
+        if (name.contains(QLatin1Char(']')))
+            return {};
+        if (!name.startsWith(QLatin1Char('[')))
+            name = QLatin1Char('[') + name + QLatin1Char(']');
+        aggregates << QStringLiteral("Max(%1)").arg(name) << QStringLiteral("Min(%1)").arg(name);
+    }
+    const QString statement = QStringLiteral("SELECT ") + aggregates.join(QStringLiteral(", ")) +
+                              QStringLiteral(" FROM (") + recordset.sql() + QStringLiteral(")");
+    db::DbError error;
+    auto rows = db::RowCursor::open(*session.database.CurrentDatabase, statement, error);
+    if (!rows || !rows->next() || rows->fieldCount() != aggregates.size()) {
+        if (!error.ok() || (rows && !rows->error().ok())) {
+            const db::DbError& failed = rows ? rows->error() : error;
+            maintenance::appendErrorLog(session, failed.number,
+                                        QStringLiteral("widest values not known: ") + failed.description,
+                                        QStringLiteral("RepImp"));
+        }
+        return {};
+    }
+    QVariantList extremes;
+    for (int index = 0; index < rows->fieldCount(); ++index)
+        extremes.append(rows->value(index));
+    return extremes;
+}
+
+// For each column, the texts of which the widest sets the column's width on paper: for dates their widest
+// form (each month's name, the widest digits), for numbers the largest and the smallest value of the whole
+// statement, and for both the values of the first rows as the grid shows them. Text columns keep their share
+// of the grid and measure nothing.
+QList<QStringList> widestValues(Session& session, const engine::GridView& view, const QStringList& formats,
+                                const QList<layout::CellKind>& kinds)
+{
+    const engine::GridModel& model = *view.model();
+    QList<QStringList> widest(kinds.size());
+    QList<int> numeric;
+    for (int column = 0; column < kinds.size(); ++column) {
+        if (kinds.at(column) == layout::CellKind::Text)
+            continue;
+        const int type = model.field(column).type;
+        if (type == db::jettype::Date) {
+            for (int month = 1; month <= 12; ++month)
+                widest[column].append(engine::formatValue(
+                    QDateTime(QDate(2888, month, 28), QTime(20, 58, 58)), formats.at(column)));
+        } else if (db::jettype::isNumeric(type)) {
+            numeric.append(column);
+        }
+        const qint64 rows = std::min<qint64>(model.recordCount(), MeasuredRows);
+        for (int row = 0; row < rows; ++row)
+            widest[column].append(model.cellText(row, column));
+    }
+    if (const db::Recordset* recordset = view.recordset()) {
+        const QVariantList extremes = numericExtremes(session, *recordset, numeric);
+        for (int index = 0; index < extremes.size(); ++index) {
+            const int column = numeric.at(index / 2);
+            widest[column].append(engine::formatValue(extremes.at(index), formats.at(column)));
+        }
+    }
+    return widest;
+}
+
+// The width of each column's widest text in the printer's font.
+QList<int> neededWidths(const QList<QStringList>& widest, const std::function<int(const QString&)>& width)
+{
+    QList<int> needed;
+    for (const QStringList& texts : widest) {
+        int most = 0;
+        for (const QString& text : texts)
+            most = std::max(most, width(text));
+        needed.append(most);
+    }
+    return needed;
 }
 
 } // namespace
@@ -248,18 +391,30 @@ RepImp::~RepImp() = default;
 void RepImp::run(Session& session, const QString& command)
 {
     session.errors.RoutineName = QStringLiteral("RepImp");
-    if (command != QLatin1String("Ini") && command != QLatin1String("Fin")) {
-        switch (askPrintOrExport(session)) {
+    const QString which = command.toUpper();
+    if (command == QLatin1String("Ini") || command == QLatin1String("Fin")) {
+        m_panelChoice.reset();
+    } else {
+        // A panel's print goes on with "Top" and "Tab" for the table under it: the one answer given for the
+        // panel holds for them (a table printed alone is asked for itself).
+        const bool followsPanel =
+            m_panelChoice && (which == QLatin1String("TOP") || which == QLatin1String("TAB"));
+        const Choice choice = followsPanel ? *m_panelChoice : askPrintOrExport(session);
+        if (which == QLatin1String("PANEL"))
+            m_panelChoice = choice;
+        else if (which == QLatin1String("TAB"))
+            m_panelChoice.reset();
+        switch (choice) {
         case Choice::Cancel:
             return;
         case Choice::Export:
-            exportTable(session);
+            if (!followsPanel)
+                exportTable(session);
             return;
         case Choice::Print:
             break;
         }
     }
-    const QString which = command.toUpper();
     if (which == QLatin1String("INI"))
         start(session);
     else if (which == QLatin1String("TOP"))
@@ -288,7 +443,7 @@ void RepImp::exportTable(Session& session)
 {
     engine::GridView* view = session.engine.grid.get();
     db::Recordset* recordset = view ? view->recordset() : nullptr;
-    if (!recordset || !session.database.CurrentDatabase) {
+    if (!recordset || !view->isShown() || !session.database.CurrentDatabase) {
         panels::MessageBox(session, QStringLiteral("No hay una tabla en pantalla que se pueda exportar."));
         return;
     }
@@ -422,14 +577,29 @@ void RepImp::panel(Session& session)
                 caption = view->caption();
             written = written && printer.text(1000, m_y, caption.toUpper());
         }
-        const QList<layout::PlacedText> texts = layout::placePanel(panelElements(*frame), m_panelPosition);
+        QList<layout::PlacedText> texts;
+        if (const QWidget* form = paperForm(*frame)) {
+            QList<layout::PanelElement> headings;
+            QList<layout::PanelField> fields;
+            panelOverForm(*frame, *form, headings, fields);
+            texts = layout::placePanel(headings, m_panelPosition) +
+                    layout::placePanelFields(fields, m_panelPosition, [&printer](const QString& text) {
+                        return printer.textWidth(text);
+                    });
+        } else {
+            texts = layout::placePanel(panelElements(*frame), m_panelPosition);
+        }
         int bottom = m_y;
         for (const layout::PlacedText& text : texts) {
             written = written && printer.text(text.x, text.y, text.text);
             bottom = std::max(bottom, text.y + m_lineHeight);
         }
         m_y = bottom + m_lineHeight;
-        written = written && printer.text(left, m_y, layout::panelRule(twips::fromPixels(frame->width())));
+        // The rule as wide as the panel, within the paper.
+        QString rule = layout::panelRule(twips::fromPixels(frame->width()));
+        while (!rule.isEmpty() && left + printer.textWidth(rule) > printer.pageWidth())
+            rule.chop(1);
+        written = written && printer.text(left, m_y, rule);
         m_y += m_lineHeight;
         if (!written) {
             if (printerProblem(session))
@@ -461,7 +631,7 @@ void RepImp::printPageHeading(Session& session, const QString& caption, const QS
     const QString page = layout::pageText(panels::TodayText(), printer.page());
     const int pageRight = std::max(right + layout::RowMargin, printer.pageWidth());
     printer.text(pageRight - printer.textWidth(page), top, page);
-    printer.text(x, top + m_lineHeight, QStringLiteral("   ") + caption);
+    printer.text(x, top + m_lineHeight, QStringLiteral("   ") + layout::headingCaption(caption));
     setSize(points);
     m_y = top + (logo.isNull() ? 2 : 3) * m_lineHeight + 60;
     for (int column = 0; column < captions.size(); ++column)
@@ -474,10 +644,12 @@ void RepImp::printPageHeading(Session& session, const QString& caption, const QS
 void RepImp::table(Session& session)
 {
     engine::GridView* view = session.engine.grid.get();
-    if (!view || !view->isShown() || !view->recordset())
+    engine::GridModel* model = view ? view->model() : nullptr;
+    if (!view || !view->isShown() || !model)
         return;
-    db::Recordset& recordset = *view->recordset();
-    const qint64 total = recordset.recordCount();
+    // The rows printed are those of the grid, as it shows them (read through its own recordset, a page at a
+    // time), never the statement run again: rows changed meanwhile elsewhere do not change the list shown.
+    const qint64 total = model->recordCount();
     if (total <= 0) {
         panels::MessageBox(session, QStringLiteral("No hay Registros"));
         view->hide();
@@ -485,22 +657,29 @@ void RepImp::table(Session& session)
     }
     const QString caption = view->caption();
     notice(session, caption + QStringLiteral("Imprimiendo "));
-    engine::GridModel* model = view->model();
-    const int columns = model ? model->columnCount() : 0;
+    const int columns = model->columnCount();
     QList<int> widths;
     QStringList captions;
     QStringList formats;
+    QList<layout::CellKind> kinds;
     const bool readOnly = !view->allowsUpdates();
     for (int column = 0; column < columns; ++column) {
         widths.append(view->columnWidthTwips(column));
         captions.append(oneLineCaption(model->caption(column)));
         const engine::FieldRow& field = model->field(column);
         formats.append(engine::gridColumnFormat(field.type, field.format, readOnly));
+        kinds.append(cellKind(field.type, formats.last()));
     }
+    const QList<QStringList> widest = widestValues(session, *view, formats, kinds);
     PrintJob& printer = job(session);
+    const auto width = [&printer](const QString& text) { return printer.textWidth(text); };
     const int gridWidth = view->geometryTwips().width();
-    layout::ColumnPositions positions =
-        layout::columnPositions(view->columnLeftTwips(0), widths, gridWidth, printer.pageWidth());
+    // The grid's columns carried onto paper, each date and number given the room its widest value takes in
+    // the printer's font (measured at the size the geometry is drawn for).
+    setSize(ReferencePoints);
+    layout::ColumnPositions positions = layout::widenedPositions(
+        layout::columnPositions(view->columnLeftTwips(0), widths, gridWidth, printer.pageWidth()),
+        neededWidths(widest, width));
     switch (layout::fitPaper(positions.right(), printer.portraitWidth(), printer.landscapeWidth())) {
     case layout::Fit::Portrait:
         break;
@@ -524,7 +703,9 @@ void RepImp::table(Session& session)
     }
     const int paperWidth = printer.pageWidth();
     setSize(layout::printedFontSize(paperWidth, positions.right()));
-    positions = layout::scaledPositions(positions, m_points);
+    // A font does not always scale in step with its size: measured again at the size printed.
+    positions =
+        layout::widenedPositions(layout::scaledPositions(positions, m_points), neededWidths(widest, width));
     const int right = positions.right();
     if (right > layout::WidestReport) {
         panels::MessageBox(session,
@@ -536,19 +717,6 @@ void RepImp::table(Session& session)
         return;
     }
 
-    db::DbError error;
-    auto rows = session.database.CurrentDatabase
-                    ? db::RowCursor::open(*session.database.CurrentDatabase, recordset.sql(), error)
-                    : nullptr;
-    if (!rows) {
-        maintenance::appendErrorLog(session, error.number, error.description, QStringLiteral("RepImp"));
-        panels::MessageBox(session,
-                           QStringLiteral("No se pudieron leer los registros de la tabla para imprimirlos."),
-                           QMessageBox::Ok, QMessageBox::Warning);
-        removeNotice(session);
-        return;
-    }
-    const auto width = [&printer](const QString& text) { return printer.textWidth(text); };
     if (m_top) {
         // The table continues the sheet below what was printed: only its captions.
         for (int column = 0; column < captions.size(); ++column)
@@ -566,12 +734,10 @@ void RepImp::table(Session& session)
     Progress progress(session, caption + QStringLiteral("Imprimiendo "), total);
     qint64 done = 0;
     bool cancelled = false;
-    while (!cancelled && rows->next()) {
-        for (int column = 0; column < columns && column < rows->fieldCount(); ++column) {
-            const QString& format = formats.at(column);
-            const layout::CellPlacement cell =
-                layout::placeCell(positions, column, engine::formatValue(rows->value(column), format),
-                                  format.contains(QLatin1Char('#')), width);
+    for (qint64 row = 0; !cancelled && row < total; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const layout::CellPlacement cell = layout::placeCell(
+                positions, column, model->cellText(static_cast<int>(row), column), kinds.at(column), width);
             if (cell.printed)
                 printer.text(cell.x, m_y, cell.text);
         }
@@ -583,7 +749,7 @@ void RepImp::table(Session& session)
         ++done;
         if (done % 256 == 0 && !progress.advance(done))
             cancelled = true;
-        if (layout::pageFull(m_y + m_lineHeight, printer.pageHeight())) {
+        if (row + 1 < total && layout::pageFull(m_y + m_lineHeight, printer.pageHeight())) {
             printer.newPage();
             if (layout::asksToGoOn(printer.pageCount())) {
                 const int answer =

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace quelmar {
 class Session;
@@ -83,6 +84,8 @@ private:
                           const QList<int>& positions, int right);
     void setSize(int points, bool bold = false);
 
+    // The answer given for the panel now printing, which its "Top" and "Tab" follow.
+    std::optional<Choice> m_panelChoice;
     std::unique_ptr<PrintJob> m_job;
     QString m_family;
     int m_points = 12;

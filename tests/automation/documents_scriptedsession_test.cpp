@@ -254,6 +254,60 @@ TEST_F(DocumentsSession, theSubscribersCardIsLaidOverThePaperForm)
         << transcript();
 }
 
+// The card printed over its paper form: asked once whether to print, and each caption printed on the line
+// of the value it names, as the panel has them, under the panel's heading.
+TEST_F(DocumentsSession, theCardOverThePaperFormPrintsEachCaptionBesideItsValue)
+{
+    QStringList shown;
+    ASSERT_EQ(
+        runPrinting(QStringLiteral("menu 1\nmenu 3\npress Imprime\nanswer Yes\npress Termina\nmenu 98\n"),
+                    &shown),
+        0)
+        << transcript();
+    EXPECT_EQ(m_transcript.count(QStringLiteral("¿Imprime o Exporta?")), 1) << transcript();
+    QString panel;
+    QString pdf;
+    for (const QString& line : shown) {
+        if (line.startsWith(QStringLiteral("[panel] ")) && panel.isEmpty())
+            panel = line;
+        if (line.startsWith(QStringLiteral("[print] ")))
+            pdf = line.mid(8).section(u' ', 0, -2);
+    }
+    ASSERT_FALSE(pdf.isEmpty()) << transcript();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(ProcessTimeout));
+    const QStringList printedLines = QString::fromUtf8(text.readAllStandardOutput()).split(u'\n');
+    const QString all = printedLines.join(u'\n');
+
+    // "[panel] REVISA SUSCRIPTOR | Registro 1 de 400 | Nombre = … | Contrato = … | …"
+    const QStringList parts = panel.split(QStringLiteral(" | "));
+    ASSERT_GT(parts.size(), 4) << transcript();
+    int fields = 0;
+    for (const QString& part : parts.mid(2)) {
+        const QString caption = part.section(QStringLiteral(" = "), 0, 0);
+        const QString value = part.section(QStringLiteral(" = "), 1).simplified();
+        if (value.isEmpty())
+            continue;
+        const auto line = std::find_if(printedLines.begin(), printedLines.end(), [&](const QString& printed) {
+            return printed.simplified().startsWith(caption + u' ');
+        });
+        ASSERT_NE(line, printedLines.end()) << caption.toStdString() << "\n" << all.toStdString();
+        EXPECT_TRUE(line->simplified().contains(value))
+            << caption.toStdString() << " = " << value.toStdString() << "\n"
+            << all.toStdString();
+        ++fields;
+    }
+    EXPECT_GT(fields, 5);
+    // The heading stands on a line of its own.
+    const auto heading = std::find_if(printedLines.begin(), printedLines.end(), [](const QString& printed) {
+        return printed.contains(QStringLiteral("Revisa"), Qt::CaseInsensitive);
+    });
+    ASSERT_NE(heading, printedLines.end()) << all.toStdString();
+    EXPECT_EQ(heading->simplified().compare(QStringLiteral("Revisa suscriptor"), Qt::CaseInsensitive), 0)
+        << all.toStdString();
+}
+
 // Designing the format writes the position file: the document's size as the buttons left it and a line per
 // field of the card; a cancelled design leaves the file as it was.
 TEST_F(DocumentsSession, theDesignOfTheFormWritesItsPositionFile)

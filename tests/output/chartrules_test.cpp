@@ -4,6 +4,7 @@
 #include "db/fielddef.h"
 
 #include <QDate>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,61 @@ TEST(ChartRules, theThousandsScaleDividesByAThousandAndNamesItInTheTitle)
         EXPECT_EQ(scale.suffix, c.suffix);
     }
     EXPECT_DOUBLE_EQ(12500 / scaleOfAnswer(QStringLiteral("i")).divisor, 12.5);
+}
+
+TEST(ChartRules, stackedAreasStackThePartsAndDrawTheTotalAtItsOwnValue)
+{
+    // A crosstab: the total of each row, then its parts.
+    const QStringList labels{QStringLiteral("  Total"), QStringLiteral("  1-2 TV"), QStringLiteral("  3 TV")};
+    const QList<bool> totals = totalSeries(labels);
+    EXPECT_EQ(totals, (QList<bool>{true, false, false}));
+    const QList<QList<double>> tops = stackedTops({{43, 5}, {10, 2}, {33, 3}}, totals);
+    EXPECT_EQ(tops, (QList<QList<double>>{{43, 5}, {10, 2}, {43, 5}}));
+
+    struct Case
+    {
+        QStringList labels;
+        QList<bool> totals;
+    };
+    const Case cases[] = {
+        // Totals alone: the table's one series is drawn as an area.
+        {{QStringLiteral("  Total")}, {false}},
+        {{QStringLiteral("  Total"), QStringLiteral("  TOTAL ")}, {false, true}},
+        {{QStringLiteral("  Cobrado"), QStringLiteral("  Totales")}, {false, false}},
+        {{}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(totalSeries(c.labels), c.totals) << c.labels.join(u'|').toStdString();
+}
+
+TEST(ChartRules, everyRowKeepsItsOwnPlaceOnTheAxisAndTheChartWidensForManyRows)
+{
+    const QStringList labels =
+        distinctLabels({QStringLiteral("Pérez · Juan"), QStringLiteral("Ruiz"),
+                        QStringLiteral("Pérez · Juan"), QStringLiteral("Pérez · Juan")});
+    ASSERT_EQ(labels.size(), 4);
+    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), 4);
+    EXPECT_EQ(labels.at(0), QStringLiteral("Pérez · Juan"));
+    EXPECT_EQ(labels.at(1), QStringLiteral("Ruiz"));
+    // The repeats read the same.
+    EXPECT_EQ(QString(labels.at(3)).remove(QChar(0x200B)), QStringLiteral("Pérez · Juan"));
+
+    struct Case
+    {
+        int rows;
+        int series;
+        int type;
+        int width;
+    };
+    const Case cases[] = {
+        {12, 1, 1, 900},             // fits the width shown
+        {710, 1, 1, 260 + 710 * 22}, // a day a row: scrolls
+        {710, 1, 3, 260 + 710 * 22},
+        {100, 6, 0, 260 + 100 * 36}, // six bars side by side
+        {710, 6, 14, 900},           // a pie takes the width shown
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(chartWidth(c.rows, c.series, c.type, 900), c.width) << c.rows << " " << c.type;
 }
 
 TEST(ChartRules, thePivotColumnOfACrosstab)

@@ -74,7 +74,7 @@ TEST(PrintLayout, aReportTooWideNamesThePageWidthsItWouldTake)
     EXPECT_EQ(pageWidthsNeeded(35000, 14000), 3);
 }
 
-TEST(PrintLayout, aTextWiderThanItsSpaceIsCutFirstByProportionThenByTenths)
+TEST(PrintLayout, aTextWiderThanItsSpaceIsCutFirstByProportionThenByTenthsAndEndsInAnEllipsis)
 {
     struct Case
     {
@@ -86,13 +86,47 @@ TEST(PrintLayout, aTextWiderThanItsSpaceIsCutFirstByProportionThenByTenths)
     const Case cases[] = {
         {QStringLiteral("AB"), 1000, plainWidth, QStringLiteral("AB")},
         {QStringLiteral("ABCDEFGHIJ"), 1000, plainWidth, QStringLiteral("ABCDEFGHIJ")},
-        {QStringLiteral("ABCDEFGHIJ"), 450, plainWidth, QStringLiteral("ABCD")},
+        {QStringLiteral("ABCDEFGHIJ"), 450, plainWidth, QStringLiteral("ABC…")},
         // The proportional cut still leaves it too wide: a tenth less, then fits.
-        {QStringLiteral("ABCDEFGHIJ"), 600, paddedWidth, QStringLiteral("ABCD")},
+        {QStringLiteral("ABCDEFGHIJ"), 600, paddedWidth, QStringLiteral("ABC…")},
+        {QStringLiteral("ABCDEFGHIJ"), 100, plainWidth, QStringLiteral("…")},
         {QStringLiteral("ABCDEFGHIJ"), 0, plainWidth, QString()},
     };
+    for (const Case& c : cases) {
+        const QString cut = fitText(c.text, c.space, c.width);
+        EXPECT_EQ(cut, c.cut) << c.text.toStdString() << " " << c.space;
+        if (!cut.isEmpty()) {
+            EXPECT_LE(c.width(cut), c.space);
+        }
+    }
+}
+
+TEST(PrintLayout, columnsOfDatesAndNumbersWidenToTheirWidestValue)
+{
+    ColumnPositions positions;
+    positions.x = {0, 1000, 2000, 3000};
+    struct Case
+    {
+        QList<int> needed;
+        QList<int> x;
+    };
+    const Case cases[] = {
+        {{}, {0, 1000, 2000, 3000}},
+        // Room enough already (850 twips of space each): nothing moves.
+        {{850, 0, 850}, {0, 1000, 2000, 3000}},
+        // A date of 1100 twips in the first column moves the other two 250 twips right.
+        {{1100, 0, 0}, {0, 1250, 2250, 3250}},
+        // Each column that gains pushes all those after it.
+        {{1100, 0, 900}, {0, 1250, 2250, 3300}},
+    };
     for (const Case& c : cases)
-        EXPECT_EQ(fitText(c.text, c.space, c.width), c.cut) << c.text.toStdString() << " " << c.space;
+        EXPECT_EQ(widenedPositions(positions, c.needed).x, c.x);
+    EXPECT_TRUE(widenedPositions(ColumnPositions(), {500}).x.isEmpty());
+    // A number narrower than the narrowest printed column still gets a column that prints.
+    ColumnPositions narrow;
+    narrow.x = {0, 400, 1400};
+    EXPECT_EQ(widenedPositions(narrow, {200, 0}).x, (QList<int>{0, 450, 1450}));
+    EXPECT_EQ(columnSpace(widenedPositions(narrow, {200, 0}), 0), NarrowestColumn + 1);
 }
 
 TEST(PrintLayout, cellsAreLeftOrRightAlignedAndNarrowColumnsLeftBlank)
@@ -103,22 +137,26 @@ TEST(PrintLayout, cellsAreLeftOrRightAlignedAndNarrowColumnsLeftBlank)
     {
         int column;
         QString value;
-        bool numeric;
+        CellKind kind;
         bool printed;
         int x;
         QString text;
     };
     const Case cases[] = {
-        {0, QStringLiteral("Centro"), false, true, 300, QStringLiteral("Centro  ")},
+        {0, QStringLiteral("Centro"), CellKind::Text, true, 300, QStringLiteral("Centro  ")},
         // 1449 - 1000 - 150 = 299 twips of space: not printed.
-        {1, QStringLiteral("X"), false, false, 0, QString()},
-        {2, QStringLiteral("250.00"), true, true, 3000 - 600 - 200 + 300, QStringLiteral("250.00  ")},
-        // Wider than its 1401 twips: cut from the right, then right-aligned.
-        {2, QStringLiteral("123456789012345"), true, true, 3000 - 1400 - 200 + 300,
-         QStringLiteral("12345678901234  ")},
+        {1, QStringLiteral("X"), CellKind::Text, false, 0, QString()},
+        {2, QStringLiteral("250.00"), CellKind::Number, true, 3000 - 600 - 200 + 300,
+         QStringLiteral("250.00  ")},
+        // Wider than its 1401 twips: a number is never cut; it keeps its right edge.
+        {2, QStringLiteral("123456789012345"), CellKind::Number, true, 3000 - 1500 - 200 + 300,
+         QStringLiteral("123456789012345  ")},
+        // A date is never cut either, a text ends in an ellipsis.
+        {0, QStringLiteral("01-Ene-1999"), CellKind::Whole, true, 300, QStringLiteral("01-Ene-1999  ")},
+        {0, QStringLiteral("01-Ene-1999"), CellKind::Text, true, 300, QStringLiteral("01-Ene-…  ")},
     };
     for (const Case& c : cases) {
-        const CellPlacement cell = placeCell(positions, c.column, c.value, c.numeric, plainWidth);
+        const CellPlacement cell = placeCell(positions, c.column, c.value, c.kind, plainWidth);
         EXPECT_EQ(cell.printed, c.printed) << c.value.toStdString();
         if (!c.printed)
             continue;
@@ -146,6 +184,10 @@ TEST(PrintLayout, headingsAndPanelTexts)
               QStringLiteral("   CABLEVISIÓN DEL VALLE   SUCURSAL CENTRO"));
     EXPECT_EQ(headingText(QStringLiteral("Cablevisión"), QString()), QStringLiteral("   CABLEVISIÓN"));
     EXPECT_EQ(pageText(QStringLiteral("10-Dic-2026"), 3), QStringLiteral("   Fecha: 10-Dic-2026   Pag: 3"));
+    EXPECT_EQ(headingCaption(QStringLiteral("Suscriptores Vencidos 10-Dic-2026  {25}")),
+              QStringLiteral("Suscriptores Vencidos 10-Dic-2026  (25 registros)"));
+    EXPECT_EQ(headingCaption(QStringLiteral("Lista {1}")), QStringLiteral("Lista (1 registro)"));
+    EXPECT_EQ(headingCaption(QStringLiteral("Gastos {P}")), QStringLiteral("Gastos {P}"));
     EXPECT_EQ(logoWidth(200, 100, 250), 1500);
     EXPECT_EQ(logoWidth(0, 100, 250), 0);
 
@@ -156,6 +198,31 @@ TEST(PrintLayout, headingsAndPanelTexts)
     EXPECT_EQ(placed.first().y, 400);
     EXPECT_EQ(placed.first().text, QStringLiteral(" Nombre"));
     EXPECT_EQ(panelRule(9866), QString(100, QLatin1Char('_')));
+}
+
+TEST(PrintLayout, theFieldsOfAPanelOverAFormPrintAsCaptionsAndValuesOnOneLine)
+{
+    // The captions where the panel laid them out; the values moved elsewhere by the form.
+    const QList<PlacedText> placed =
+        placePanelFields({{100, 700, QStringLiteral("Nombre"), QStringLiteral("Ana Ruiz")},
+                          {100, 1000, QStringLiteral("Contrato"), QStringLiteral("1234")},
+                          {100, 1300, QStringLiteral("Poste"), QStringLiteral(" ")}},
+                         200, plainWidth);
+    ASSERT_EQ(placed.size(), 5);
+    // " Contrato" is the widest caption: 115 + 300 + 900 twips, and 200 of gap.
+    const int valueLeft = 115 + 300 + 900 + 200;
+    const QList<std::pair<int, QString>> values{{900, QStringLiteral(" Ana Ruiz")},
+                                                {1200, QStringLiteral(" 1234")}};
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const PlacedText& caption = placed.at(i);
+        const PlacedText& value = placed.at(3 + i);
+        EXPECT_EQ(caption.x, 415);
+        EXPECT_EQ(caption.y, values.at(i).first);
+        EXPECT_EQ(value.y, caption.y);
+        EXPECT_EQ(value.x, valueLeft);
+        EXPECT_EQ(value.text, values.at(i).second);
+    }
+    EXPECT_EQ(placed.at(2).text, QStringLiteral(" Poste"));
 }
 
 TEST(PrintLayout, theExportHeadingEndsEveryCaptionWithATabAndWritesLineBreaksAsEquals)
