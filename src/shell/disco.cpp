@@ -16,9 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSettings>
 #include <QStorageInfo>
-#include <QUrl>
 
 #include <memory>
 #include <utility>
@@ -113,18 +111,6 @@ bool isOrdinaryFolder(const QString& folder)
     return !special.contains(QStorageInfo(folder).fileSystemType());
 }
 
-// Qt starts every new file dialog where any dialog of the program, or of another Qt program of the user,
-// was last: it keeps that folder in memory and in the user's Qt settings. A folder there that is not an
-// ordinary one is replaced by `folder` before a dialog is made, so that no dialog ever lists it.
-void forgetSpecialFolder(const QString& folder)
-{
-    QSettings qt(QSettings::UserScope, QStringLiteral("QtProject"));
-    const QString key = QStringLiteral("FileDialog/lastVisited");
-    const QUrl remembered(qt.value(key).toString());
-    if (remembered.isLocalFile() && !isOrdinaryFolder(remembered.toLocalFile()))
-        qt.setValue(key, QUrl::fromLocalFile(folder).toString());
-}
-
 // Where a dialog starts, and the file name it proposes. A file or folder named by the caller is taken when
 // its folder is an ordinary one; otherwise, and for a file to be saved that the caller proposes in the office
 // folder, the dialog starts in the folder the user last saved to (when it is still an ordinary folder) or
@@ -157,8 +143,8 @@ QString showFileDialog(Session& session, const QString& title, const QString& fi
 {
     bool finished = false;
     bool accepted = false;
+    // Made in its folder: a dialog made without one starts where Qt remembers any earlier dialog was.
     const auto [folder, name] = startOf(session, start, purpose);
-    forgetSpecialFolder(folder);
     auto dialog = std::make_unique<QFileDialog>(session.k, title, folder);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
