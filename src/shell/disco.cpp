@@ -7,6 +7,7 @@
 #include "session/session.h"
 #include "shell/textlines.h"
 
+#include <QAbstractFileIconProvider>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -111,6 +112,23 @@ bool isOrdinaryFolder(const QString& folder)
     return !special.contains(QStorageInfo(folder).fileSystemType());
 }
 
+// Icons and kinds of files told from their names alone. Qt's own read the first bytes of a file whose name
+// says nothing, and reading a kernel file such as a message queue never ends: a dialog or its completion list
+// that came across one would hang the program.
+class NameOnlyIcons final : public QAbstractFileIconProvider
+{
+public:
+    using QAbstractFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isDir())
+            return QStringLiteral("Carpeta");
+        return info.suffix().isEmpty() ? QStringLiteral("Archivo")
+                                       : QStringLiteral("Archivo ") + info.suffix();
+    }
+};
+
 // Where a dialog starts, and the file name it proposes. A file or folder named by the caller is taken when
 // its folder is an ordinary one; otherwise, and for a file to be saved that the caller proposes in the office
 // folder, the dialog starts in the folder the user last saved to (when it is still an ordinary folder) or
@@ -148,6 +166,8 @@ QString showFileDialog(Session& session, const QString& title, const QString& fi
     auto dialog = std::make_unique<QFileDialog>(session.k, title, folder);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    static NameOnlyIcons icons;
+    dialog->setIconProvider(&icons);
     dialog->setAcceptMode(purpose == DialogPurpose::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(purpose == DialogPurpose::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = dialogNameFilters(filter);
