@@ -65,9 +65,9 @@ const QHash<int, QString>& texts()
                  QStringLiteral("La Clave de identificación ya existe, y no puede haber claves duplicadas.  "
                                 "Cambie la Clave o Cancele"));
         t.insert(3024,
-                 QStringLiteral("No se encuentra el archivo de la Base de Datos.  Revise que esté en la "
-                                "carpeta del Programa, o que la Computadora Central esté encendida, y "
-                                "vuelva a intentarlo."));
+                 QStringLiteral("No se encuentra el archivo de la Base de Datos.  Revise que esté en su "
+                                "carpeta con su nombre (si está en otra computadora, que ésta esté "
+                                "encendida y la Red funcione) y vuelva a intentarlo."));
         t.insert(3027,
                  QStringLiteral("No puede actualizarse, por ser solo para Lectura.  Pida al encargado del "
                                 "sistema permiso de escritura sobre la Base de Datos y su carpeta."));
@@ -79,12 +79,13 @@ const QHash<int, QString>& texts()
                  QStringLiteral("La operación con la Base de Datos quedó incompleta.  Cancele y vuelva a "
                                 "hacerla."));
         t.insert(3043,
-                 QStringLiteral("Error de disco o de red al usar la Base de Datos.  Revise la conexión con "
-                                "la Computadora Central y el espacio libre en el disco, y vuelva a "
-                                "intentarlo."));
+                 QStringLiteral("Error de disco o de red al usar la Base de Datos.  Revise el espacio libre "
+                                "en el disco (y la Red, si la Base de Datos está en otra computadora) y "
+                                "vuelva a intentarlo."));
         t.insert(3044,
                  QStringLiteral("La carpeta de la Base de Datos no es válida o no está disponible.  Revise "
-                                "la conexión con la Computadora Central y vuelva a intentarlo."));
+                                "que exista (y la Red, si está en otra computadora) y vuelva a "
+                                "intentarlo."));
         t.insert(3045,
                  QStringLiteral("La Base de Datos está en uso por otro programa.  Espere a que termine e "
                                 "intente otra vez."));

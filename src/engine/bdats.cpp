@@ -38,6 +38,8 @@ using loading::restorePointer;
 
 constexpr int CommandWait = 1000;
 constexpr int ReturnAtOnce = 1010;
+// The run-time number of an internal error of the program.
+constexpr int InternalError = 51;
 constexpr int CancelledStatus = -10;
 
 // The arguments of one call, as the routines of the call share them.
@@ -76,11 +78,13 @@ void toApplicationDirectory(const Session& session)
         QDir::setCurrent(applicationDirectory(session));
 }
 
-void notYetAvailable(Session& session)
+// The grid's data control loads only the grid modes: a caller that asks it of any other mode is at fault,
+// which is reported as an internal error.
+void gridSourceOutsideGrid(Session& session, const QString& mode)
 {
-    session.dialog.ValidationMessage =
-        QStringLiteral("Esta función estará disponible en una próxima versión.");
-    panels::ShowMessage(session, QStringLiteral("tec"));
+    int state = 2;
+    maintenance::ReportError(session, InternalError, state,
+                             QStringLiteral("Source kind 2 asked of mode ") + mode, QStringLiteral("BDats"));
     session.codes.EngineStatus = 1;
 }
 
@@ -177,7 +181,7 @@ void load(Call& call)
             rows->moveFirst();
     } else if (call.sourceKind == 2) {
         restorePointer();
-        notYetAvailable(session);
+        gridSourceOutsideGrid(session, call.mode);
         return;
     } else {
         session.database.CurrentRecordset.reset();

@@ -1,39 +1,47 @@
 #include "engine/engineservices.h"
 
 #include "engine/relationfields.h"
-#include "panels/showmessage.h"
+#include "panels/reporterror.h"
 #include "session/session.h"
 
 namespace quelmar::engine {
 
-void EngineServices::notYetAvailable(Session& session)
+namespace {
+
+// The run-time number of an internal error of the program.
+constexpr int InternalError = 51;
+
+} // namespace
+
+void EngineServices::missingRoutine(Session& session, const QString& routine)
 {
-    session.dialog.ValidationMessage =
-        QStringLiteral("Esta función estará disponible en una próxima versión.");
-    panels::ShowMessage(session, QStringLiteral("tec"));
+    session.errors.RoutineName = routine;
+    int state = 2;
+    maintenance::ReportError(session, InternalError, state,
+                             QStringLiteral("No routine is registered for ") + routine, routine);
 }
 
 void EngineServices::PresAut(Session& session, const QString&, const QString&, QString&, QString&)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("PresAut"));
 }
 
 void EngineServices::RepImp(Session& session, const QString& request)
 {
     // One notice per print command: the later steps of the same command print nothing.
     if (request == QLatin1String("Ini"))
-        notYetAvailable(session);
+        missingRoutine(session, QStringLiteral("RepImp"));
 }
 
 void EngineServices::FormRTF(Session& session, const QString& request, int, QString&)
 {
     if (request == QLatin1String("Eje"))
-        notYetAvailable(session);
+        missingRoutine(session, QStringLiteral("FormRTF"));
 }
 
 void EngineServices::GrafEst(Session& session, const QString&, const QString&, const QString&)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("GrafEst"));
 }
 
 void EngineServices::Tips(Session&, const QString&, const QString&) {}
@@ -46,7 +54,7 @@ void EngineServices::Relation(Session& session, const QString& request, int fiel
 void EngineServices::ArRel(Session& session, const QString&, const QString&, const QString&, const QString&,
                            const QString&)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("ArRel"));
 }
 
 void EngineServices::TabTotal(Session&, const QString&) {}
@@ -55,7 +63,7 @@ void EngineServices::TabSTot(Session&, const QString&) {}
 
 void EngineServices::TabClasi(Session& session, int)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("TabClasi"));
 }
 
 void EngineServices::AskAccessKey(Session&, int, int& granted, QString& name)

@@ -13,8 +13,9 @@ namespace quelmar::engine {
 // ordering wizard, the totals and classifier lists of grids, printing, stored panel formats, the screen tips,
 // the relation fields, relation following and the access keys. The engine reaches them through
 // session.engine.services; each part above the engine extends the services of the part below it, and the
-// program plugs in the top one at start-up. Until then this default stands in: it says that an operation is
-// not yet available, shows no totals and grants no access key; the relation fields work with the engine's own
+// program plugs in the top one at start-up. This default stands in for a routine that nothing registered:
+// that is a fault of the program, reported as an internal error (Spanish message, log line naming the
+// routine); it shows no totals and grants no access key; the relation fields work with the engine's own
 // routine (engine/relationfields.h).
 class EngineServices
 {
@@ -59,8 +60,8 @@ public:
     virtual QString Disco(Session& session, const QString& mode);
 
 protected:
-    // "Esta función estará disponible en una próxima versión." as a warning.
-    static void notYetAvailable(Session& session);
+    // No routine was registered for the one named: an internal error through the error report.
+    static void missingRoutine(Session& session, const QString& routine);
 };
 
 // The services in use: session.engine.services, made the default ones when none is set.

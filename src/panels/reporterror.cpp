@@ -5,6 +5,8 @@
 #include "session/errorlog.h"
 #include "session/session.h"
 
+#include <QDir>
+
 namespace quelmar::maintenance {
 
 namespace {
@@ -54,14 +56,32 @@ QString shownText(qint32 number)
     return known.isEmpty() ? errormessages::forNumber(number) : known;
 }
 
-QString whereText(const Session& session, qint32 number)
+// The line that names the file of the error, when its description names one.
+QString fileLine(const QString& description)
+{
+    const QString file = fileNamedIn(description);
+    return file.isEmpty() ? QString() : QStringLiteral("\nArchivo: ") + file;
+}
+
+QString whereText(const Session& session, qint32 number, const QString& description)
 {
     return QStringLiteral("Error en Menu: ") + menuPathOf(session) + QStringLiteral(", Rutina: ") +
            session.errors.RoutineName + QLatin1Char('\n') + QStringLiteral("Error Num: ") +
-           QString::number(number) + QStringLiteral(" - ") + shownText(number);
+           QString::number(number) + QStringLiteral(" - ") + shownText(number) + fileLine(description);
 }
 
 } // namespace
+
+QString fileNamedIn(const QString& description)
+{
+    for (qsizetype at = description.indexOf(QLatin1String(": ")); at >= 0;
+         at = description.indexOf(QLatin1String(": "), at + 1)) {
+        const QString rest = description.mid(at + 2).trimmed();
+        if (QDir::isAbsolutePath(QDir::fromNativeSeparators(rest)))
+            return QDir::toNativeSeparators(rest);
+    }
+    return {};
+}
 
 QString knownErrorMessage(qint32 number)
 {
@@ -84,18 +104,18 @@ void ReportError(Session& session, qint32 number, int& state, const QString& des
         const int answer = panels::MessageBox(
             session,
             QStringLiteral("Se detecta un error en la operación: ") + QLatin1Char('\n') + known +
-                QLatin1Char('\n') + QStringLiteral("¿Desea repetir la operación?"),
+                fileLine(description) + QLatin1Char('\n') + QStringLiteral("¿Desea repetir la operación?"),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QStringLiteral("Aviso de Error"));
         if (answer != QMessageBox::Yes) {
             state = 3;
             session.codes.EngineStatus = 1;
         }
     } else if (!session.trapsErrors()) {
-        panels::MessageBox(session, QStringLiteral("Depuracion.  ") + whereText(session, number),
+        panels::MessageBox(session, QStringLiteral("Depuracion.  ") + whereText(session, number, description),
                            QMessageBox::Ok, QMessageBox::Critical, session.shell.AppName);
     } else if (state >= 2 && repeated <= ShownRepetitions) {
-        panels::MessageBox(session, whereText(session, number), QMessageBox::Ok, QMessageBox::Critical,
-                           session.shell.AppName);
+        panels::MessageBox(session, whereText(session, number, description), QMessageBox::Ok,
+                           QMessageBox::Critical, session.shell.AppName);
     }
 
     if (number == errors.lastNumber) {

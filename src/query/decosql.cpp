@@ -1,5 +1,8 @@
 #include "query/decosql.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace quelmar::query {
 
 namespace {
@@ -20,6 +23,40 @@ int find(const QString& text, const QString& what, int from = 1)
 QString signedText(int number)
 {
     return u' ' + QString::number(number);
+}
+
+// 0-based end of the word that begins at start: the next blank, the next comma or the end of the text.
+qsizetype wordEnd(const QString& text, qsizetype start)
+{
+    qsizetype end = start;
+    while (end < text.size() && text.at(end) != u' ' && text.at(end) != u',')
+        ++end;
+    return end;
+}
+
+// 0-based places of the commas that separate the tables of a FROM body: those outside parentheses, brackets
+// and quoted constants (a comma inside a join's condition or a function call separates no tables).
+QList<qsizetype> listCommas(const QString& body)
+{
+    QList<qsizetype> commas;
+    int depth = 0;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const QChar c = body.at(i);
+        if (c == u'\'' || c == u'"') {
+            const qsizetype close = body.indexOf(c, i + 1);
+            i = close < 0 ? body.size() : close;
+        } else if (c == u'[') {
+            const qsizetype close = body.indexOf(u']', i + 1);
+            i = close < 0 ? body.size() : close;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            depth = std::max(0, depth - 1);
+        } else if (c == u',' && depth == 0) {
+            commas.append(i);
+        }
+    }
+    return commas;
 }
 
 } // namespace
@@ -63,28 +100,29 @@ DecoFailure DecoSQL(const QString& statement, const QStringList& tableNames, QLi
         return DecoFailure::NoFromBody;
     const QString body = statement.mid(start[1] + 4, bodyLength).trimmed();
 
-    QString list;
-    const qsizetype firstBlank = body.indexOf(u' ');
-    if (firstBlank >= 0) {
-        list = body.left(firstBlank + 1);
-        const QString join = QStringLiteral("INNER JOIN");
-        for (int j = find(body, join); j > 0; j = find(body, join, j + 1)) {
-            const int end = find(body, QStringLiteral(" "), j + 11);
-            if (end == 0)
-                return DecoFailure::JoinWithoutEnd;
-            list += body.mid(j + 9, end - (j + 10));
-        }
-    } else {
-        list = body;
+    // The words that name tables, each at its place in the body: the first word, the word after every
+    // INNER JOIN and the word after every comma of the body's own table list.
+    QList<std::pair<qsizetype, QString>> placed;
+    placed.append({0, body.left(wordEnd(body, 0))});
+    const QString join = QStringLiteral("INNER JOIN");
+    for (int j = find(body, join); j > 0; j = find(body, join, j + 1)) {
+        const int end = find(body, QStringLiteral(" "), j + 11);
+        if (end == 0)
+            return DecoFailure::JoinWithoutEnd;
+        placed.append({j + 9, body.mid(j + 10, end - (j + 11))});
     }
-    list.remove(u'(');
-    while (list.contains(QLatin1String("  ")))
-        list.replace(QLatin1String("  "), QLatin1String(" "));
-    list += u' ';
+    for (const qsizetype comma : listCommas(body)) {
+        qsizetype from = comma + 1;
+        while (from < body.size() && body.at(from) == u' ')
+            ++from;
+        placed.append({comma, body.mid(from, wordEnd(body, from) - from)});
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 
     QList<FromTable> found;
-    const QStringList words = list.split(u' ');
-    for (const QString& word : words) {
+    for (const auto& entry : placed) {
+        const QString word = QString(entry.second).remove(u'(').trimmed();
         if (word.isEmpty())
             continue;
         for (qsizetype row = 0; row < tableNames.size(); ++row) {
@@ -95,7 +133,7 @@ DecoFailure DecoSQL(const QString& statement, const QStringList& tableNames, QLi
                 tables = found;
                 return DecoFailure::TooManyTables;
             }
-            found.append({word.trimmed(), signedText(static_cast<int>(row) + 1)});
+            found.append({word, signedText(static_cast<int>(row) + 1)});
         }
     }
     tables = found;

@@ -266,8 +266,10 @@ QString rewrite(const QString& statement, const QString& condition, const QStrin
             text = text.left(end) + QStringLiteral(" WHERE ") + condition + u' ' + text.mid(end);
         } else {
             const QString old = text.mid(w + 5, end - (w + 5));
-            text =
-                text.left(w + 6) + u'(' + old + QStringLiteral(") AND ") + condition + u' ' + text.mid(end);
+            // The new conditions in brackets of their own: an OR among them must not reach past the
+            // statement's own condition.
+            text = text.left(w + 6) + u'(' + old + QStringLiteral(") AND (") + condition +
+                   QStringLiteral(") ") + text.mid(end);
         }
     }
     return text;

@@ -88,7 +88,7 @@ QString conditionText(const QList<ConditionRow>& rows);
 QString orderLevel(const QString& table, const QString& field, bool descending);
 
 // The statement with the new condition and ordering written in (either may be empty): the condition goes
-// into the WHERE part, before GROUP BY, HAVING, ORDER BY or PIVOT, as "( old ) AND new" when there was a
+// into the WHERE part, before GROUP BY, HAVING, ORDER BY or PIVOT, as "( old ) AND ( new )" when there was a
 // WHERE; the ordering replaces the list of an ORDER BY or is appended (before PIVOT). Only the statement's
 // own clauses count: keywords inside brackets, sub-selects or quoted constants are passed over.
 QString rewrite(const QString& statement, const QString& condition, const QString& order);

@@ -53,6 +53,8 @@ struct ShellState
     std::unique_ptr<QLockFile>
         InstanceLock;    // held while this instance runs (one instance per working folder)
     QString printFolder; // where print jobs go as PDF files in a scripted session (--print-to)
+    // The folder the user last chose to save a file in; save dialogs start there.
+    QString lastSaveFolder;
 
     // 1-based access to CompanyData; empty text outside 1..13.
     QString company(int index) const { return CompanyData.value(index - 1); }

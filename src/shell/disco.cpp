@@ -3,9 +3,11 @@
 #include "panels/errortrap.h"
 #include "panels/keyboard.h"
 #include "panels/mainform.h"
+#include "panels/standardbox.h"
 #include "session/session.h"
 #include "shell/textlines.h"
 
+#include <QAbstractFileIconProvider>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -15,8 +17,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <memory>
+#include <utility>
 
 namespace quelmar::shell {
 
@@ -95,27 +99,83 @@ bool answerFileDialog(QFileDialog& dialog, DialogPurpose purpose, const QString&
     return !dialog.isVisible();
 }
 
-// A file dialog, window-modal on the main form; the chosen path, or empty when the user cancels.
-QString askFileName(Session& session, const QString& title, const QString& filter, const QString& start,
-                    DialogPurpose purpose)
+// The file systems of the kernel and of devices: they hold no user files, and reading some of their entries
+// (as a dialog does to learn their kinds) blocks for ever.
+bool isOrdinaryFolder(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    static const QByteArrayList special = {
+        "proc",      "sysfs",       "devtmpfs", "devpts",    "debugfs",    "tracefs", "securityfs",
+        "cgroup",    "cgroup2",     "pstore",   "bpf",       "configfs",   "fusectl", "mqueue",
+        "hugetlbfs", "binfmt_misc", "efivarfs", "selinuxfs", "rpc_pipefs", "nsfs",    "autofs"};
+    return !special.contains(QStorageInfo(folder).fileSystemType());
+}
+
+// Icons and kinds of files told from their names alone. Qt's own read the first bytes of a file whose name
+// says nothing, and reading a kernel file such as a message queue never ends: a dialog or its completion list
+// that came across one would hang the program.
+class NameOnlyIcons final : public QAbstractFileIconProvider
+{
+public:
+    using QAbstractFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isDir())
+            return QStringLiteral("Carpeta");
+        return info.suffix().isEmpty() ? QStringLiteral("Archivo")
+                                       : QStringLiteral("Archivo ") + info.suffix();
+    }
+};
+
+// Where a dialog starts, and the file name it proposes. A file or folder named by the caller is taken when
+// its folder is an ordinary one; otherwise, and for a file to be saved that the caller proposes in the office
+// folder, the dialog starts in the folder the user last saved to (when it is still an ordinary folder) or
+// in the office folder.
+std::pair<QString, QString> startOf(const Session& session, const QString& start, DialogPurpose purpose)
+{
+    const QString office = session.shell.WorkingFolder.absolutePath();
+    QString folder = office;
+    QString name;
+    if (!start.isEmpty()) {
+        const QFileInfo named(resolved(session, start));
+        if (named.isDir()) {
+            if (isOrdinaryFolder(named.absoluteFilePath()))
+                folder = named.absoluteFilePath();
+        } else {
+            name = named.fileName();
+            if (isOrdinaryFolder(named.absolutePath()))
+                folder = named.absolutePath();
+        }
+    }
+    if (purpose == DialogPurpose::Save && QDir(folder) == QDir(office) &&
+        isOrdinaryFolder(session.shell.lastSaveFolder))
+        folder = session.shell.lastSaveFolder;
+    return {folder, name};
+}
+
+// One showing of the dialog: the path accepted, or empty when the user cancels.
+QString showFileDialog(Session& session, const QString& title, const QString& filter, const QString& start,
+                       DialogPurpose purpose)
 {
     bool finished = false;
     bool accepted = false;
-    const QString startPath = resolved(session, start);
-    auto dialog = std::make_unique<QFileDialog>(session.k, title);
+    // Made in its folder: a dialog made without one starts where Qt remembers any earlier dialog was.
+    const auto [folder, name] = startOf(session, start, purpose);
+    auto dialog = std::make_unique<QFileDialog>(session.k, title, folder);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    static NameOnlyIcons icons;
+    dialog->setIconProvider(&icons);
     dialog->setAcceptMode(purpose == DialogPurpose::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(purpose == DialogPurpose::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = dialogNameFilters(filter);
     if (!filters.isEmpty())
         dialog->setNameFilters(filters);
-    if (startPath.isEmpty())
-        dialog->setDirectory(session.shell.WorkingFolder.absolutePath());
-    else if (QFileInfo(startPath).isDir())
-        dialog->setDirectory(startPath);
-    else
-        dialog->selectFile(startPath);
+    dialog->setDirectory(folder);
+    if (!name.isEmpty())
+        dialog->selectFile(QDir(folder).absoluteFilePath(name));
     QObject::connect(dialog.get(), &QDialog::finished, dialog.get(), [&finished, &accepted](int result) {
         finished = true;
         accepted = result == QDialog::Accepted;
@@ -130,7 +190,33 @@ QString askFileName(Session& session, const QString& title, const QString& filte
                             return answerFileDialog(shown, purpose, verb, text);
                         }};
     session.wait.forUser([&finished] { return finished; }, context);
-    return accepted ? dialog->selectedFiles().value(0) : QString();
+    const QString chosen = accepted ? dialog->selectedFiles().value(0) : QString();
+    // What Qt remembers for the next dialog is an ordinary folder, whatever folder this one went through.
+    const QString chosenFolder = QFileInfo(chosen).absolutePath();
+    dialog->setDirectory(!chosen.isEmpty() && isOrdinaryFolder(chosenFolder) ? chosenFolder : folder);
+    return chosen;
+}
+
+// A file dialog, window-modal on the main form; the chosen path, or empty when the user cancels. A name that
+// no file can have (one holding the character NUL, which would cut it short) is refused and asked again.
+QString askFileName(Session& session, const QString& title, const QString& filter, const QString& start,
+                    DialogPurpose purpose)
+{
+    for (;;) {
+        const QString chosen = showFileDialog(session, title, filter, start, purpose);
+        if (!chosen.contains(QChar(u'\0'))) {
+            const QString folder = QFileInfo(chosen).absolutePath();
+            if (purpose == DialogPurpose::Save && !chosen.isEmpty() && isOrdinaryFolder(folder))
+                session.shell.lastSaveFolder = folder;
+            return chosen;
+        }
+        panels::MessageBox(
+            session,
+            QStringLiteral("El nombre de archivo escrito lleva un carácter nulo después de «") +
+                QDir::toNativeSeparators(chosen.left(chosen.indexOf(QChar(u'\0')))) +
+                QStringLiteral("», y ningún archivo puede llevarlo.  Escriba el nombre de nuevo."),
+            QMessageBox::Ok, QMessageBox::Warning);
+    }
 }
 
 // True when the file was read (the lines read are kept even when it overflowed).
@@ -162,7 +248,7 @@ void writeCurrentFile(Session& session, ErrorTrap& trap)
     const QString path = resolved(session, session.shell.CurrentFile);
     WaitCursor hourglass;
     trap.step([&] {
-        if (path.isEmpty())
+        if (path.isEmpty() || path.contains(QChar(u'\0')))
             throw fileError(session, 52, QStringLiteral("Bad file name or number"), path);
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Text))

@@ -1,6 +1,8 @@
 #include "shell/networkmode.h"
 
+#include "core/errormessages.h"
 #include "db/database.h"
+#include "db/filemaintenance.h"
 #include "db/recordset.h"
 #include "maintenance/bdresp.h"
 #include "maintenance/databasefiles.h"
@@ -18,6 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
 
 namespace quelmar::startup {
 
@@ -143,6 +148,35 @@ void openLocalDatabase(Session& session, const QString& database)
     checkOpened(session, database, path, openSessionDatabase(session, path, false, false));
 }
 
+// What the linked satellite tells when the central table of affiliates cannot be reached: the cause, by the
+// engine's number, and what to do about it.
+QString affiliatesProblem(const Session& session, const QString& centralPath, int number)
+{
+    const QString& nl = session.shell.NewLine;
+    const QString central = db::Database::shownPath(centralPath);
+    const QString goesOn = QStringLiteral("  El Programa sigue con la Base de Datos local, sin esa tabla.");
+    switch (number) {
+    case db::jeterror::TableNotFound:
+        return QStringLiteral("La Base de Datos central ") + central +
+               QStringLiteral(" no tiene la tabla Afiliados.") + goesOn + nl + nl +
+               QStringLiteral("Revise que el archivo ") + networkFileName(session) +
+               QStringLiteral(
+                   " nombre la Base de Datos central correcta, o pida al encargado del sistema que "
+                   "agregue a ésta la tabla Afiliados.");
+    case db::jeterror::FileNotFound:
+    case db::jeterror::DiskError:
+    case db::jeterror::InvalidPath:
+        return QStringLiteral("No hay acceso a la Base de Datos central ") + central + QLatin1Char('.') +
+               goesOn + nl + nl +
+               QStringLiteral("Revise que la Computadora Central esté encendida y la Red funcione, y que el "
+                              "archivo ") +
+               networkFileName(session) + QStringLiteral(" nombre bien la Base de Datos central.");
+    default:
+        return QStringLiteral("No se pudo usar la tabla Afiliados de la Base de Datos central ") + central +
+               QLatin1Char('.') + goesOn + nl + nl + errormessages::forNumber(number);
+    }
+}
+
 // Linked satellite: the local database, with the central database's table of affiliates reached from it.
 void openLinkedSatellite(Session& session, const QString& database, const QString& centralPath)
 {
@@ -160,13 +194,33 @@ void openLinkedSatellite(Session& session, const QString& database, const QStrin
     // A table of that name in the local database stays in use; the start-up goes on either way.
     logDatabaseProblem(session, error);
     if (error.number != AlreadyExists)
-        panels::MessageBox(session,
-                           QStringLiteral("No hay acceso a la tabla Afiliados de la Base de Datos central ") +
-                               db::Database::shownPath(centralPath) + QLatin1Char('.') +
-                               session.shell.NewLine + session.shell.NewLine +
-                               QStringLiteral("Revise que la Computadora Central esté encendida y la Red "
-                                              "funcione; el Programa sigue con la Base de Datos local."),
-                           QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("AVISO"));
+        panels::MessageBox(session, affiliatesProblem(session, centralPath, error.number), QMessageBox::Ok,
+                           QMessageBox::Warning, QStringLiteral("AVISO"));
+}
+
+// The local copy of the central database: written under a temporary name, checked, and only then put in the
+// place of the previous copy, which stays as it was whenever the central database cannot be copied whole.
+bool copyCentralDatabase(Session& session, const QString& centralPath, const QString& copy)
+{
+    const QString partial = copy + QStringLiteral(".parcial");
+    for (const char* companion : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(partial + QLatin1String(companion));
+    if (const db::DbError error = db::files::compactInto(centralPath, partial)) {
+        logDatabaseProblem(session, error);
+        return false;
+    }
+    std::error_code failure;
+    std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
+                            std::filesystem::path(copy.toStdU16String()), failure);
+    if (failure) {
+        maintenance::appendErrorLog(session, PermissionDeniedError,
+                                    QString::fromStdString(failure.message()) + QStringLiteral(": ") +
+                                        QDir::toNativeSeparators(copy),
+                                    QStringLiteral("NetworkMode"));
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
 }
 
 // Remote satellite: the central database itself, over the share, after a copy of it is kept here.
@@ -186,8 +240,7 @@ void openRemoteSatellite(Session& session, QString& database, const QString& cen
                            QStringLiteral("Debe tener encendida la Computadora Central, pero sin ejecutar "
                                           "el Programa ") +
                                session.shell.AppName);
-        QFile::remove(copy);
-        if (QFile::copy(centralPath, copy))
+        if (copyCentralDatabase(session, centralPath, copy))
             break;
         const int answer = panels::MessageBox(session,
                                               QStringLiteral("No pudo respaldarse la Base de Datos ") +
@@ -222,6 +275,16 @@ NetworkFile readNetworkFile(const QString& path)
                                           : NetworkFile();
 }
 
+// A network file that names no central database: what is missing and what to write in it.
+QString missingCentralPath(const Session& session)
+{
+    const QString& nl = session.shell.NewLine;
+    return QStringLiteral("no dice dónde está la Base de Datos central.") + nl + nl +
+           QStringLiteral(
+               "Escriba en él, después del tipo de Satélite (V o BDR) y una coma, la ruta completa "
+               "de la Base de Datos de la Computadora Central.");
+}
+
 void changeMode(Session& session)
 {
     const QString networkFile = inFolder(session, networkFileName(session));
@@ -244,18 +307,25 @@ void changeMode(Session& session)
     if (!satellite) {
         if (!QFile::rename(parked, networkFile))
             throw RuntimeError{FileNotFoundError,
-                               QStringLiteral("File not found: '%1'").arg(QDir::toNativeSeparators(parked)),
+                               QStringLiteral("File not found: ") + QDir::toNativeSeparators(parked),
                                QStringLiteral("NetworkMode")};
-        panels::MessageBox(session, QStringLiteral("Se configuró como Satelite, usando la Base de Datos: ") +
-                                        readNetworkFile(networkFile).path);
+        const QString central = readNetworkFile(networkFile).path;
+        if (central.isEmpty()) {
+            panels::MessageBox(session,
+                               QStringLiteral("Se configuró como Satelite, pero el archivo ") +
+                                   QDir::toNativeSeparators(networkFile) + u' ' + missingCentralPath(session),
+                               QMessageBox::Ok, QMessageBox::Warning);
+            return;
+        }
+        panels::MessageBox(session,
+                           QStringLiteral("Se configuró como Satelite, usando la Base de Datos: ") + central);
         return;
     }
     QFile::remove(parked);
     if (!QFile::rename(networkFile, parked))
-        throw RuntimeError{
-            PermissionDeniedError,
-            QStringLiteral("Permission denied: '%1'").arg(QDir::toNativeSeparators(networkFile)),
-            QStringLiteral("NetworkMode")};
+        throw RuntimeError{PermissionDeniedError,
+                           QStringLiteral("Permission denied: ") + QDir::toNativeSeparators(networkFile),
+                           QStringLiteral("NetworkMode")};
     if (panels::MessageBox(session,
                            QStringLiteral("Se configuró como Centro") + nl + nl +
                                QStringLiteral("¿Desea usar el Respaldo de la Base de Datos?"),
@@ -278,7 +348,7 @@ void changeMode(Session& session)
     }
     if (!QFile::rename(backup, target))
         throw RuntimeError{PermissionDeniedError,
-                           QStringLiteral("Permission denied: '%1'").arg(QDir::toNativeSeparators(backup)),
+                           QStringLiteral("Permission denied: ") + QDir::toNativeSeparators(backup),
                            QStringLiteral("NetworkMode")};
     endWithMessage(
         session, QStringLiteral("El Respaldo de la Base de Datos se actualizó la última vez que ejecutó este "
@@ -317,6 +387,11 @@ void NetworkMode(Session& session, QString& mode, QString& database)
         return;
     }
     const NetworkFile network = readNetworkFile(networkFile);
+    const bool satellite = network.kind == QLatin1String("V") || network.kind == QLatin1String("BDR");
+    if (satellite && network.path.trimmed().isEmpty())
+        endWithMessage(session, QStringLiteral("Hay errores en el archivo ") +
+                                    QDir::toNativeSeparators(networkFile) + QStringLiteral(": ") +
+                                    missingCentralPath(session) + QStringLiteral("  El Programa terminará."));
     if (network.kind == QLatin1String("V")) {
         openLinkedSatellite(session, database, network.path);
         database = inFolder(session, database);

@@ -1,18 +1,26 @@
 #include "shell/officeservices.h"
 
 #include "maintenance/bdresp.h"
-#include "panels/showmessage.h"
+#include "panels/reporterror.h"
 #include "session/session.h"
 #include "shell/networkmode.h"
 #include "shell/startup.h"
 
 namespace quelmar::shell {
 
-void OfficeServices::notYetAvailable(Session& session)
+namespace {
+
+// The run-time number of an internal error of the program.
+constexpr int InternalError = 51;
+
+} // namespace
+
+void OfficeServices::missingRoutine(Session& session, const QString& routine)
 {
-    session.dialog.ValidationMessage =
-        QStringLiteral("Esta opción estará disponible en una próxima versión.");
-    panels::ShowMessage(session, QStringLiteral("tec"));
+    session.errors.RoutineName = routine;
+    int state = 2;
+    maintenance::ReportError(session, InternalError, state,
+                             QStringLiteral("No routine is registered for ") + routine, routine);
 }
 
 void OfficeServices::MenuLoop(Session& session)
@@ -24,17 +32,17 @@ void OfficeServices::LoadTariffs(Session&, const QString&) {}
 
 void OfficeServices::RegisterPayment(Session& session, const QString&, const QString&)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("RegisterPayment"));
 }
 
 void OfficeServices::ReprintReceipt(Session& session, const QString&, const QString&)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("ReprintReceipt"));
 }
 
 void OfficeServices::EditParameter(Session& session, const QString&, const QString&, const QString&)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("EditParameter"));
 }
 
 void OfficeServices::Maintenance(Session& session, const QString& request)
@@ -53,17 +61,17 @@ void OfficeServices::ChangeNetworkMode(Session& session)
 
 void OfficeServices::WorkOrders(Session& session, int)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("WorkOrders"));
 }
 
 void OfficeServices::Notices(Session& session, int)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("Notices"));
 }
 
 void OfficeServices::PendingComplaints(Session& session)
 {
-    notYetAvailable(session);
+    missingRoutine(session, QStringLiteral("PendingComplaints"));
 }
 
 OfficeServices& officeServices(Session& session)

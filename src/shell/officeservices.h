@@ -11,8 +11,9 @@ namespace quelmar::shell {
 // What the start-up and the menu loop ask of the office's own operations: the menu loop itself and the
 // payment form it needs, payments and receipts, the parameters edited one by one, database maintenance, the
 // network mode, work orders and notices. They are reached through session.menu.services; the office plugs in
-// its own at start-up. Until then this default stands in: it says that an operation is not yet available, and
-// without an office there is no menu loop to run, so the program ends.
+// its own at start-up. This default stands in for an operation that nothing registered: that is a fault of
+// the program, reported as an internal error (Spanish message, log line naming the operation); without an
+// office there is no menu loop to run, so the program ends.
 class OfficeServices
 {
 public:
@@ -41,8 +42,8 @@ public:
     virtual void PendingComplaints(Session& session);
 
 protected:
-    // "Esta opción estará disponible en una próxima versión."
-    static void notYetAvailable(Session& session);
+    // No routine was registered for the operation named: an internal error through the error report.
+    static void missingRoutine(Session& session, const QString& routine);
 };
 
 // The services in use: session.menu.services, made the default ones when none is set.

@@ -6,6 +6,7 @@
 #include "panels/controlpool.h"
 #include "panels/errortrap.h"
 #include "panels/mainform.h"
+#include "panels/reporterror.h"
 #include "panels/standardbox.h"
 #include "session/errorlog.h"
 #include "session/session.h"
@@ -18,6 +19,10 @@
 #include "shell/showmenu.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -63,7 +68,10 @@ QString withSignPlace(int number)
 // The user reads the error in Spanish, with what to do; its own description goes to the error log.
 void reportEscapedError(Session& session, const RuntimeError& error)
 {
-    const QString shown = error.number != 0 ? errormessages::forNumber(error.number) : error.description;
+    QString shown = error.number != 0 ? errormessages::forNumber(error.number) : error.description;
+    if (const QString file = maintenance::fileNamedIn(error.description);
+        !file.isEmpty() && error.number != 0)
+        shown += QStringLiteral("\nArchivo: ") + file;
     maintenance::appendErrorLog(session, error.number, error.description,
                                 error.source.isEmpty() ? QStringLiteral("MenuLoop") : error.source);
     panels::MessageBox(session, QStringLiteral("Ha ocurrido un error.  Conviene que grabe y anote el tipo de "
@@ -72,13 +80,27 @@ void reportEscapedError(Session& session, const RuntimeError& error)
                                     QStringLiteral("  ") + shown);
 }
 
+// A folder where the lock file belongs holds no running instance (an instance holds a file): an empty one is
+// removed, one with anything in it is moved aside under a name of its own, so that the lock can be taken.
+void clearFolderFromLockPlace(const QString& lockPath)
+{
+    const QFileInfo place(lockPath);
+    if (!place.isDir() || place.isSymLink())
+        return;
+    if (QDir().rmdir(lockPath))
+        return;
+    QFile::rename(lockPath, lockPath + QStringLiteral(".apartada-") +
+                                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+}
+
 } // namespace
 
 bool mainFormLoad(Session& session)
 {
     ShellState& shell = session.shell;
-    auto lock = std::make_unique<QLockFile>(
-        shell.WorkingFolder.absoluteFilePath(shell.AppName + QStringLiteral(".lck")));
+    const QString lockPath = shell.WorkingFolder.absoluteFilePath(shell.AppName + QStringLiteral(".lck"));
+    clearFolderFromLockPlace(lockPath);
+    auto lock = std::make_unique<QLockFile>(lockPath);
     // The lock lasts as long as this instance runs. A lock file that no running instance holds (left by one
     // that died, or by a power cut: empty, unreadable, or naming a process that is gone) is taken over
     // whatever it holds; the removal fails only while a running instance holds the file.

@@ -76,6 +76,43 @@ TEST_F(NetworkSession, aRemoteSatelliteWorksOnTheCentralDatabaseAfterCopyingIt)
     EXPECT_TRUE(QFileInfo(satellite() + QStringLiteral("/QuelmarResp.mdb")).size() > 0);
 }
 
+// With the central computer off, or its file unusable, the copy kept from the last start is all there is: it
+// stays as it was.
+TEST_F(NetworkSession, aRemoteSatelliteKeepsItsLastCopyWhenTheCentralOneCannotBeCopied)
+{
+    const QString copy = satellite() + QStringLiteral("/QuelmarResp.mdb");
+    const QString unusable = path(QStringLiteral("dañada.mdb"));
+    QFile garbage(unusable);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(8192, 'x'));
+    garbage.close();
+    const struct
+    {
+        const char* name;
+        QString central;
+    } cases[]{
+        {"the central computer off", path(QStringLiteral("apagada/Quelmar.mdb"))},
+        {"a central file that is not a database", unusable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(central(), copy));
+        writeNetworkFile(QStringLiteral("Quelmar.red"), QStringLiteral("BDR,\"%1\"\r\n").arg(c.central));
+        EXPECT_EQ(
+            runOnSatellite(QStringLiteral("expect Debe tener encendida la Computadora Central\nanswer OK\n"
+                                          "expect No pudo respaldarse la Base de Datos\nanswer Cancel\n"
+                                          "expect No hay acceso a la Base de Datos central\nanswer OK\n")),
+            0)
+            << m_transcript.toStdString();
+        const QString parameters = query(QStringLiteral("SELECT Count(*) FROM Parametros"));
+        ASSERT_FALSE(parameters.isEmpty());
+        EXPECT_EQ(valueIn(copy, QStringLiteral("SELECT Count(*) FROM Parametros")), parameters);
+        // Nor is a partial copy left behind.
+        EXPECT_EQ(QDir(satellite()).entryList({QStringLiteral("*.parcial*")}), QStringList());
+    }
+}
+
 TEST_F(NetworkSession, aLinkedSatelliteStartsOnItsLocalDatabaseWithTheCentralAffiliates)
 {
     query(QStringLiteral("CREATE TABLE Afiliados (Numero Long, Nombre Text(40))"));
@@ -84,6 +121,51 @@ TEST_F(NetworkSession, aLinkedSatelliteStartsOnItsLocalDatabaseWithTheCentralAff
     EXPECT_EQ(runOnSatellite(QStringLiteral("expect [menu] QUELMAR\nmenu 98\n")), 0)
         << m_transcript.toStdString();
     EXPECT_FALSE(m_transcript.contains(QStringLiteral("[message]"))) << m_transcript.toStdString();
+}
+
+// What a satellite tells at its start names the file or table at fault and says what fits the cause.
+TEST_F(NetworkSession, aSatelliteNamesWhatIsWrongWithItsNetworkFileOrTheCentralTable)
+{
+    const QString networkFile = QDir::toNativeSeparators(satellite() + QStringLiteral("/Quelmar.red"));
+    const QString missing = path(QStringLiteral("apagada/Quelmar.mdb"));
+    const struct
+    {
+        const char* name;
+        QString network;
+        QString script;
+        const char* notShown;
+    } cases[]{
+        {"a remote satellite's file without the central path", QStringLiteral("BDR\r\n"),
+         QStringLiteral("expect Hay errores en el archivo %1: no dice dónde está la Base de Datos central.\n"
+                        "answer OK\n")
+             .arg(networkFile),
+         "Debe tener encendida"},
+        {"a linked satellite's file without the central path", QStringLiteral("V\r\n"),
+         QStringLiteral("expect Hay errores en el archivo %1: no dice dónde está la Base de Datos central.\n"
+                        "answer OK\n")
+             .arg(networkFile),
+         "[menu]"},
+        // The central database has no table Afiliados: nothing to do with the central computer being on.
+        {"a central database without affiliates", QStringLiteral("V,%1\r\n").arg(central()),
+         QStringLiteral("expect La Base de Datos central %1 no tiene la tabla Afiliados.\nanswer OK\n"
+                        "expect [menu] QUELMAR\nmenu 98\n")
+             .arg(QDir::toNativeSeparators(central())),
+         "esté encendida"},
+        {"a central database out of reach", QStringLiteral("V,%1\r\n").arg(missing),
+         QStringLiteral("expect No hay acceso a la Base de Datos central %1.\nanswer OK\n"
+                        "expect [menu] QUELMAR\nmenu 98\n")
+             .arg(QDir::toNativeSeparators(missing)),
+         "no tiene la tabla"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeNetworkFile(QStringLiteral("Quelmar.red"), c.network);
+        EXPECT_EQ(runOnSatellite(c.script), 0) << m_transcript.toStdString();
+        EXPECT_FALSE(m_transcript.contains(QString::fromUtf8(c.notShown))) << m_transcript.toStdString();
+    }
+    // The last, out of reach, is the one that advises the central computer.
+    EXPECT_TRUE(m_transcript.contains(QStringLiteral("Revise que la Computadora Central esté encendida")))
+        << m_transcript.toStdString();
 }
 
 TEST_F(NetworkSession, aSatelliteIsSwitchedToCentralAndBackBehindTheAccessKey)

@@ -54,6 +54,16 @@ TEST_F(StartupSession, escOnTheCompanyListEndsTheProgramAsCancelarDoes)
     EXPECT_FALSE(anyStartsWith(transcript, QStringLiteral("[menu] "))) << joined(transcript).toStdString();
 }
 
+// A folder where the lock file belongs (left by a copy of the office, say) is no running program.
+TEST_F(StartupSession, aFolderInThePlaceOfTheLockFileDoesNotStopTheStart)
+{
+    ASSERT_TRUE(QDir().mkpath(office() + QStringLiteral("/Quelmar.lck")));
+    QStringList transcript;
+    EXPECT_EQ(run(QStringLiteral("expect [menu] QUELMAR\nmenu 98\n"), &transcript), 0)
+        << joined(transcript).toStdString() << m_errors.toStdString();
+    EXPECT_FALSE(joined(transcript).contains(QStringLiteral("Hay otra instancia")));
+}
+
 TEST_F(StartupSession, anAccessKeyTypedIntoItsBoxIsNeverWrittenInClear)
 {
     QStringList transcript;

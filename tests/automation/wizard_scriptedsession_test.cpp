@@ -131,6 +131,52 @@ menu 98
         << caption.toStdString() << transcript();
 }
 
+// "Cambios del período" reads two tables listed with a comma: both are offered, and conditions joined with
+// Cualquiera stay within the period the list was asked for.
+TEST_F(WizardSession, statusChangesOfThePeriodNarrowedByEitherTableAndOrderedByDate)
+{
+    const QDate first = QDate::currentDate().addMonths(-3);
+    const QDate last = QDate::currentDate().addDays(1);
+    const QString changes =
+        QStringLiteral("SELECT Count(*) FROM Situación, Suscriptores WHERE Suscriptores.Clave = "
+                       "Situación.Suscriptor AND Situación.Fecha >= %1 AND Situación.Fecha <= %2 AND ")
+            .arg(jetDate(first), jetDate(last));
+    const QString either = QStringLiteral("Suscriptores.Nombre like '*a*' OR Situación.Clase = '1-2 TV'");
+    const QString expected = query(changes + u'(' + either + u')');
+    ASSERT_FALSE(expected.isEmpty());
+    ASSERT_NE(expected, query(changes + either)) << "the conditions would not show where the OR reaches";
+    const QString script = QStringLiteral(R"(menu 3
+menu 3
+answer %1 %2
+press Selecciona
+choose "Suscriptores"
+choose "Nombre"
+choose "Contiene"
+answer a
+press Continúa
+press Cualquiera
+choose "Situación"
+choose "Clase"
+choose "exactamente"
+answer 1-2 TV
+press Acepta
+answer Yes
+choose "Situación"
+choose "Fecha"
+press Ascendente
+press Aceptar
+press Termina
+menu 98
+)")
+                               .arg(shownDate(first), shownDate(last));
+    QStringList shown;
+    ASSERT_EQ(run(script, &shown), 0) << transcript();
+    const QString caption = lastCaption(shown, QStringLiteral("Cambios de Situación"));
+    EXPECT_TRUE(caption.endsWith(QStringLiteral("{") + expected + u'}'))
+        << caption.toStdString() << transcript();
+    EXPECT_FALSE(m_transcript.contains(QStringLiteral("Error Num"))) << transcript();
+}
+
 TEST_F(WizardSession, theReviewPanelNarrowedToOneColonyCountsItsRecords)
 {
     const QString colony =

@@ -128,7 +128,7 @@ TEST_F(ReportErrorTest, theUserReadsSpanishAndTheLogKeepsTheEnginesOwnText)
         {3163, "The field is too small to accept the amount of data you attempted to add.",
          "El Dato es demasiado largo para su campo.  Acórtelo y vuelva a escribirlo."},
         {3043, "Disk or network error.",
-         "Error de disco o de red al usar la Base de Datos.  Revise la conexión con la Computadora Central"},
+         "Error de disco o de red al usar la Base de Datos.  Revise el espacio libre en el disco"},
         {3260, "Couldn't update; currently locked by user '?' on machine '?'.",
          "Otro Usuario de la Red está usando estos datos en este momento.  Espere unos segundos"},
         {91, "Object variable or With block variable not set", "Falta algo que la operación necesita"},
@@ -146,7 +146,43 @@ TEST_F(ReportErrorTest, theUserReadsSpanishAndTheLogKeepsTheEnginesOwnText)
             shown.contains(QStringLiteral("Error Num: %1 - ").arg(c.number) + QString::fromUtf8(c.shown)))
             << shown.toStdString();
         EXPECT_FALSE(shown.contains(QString::fromUtf8(c.description))) << shown.toStdString();
+        // The text fits a database on this computer as well as one on the central computer.
+        EXPECT_FALSE(shown.contains(QStringLiteral("Computadora Central"))) << shown.toStdString();
         EXPECT_TRUE(logEntries().constLast().contains(QString::fromUtf8(c.description)));
+    }
+}
+
+TEST_F(ReportErrorTest, theFileOfTheErrorIsNamed)
+{
+    const QString file = folderPath() + QStringLiteral("/Ficha.pos");
+    struct Case
+    {
+        qint32 number;
+        QString description;
+        QString named; // the line naming the file; empty: none
+        const char* answer;
+    };
+    const Case cases[] = {
+        // A known error: named in the question whether to repeat.
+        {53, QStringLiteral("No such file or directory: ") + file, QStringLiteral("Archivo: ") + file, "No"},
+        {61, QStringLiteral("Disk full"), QString(), "No"},
+        // Any other error: named under its number.
+        {321, QStringLiteral("The positions file has 3 lines: ") + file, QStringLiteral("Archivo: ") + file,
+         "OK"},
+        {3061, QStringLiteral("near \"FROM\": syntax error"), QString(), "OK"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        session.errors.lastNumber = 0;
+        AnsweringStandIn person(session, {QString::fromLatin1(c.answer)});
+        int state = 2;
+        ReportError(session, c.number, state, c.description, QStringLiteral("FormRTF"));
+        ASSERT_EQ(person.shown.size(), 1);
+        const QString shown = person.shown.constFirst();
+        if (c.named.isEmpty())
+            EXPECT_FALSE(shown.contains(QStringLiteral("Archivo: "))) << shown.toStdString();
+        else
+            EXPECT_TRUE(shown.contains(c.named)) << shown.toStdString();
     }
 }
 

@@ -44,10 +44,19 @@ TEST(DecoSqlTest, findsTheTablesOfTheFromClause)
         {"SELECT * FROM (Suscriptores INNER JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor) INNER JOIN "
          "Quejas ON Quejas.Suscriptor = Suscriptores.Clave",
          "Suscriptores: 3|Pagos: 2|Quejas: 5"},
-        // Only the first table and the INNER JOIN ones are collected.
+        // A LEFT JOIN's table is not collected.
         {"SELECT * FROM Suscriptores LEFT JOIN Quejas ON Quejas.Suscriptor = Suscriptores.Clave",
          "Suscriptores: 3"},
-        {"SELECT * FROM Suscriptores, Pagos WHERE Suscriptores.Clave = Pagos.Suscriptor", "Suscriptores,: 3"},
+        // Every table of a comma list, named without its comma, with or without a blank after it.
+        {"SELECT Situación.Fecha, Suscriptores.Nombre FROM Situación, Suscriptores WHERE Suscriptores.Clave "
+         "= "
+         "Situación.Suscriptor ORDER BY Situación.Fecha",
+         "Situación: 4|Suscriptores: 3"},
+        {"SELECT * FROM Pagos,Quejas", "Pagos: 2|Quejas: 5"},
+        // A comma list after a join, in the order written.
+        {"SELECT * FROM (Suscriptores INNER JOIN Pagos ON Suscriptores.Clave = Pagos.Suscriptor), Quejas "
+         "WHERE Quejas.Suscriptor = Suscriptores.Clave",
+         "Suscriptores: 3|Pagos: 2|Quejas: 5"},
         // An alias follows the table and is not a table.
         {"SELECT P.Importe FROM Pagos AS P WHERE P.Importe > 0", "Pagos: 2"},
         // A sub-select in the WHERE does not add its tables.

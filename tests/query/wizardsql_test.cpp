@@ -249,11 +249,16 @@ TEST(WizardRulesTest, rewritingPutsTheConditionAndOrderingInTheirPlaces)
         // An existing WHERE is kept in brackets, with its leading blank; the new ordering replaces the old.
         {"SELECT * FROM Pagos WHERE Fecha > #01-01-2001# ORDER BY Fecha", " Pagos.Importe >= 100",
          "Pagos.Importe Desc",
-         "SELECT * FROM Pagos WHERE ( Fecha > #01-01-2001# ) AND  Pagos.Importe >= 100 ORDER BY "
+         "SELECT * FROM Pagos WHERE ( Fecha > #01-01-2001# ) AND ( Pagos.Importe >= 100) ORDER BY "
          "Pagos.Importe "
          "Desc"},
         {"select * from Pagos where A = 1 order by B", " Pagos.C = 2", "",
-         "select * from Pagos where ( A = 1 ) AND  Pagos.C = 2 order by B"},
+         "select * from Pagos where ( A = 1 ) AND ( Pagos.C = 2) order by B"},
+        // The new conditions are bracketed as one: their OR keeps within them.
+        {"SELECT * FROM Pagos WHERE Fecha >= #01-01-2026# AND Fecha <= #01-31-2026# ORDER BY Fecha",
+         " Pagos.A = 1 OR Pagos.B = 2 AND Pagos.C = 3", "",
+         "SELECT * FROM Pagos WHERE ( Fecha >= #01-01-2026# AND Fecha <= #01-31-2026# ) AND ( Pagos.A = 1 OR "
+         "Pagos.B = 2 AND Pagos.C = 3) ORDER BY Fecha"},
         // Before GROUP BY.
         {"SELECT Suscriptor, Sum(Importe) FROM Pagos GROUP BY Suscriptor HAVING Sum(Importe) > 10",
          " Pagos.Importe >= 1", "",
@@ -266,9 +271,10 @@ TEST(WizardRulesTest, rewritingPutsTheConditionAndOrderingInTheirPlaces)
          " Suscriptores.Estado = 'A'", "Suscriptores.Clase",
          "SELECT * FROM Suscriptores WHERE ( Clave IN (SELECT Suscriptor FROM Pagos GROUP BY Suscriptor "
          "ORDER BY "
-         "Suscriptor) ) AND  Suscriptores.Estado = 'A' ORDER BY Suscriptores.Clase"},
+         "Suscriptor) ) AND ( Suscriptores.Estado = 'A') ORDER BY Suscriptores.Clase"},
         {"SELECT * FROM Quejas WHERE Texto = 'ORDER BY x' ", " Quejas.Clave >= 3", "Quejas.Fecha",
-         "SELECT * FROM Quejas WHERE ( Texto = 'ORDER BY x'  ) AND  Quejas.Clave >= 3 ORDER BY Quejas.Fecha"},
+         "SELECT * FROM Quejas WHERE ( Texto = 'ORDER BY x'  ) AND ( Quejas.Clave >= 3) ORDER BY "
+         "Quejas.Fecha"},
         {"SELECT [Where Else] FROM Quejas", " Quejas.Clave >= 3", "",
          "SELECT [Where Else] FROM Quejas WHERE  Quejas.Clave >= 3 "},
         // A closing semicolon stays at the end.

@@ -4,6 +4,7 @@
 #include "shell/disco.h"
 #include "shell/textlines.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 
@@ -175,6 +176,63 @@ TEST_F(DiscoTest, GrabaWritesToTheFileNamed)
     });
     EXPECT_EQ(shell::Disco(session, u"Graba"_s), path(u"nuevo.txt"_s));
     EXPECT_EQ(fileLines(u"nuevo.txt"_s), (QStringList{u"a"_s, u"b"_s}));
+}
+
+TEST_F(DiscoTest, DialogsStartInAnOrdinaryFolder)
+{
+    ASSERT_TRUE(QDir().mkpath(path(u"otra"_s)));
+    const QString office = QDir(path(QString())).absolutePath();
+    const struct
+    {
+        const char* name;
+        QString current;   // CurrentFile on entry
+        QString lastSaved; // the folder the user last saved to
+        const char* mode;
+        QString startsIn;
+    } cases[]{
+        {"a file of the office", path(u"lista.txt"_s), QString(), "DirGra", office},
+        {"a file of another folder", path(u"otra/lista.txt"_s), QString(), "DirGra", path(u"otra"_s)},
+        // The kernel's folders are never listed: the office folder stands in for them.
+        {"a file of the kernel's folder", u"/proc/lista.txt"_s, QString(), "DirGra", office},
+        {"the kernel's folder itself", u"/proc"_s, QString(), "Dir", office},
+        // A file proposed in the office is proposed where the user last saved.
+        {"the folder last saved to", path(u"lista.txt"_s), path(u"otra"_s), "DirGra", path(u"otra"_s)},
+        {"a kernel folder last saved to", path(u"lista.txt"_s), u"/proc"_s, "DirGra", office},
+        {"opening a file of the office", path(u"lista.txt"_s), path(u"otra"_s), "Dir", office},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.shell.CurrentFile = c.current;
+        session.shell.lastSaveFolder = c.lastSaved;
+        QString startedIn;
+        user.answer(QString(), [&startedIn](const WaitContext& wait) {
+            auto* dialog = qobject_cast<QFileDialog*>(wait.widget.data());
+            ASSERT_NE(dialog, nullptr);
+            startedIn = dialog->directory().absolutePath();
+        });
+        shell::Disco(session, QString::fromLatin1(c.mode));
+        EXPECT_EQ(startedIn, QDir(c.startsIn).absolutePath());
+    }
+}
+
+TEST_F(DiscoTest, ANameWithNulIsRefusedAndAskedAgain)
+{
+    session.files.FileLines = {u"a"_s};
+    user.answer(u"nom"_s + QChar(u'\0') + u"bre.txt"_s);
+    user.answer(u"OK"_s);
+    user.answer(u"nombre.txt"_s);
+    EXPECT_EQ(shell::Disco(session, u"Graba"_s), path(u"nombre.txt"_s));
+    EXPECT_TRUE(transcriptLines().join(u'\n').contains(u"lleva un carácter nulo"_s));
+    EXPECT_EQ(fileLines(u"nombre.txt"_s), QStringList{u"a"_s});
+    EXPECT_FALSE(QFile::exists(path(u"nom"_s)));
+
+    // Named directly, it is a bad file name.
+    session.shell.CurrentFile = path(u"nom"_s) + QChar(u'\0') + u"bre.txt"_s;
+    user.answer(u"No"_s);
+    shell::Disco(session, u"GrabaAr"_s);
+    EXPECT_TRUE(transcriptLines().join(u'\n').contains(u"Nombre de Archivo erróneo"_s));
+    EXPECT_FALSE(QFile::exists(path(u"nom"_s)));
+    EXPECT_TRUE(user.steps.isEmpty());
 }
 
 TEST_F(DiscoTest, CatShowsTheProgramsCatalogue)

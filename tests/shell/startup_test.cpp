@@ -10,6 +10,7 @@
 #include "shell/openingmessages.h"
 #include "shell/startup.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLockFile>
@@ -77,26 +78,40 @@ TEST_F(StartupTest, ALockFileThatNoRunningInstanceHoldsIsTakenOverWhateverItHold
     const QByteArray deadPid = QByteArray::number(ended.processId() > 0 ? ended.processId() : 999999);
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
     const QString lockPath = path(u"Quelmar.lck"_s);
+    enum Place
+    {
+        File,
+        Folder,          // a folder in the lock file's place
+        FolderWithFiles, // the same, holding a file of its own
+        Held,            // another instance holds the lock and runs
+    };
     const struct
     {
         const char* name;
         QByteArray content;
-        bool holdIt; // another instance holds the lock and runs
+        Place place;
         bool taken;
     } cases[]{
-        {"empty", QByteArray(), false, true},
-        {"garbage", QByteArray("\xff\x00\x13 basura de un corte de luz\n\n\n", 30), false, true},
-        {"a dead process", deadPid + "\nquelmar\n" + host + "\n", false, true},
-        {"another running instance", QByteArray(), true, false},
+        {"empty", QByteArray(), File, true},
+        {"garbage", QByteArray("\xff\x00\x13 basura de un corte de luz\n\n\n", 30), File, true},
+        {"a dead process", deadPid + "\nquelmar\n" + host + "\n", File, true},
+        {"an empty folder", QByteArray(), Folder, true},
+        {"a folder holding a file", QByteArray("guardado"), FolderWithFiles, true},
+        {"another running instance", QByteArray(), Held, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(lockPath);
         QLockFile other(lockPath);
-        if (c.holdIt)
+        if (c.place == Held) {
             ASSERT_TRUE(other.tryLock(0));
-        else
+        } else if (c.place == File) {
             writeFile(u"Quelmar.lck"_s, c.content);
+        } else {
+            ASSERT_TRUE(QDir().mkpath(lockPath));
+            if (c.place == FolderWithFiles)
+                writeFile(u"Quelmar.lck/nota.txt"_s, c.content);
+        }
         if (!c.taken)
             user.answer(u"OK"_s);
         EXPECT_EQ(startup::mainFormLoad(session), c.taken);
@@ -108,6 +123,15 @@ TEST_F(StartupTest, ALockFileThatNoRunningInstanceHoldsIsTakenOverWhateverItHold
             EXPECT_TRUE(session.shell.InstanceLock->isLocked());
             session.shell.InstanceLock.reset();
             EXPECT_FALSE(QFile::exists(lockPath));
+            if (c.place == FolderWithFiles) {
+                // What the folder held is kept, moved aside.
+                const QStringList aside =
+                    QDir(path(QString())).entryList({u"Quelmar.lck.*"_s}, QDir::Dirs | QDir::NoDotAndDotDot);
+                ASSERT_EQ(aside.size(), 1);
+                QFile kept(path(aside.constFirst() + u"/nota.txt"_s));
+                ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+                EXPECT_EQ(kept.readAll(), c.content);
+            }
         } else {
             EXPECT_EQ(shown,
                       QStringList{u"[message] AVISO: Hay otra instancia del Programa, y solo puede haber "
