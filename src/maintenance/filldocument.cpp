@@ -39,15 +39,31 @@ qsizetype findValueMark(const QString& text, int index)
     return -1;
 }
 
+// Where the line that holds `from` ends: its first CR or LF, or the end of the text. Each character is looked
+// at once, so walking a text line by line costs its length.
 qsizetype lineEnd(const QString& text, qsizetype from)
 {
-    qsizetype end = text.size();
-    for (const QChar breakChar : {QChar(u'\r'), QChar(u'\n')}) {
-        const qsizetype at = text.indexOf(breakChar, from);
-        if (at >= 0)
-            end = std::min(end, at);
+    for (qsizetype at = from; at < text.size(); ++at) {
+        const QChar c = text.at(at);
+        if (c == u'\r' || c == u'\n')
+            return at;
     }
-    return end;
+    return text.size();
+}
+
+// The printer's measure of a line, taken a stretch at a time and only until it passes the printable width:
+// an over-long line costs no more than its first stretches, and no single measure is large enough to overflow
+// the printer's arithmetic.
+bool widerThanPrintable(const LineWidth& lineWidth, QStringView line)
+{
+    constexpr qsizetype Stretch = 256;
+    qint64 width = 0;
+    for (qsizetype at = 0; at < line.size(); at += Stretch) {
+        width += std::max(0, lineWidth.width(line.mid(at, Stretch).toString()));
+        if (width > lineWidth.printableWidth)
+            return true;
+    }
+    return false;
 }
 
 Replacement fieldOf(const QString& text, qsizetype at, int index, const QString& value)
@@ -63,19 +79,20 @@ Replacement fieldOf(const QString& text, qsizetype at, int index, const QString&
     return {at, markEnd - at, value, true};
 }
 
-// Breaks a line into pieces of at most LongestPiece characters, at the last blank of a piece when it has one.
-QStringList pieces(const QString& line)
+// Breaks a line into pieces of at most LongestPiece characters, at the last blank of a piece when it has one
+// (the blank after a full piece included); the blank a piece breaks at is dropped.
+QStringList pieces(QStringView line)
 {
     QStringList parts;
-    QString rest = line;
-    while (rest.size() > LongestPiece) {
-        qsizetype cut = rest.lastIndexOf(u' ', LongestPiece);
+    qsizetype from = 0;
+    while (line.size() - from > LongestPiece) {
+        qsizetype cut = line.mid(from, LongestPiece + 1).lastIndexOf(u' ');
         if (cut <= 0)
             cut = LongestPiece;
-        parts.append(rest.left(cut));
-        rest = rest.mid(rest.at(cut) == u' ' ? cut + 1 : cut);
+        parts.append(line.mid(from, cut).toString());
+        from += cut + (line.at(from + cut) == u' ' ? 1 : 0);
     }
-    parts.append(rest);
+    parts.append(line.mid(from).toString());
     return parts;
 }
 
@@ -118,11 +135,11 @@ FilledText fillMarks(const QString& text, const QStringList& values, const QDate
     qsizetype start = 0;
     while (start <= filled.text.size()) {
         const qsizetype end = lineEnd(filled.text, start);
-        const QString line = filled.text.mid(start, end - start);
+        const QStringView line = QStringView(filled.text).mid(start, end - start);
         const bool holdsFree = std::any_of(freeStretches.begin(), freeStretches.end(), [&](const auto& s) {
             return s.first <= end && s.second >= start;
         });
-        if (holdsFree && lineWidth.width(line) > lineWidth.printableWidth) {
+        if (holdsFree && widerThanPrintable(lineWidth, line)) {
             const QStringList parts = pieces(line);
             result += parts.join(u'\r');
             filled.addedLines += static_cast<int>(parts.size()) - 1;

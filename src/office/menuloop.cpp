@@ -17,6 +17,7 @@
 #include "panels/errortrap.h"
 #include "panels/mainform.h"
 #include "panels/showmessage.h"
+#include "panels/standardbox.h"
 #include "query/arrel.h"
 #include "session/errorlog.h"
 #include "session/session.h"
@@ -25,12 +26,14 @@
 #include "shell/officeservices.h"
 #include "shell/showmenu.h"
 #include "shell/startup.h"
+#include "subscribers/money.h"
 #include "subscribers/schema.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStringList>
 
@@ -238,6 +241,49 @@ void complaintsOfSeveral(Session& session)
                       QStringLiteral(" FROM Quejas"));
 }
 
+// The tariffs' grid: Nombre, Varios (Clave), Cuota (Contenido), Clase.
+constexpr int TariffNameColumn = 0;
+constexpr int TariffKeyColumn = 1;
+constexpr int TariffPriceColumn = 2;
+
+// A payable concept's Cuota must be a price the payment form can charge: the grid refuses anything else as it
+// is typed, and a row left without one (a new tariff whose Cuota was never typed) is corrected or undone
+// before it is written. A row whose Varios holds "@" is not a payable concept and is not checked.
+void checkTariffPrices(Session& session, engine::GridModel& model)
+{
+    const auto payable = [&model](int row) { return !model.cellText(row, TariffKeyColumn).contains(u'@'); };
+    const auto engineColumnCheck = model.beforeColumnWrite;
+    model.beforeColumnWrite = [&session, &model, payable, engineColumnCheck](int row, int column,
+                                                                             const QString& text) {
+        if (column == TariffPriceColumn && payable(row) && !subscribers::money::tariffPrice(text)) {
+            panels::MessageBox(session,
+                               subscribers::money::tariffPriceMessage(model.cellText(row, TariffNameColumn)),
+                               QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("Tarifas"));
+            return false;
+        }
+        return !engineColumnCheck || engineColumnCheck(row, column, text);
+    };
+    const auto engineRowCheck = model.beforeRowWrite;
+    model.beforeRowWrite = [&session, &model, payable, engineRowCheck](int row) {
+        const engine::RowDecision decision =
+            engineRowCheck ? engineRowCheck(row) : engine::RowDecision::Write;
+        if (decision != engine::RowDecision::Write || !payable(row) ||
+            subscribers::money::tariffPrice(model.cellText(row, TariffPriceColumn)))
+            return decision;
+        const int answer = panels::MessageBox(
+            session,
+            subscribers::money::tariffPriceMessage(model.cellText(row, TariffNameColumn)) +
+                session.shell.NewLine + QStringLiteral("¿Corrige los Datos?"),
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question, QStringLiteral("Tarifas"));
+        if (answer == QMessageBox::Cancel) {
+            session.codes.EngineStatus = 0;
+            return engine::RowDecision::Undo;
+        }
+        session.codes.EngineStatus = 1;
+        return engine::RowDecision::Correct;
+    };
+}
+
 // The tariffs: the payable concepts (class "P") in an editable grid; new rows take the class, and the
 // database gives them the next place (Secuen) of the class, so that the payment form keeps its lines in
 // order.
@@ -263,6 +309,15 @@ void tariffs(Session& session)
                            failure.number == status ? failure.description : db::jetDescription(status),
                            QStringLiteral("BDats")};
     }
+    // The grid's model outlives this screen: its checks are the engine's own again when the grid goes.
+    engine::GridModel& model = *engine::grid(session).model();
+    const auto engineColumnCheck = model.beforeColumnWrite;
+    const auto engineRowCheck = model.beforeRowWrite;
+    const auto restoreChecks = qScopeGuard([&] {
+        model.beforeColumnWrite = engineColumnCheck;
+        model.beforeRowWrite = engineRowCheck;
+    });
+    checkTariffPrices(session, model);
     int flag = 3;
     maintenance::BDParam(session, QString(), flag);
 }

@@ -110,26 +110,49 @@ void refused(Session& session, const db::DbError& error, const QString& what)
                        QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("AVISOS"));
 }
 
-// One subscriber's Observaciones changed in a short transaction of its own that reads it first.
-db::DbError changeOne(db::Database& database, const QString& key, const MarkChange& change)
+struct SubscriberNotes
 {
+    QString name;
+    QString notes;
+};
+
+// One subscriber's name and Observaciones now; nothing when the subscriber is gone.
+std::optional<SubscriberNotes> currentNotes(db::Database& database, const QString& key, db::DbError& error)
+{
+    std::unique_ptr<db::RowCursor> row = db::RowCursor::open(
+        database, QStringLiteral("SELECT Nombre, Observaciones FROM Suscriptores WHERE Clave = ") + key,
+        error);
+    if (!row)
+        return std::nullopt;
+    if (!row->next()) {
+        error = row->error();
+        return std::nullopt;
+    }
+    return SubscriberNotes{row->value(0).toString().trimmed(), row->value(1).toString()};
+}
+
+// One subscriber's Observaciones changed in a short transaction of its own that reads it first; written
+// receives the text stored when the row changed.
+db::DbError changeOne(db::Database& database, const QString& key, const MarkChange& change,
+                      std::optional<QString>& written)
+{
+    written.reset();
     db::Transaction transaction(database);
     db::DbError error;
-    std::unique_ptr<db::RowCursor> row = db::RowCursor::open(
-        database, QStringLiteral("SELECT Observaciones FROM Suscriptores WHERE Clave = ") + key, error);
-    if (!row)
+    const std::optional<SubscriberNotes> now = currentNotes(database, key, error);
+    if (!now)
         return error;
-    if (!row->next())
-        return row->error();
-    const std::optional<QString> changed = change(row->value(0).toString());
-    row.reset();
+    const std::optional<QString> changed = change(now->notes);
     if (!changed)
         return {};
     error = database.execute(QStringLiteral("UPDATE Suscriptores SET Observaciones = ? WHERE Clave = ?"),
                              {changed->isEmpty() ? QVariant() : QVariant(*changed), key.toLongLong()});
     if (error)
         return error;
-    return transaction.commit();
+    error = transaction.commit();
+    if (!error)
+        written = changed;
+    return error;
 }
 
 int columnNamed(const QList<engine::FieldRow>& fields, const QString& name)
@@ -217,7 +240,31 @@ std::optional<qint64> changeAll(Session& session, const QString& statement, cons
     return changed;
 }
 
-// The rows of the grid one by one, each made the current row and asked about; "C" stops.
+// The keys of the grid's rows in the order shown, read from its recordset a block at a time.
+QStringList rowKeys(db::Recordset& rows, int keyColumn)
+{
+    constexpr qint64 Block = 1000;
+    QStringList keys;
+    const qint64 count = std::max<qint64>(0, rows.recordCount());
+    QList<QVariantList> block;
+    for (qint64 first = 0; first < count; first += Block) {
+        block.clear();
+        if (!rows.readRows(first, std::min(Block, count - first), block))
+            break;
+        for (const QVariantList& values : std::as_const(block)) {
+            const QVariant key = values.value(keyColumn);
+            // A row deleted meanwhile comes without its key.
+            if (!key.isNull())
+                keys.append(QString::number(key.toLongLong()));
+        }
+    }
+    return keys;
+}
+
+// The rows of the grid one by one, each made the current row and asked about; "C" stops. The rows are the
+// ones shown when the user chose "Algunos", walked by their keys: a row that changes (and so may leave the
+// list, or move in it) neither hides its neighbour nor is asked twice. The grid shows each change at once
+// and is read again at the end.
 void changeSome(Session& session, const QString& prompt, const QString& buttons, QChar yes,
                 const std::function<bool(const QString& notes)>& asks, const MarkChange& change)
 {
@@ -225,29 +272,42 @@ void changeSome(Session& session, const QString& prompt, const QString& buttons,
     const QList<engine::FieldRow> fields = session.engine.FieldTable;
     const int keyColumn = columnNamed(fields, QStringLiteral("Clave"));
     const int notesColumn = columnNamed(fields, QStringLiteral("Observaciones"));
-    const int nameColumn = columnNamed(fields, QStringLiteral("Nombre"));
-    if (keyColumn < 0 || notesColumn < 0 || !view.model())
+    if (keyColumn < 0 || notesColumn < 0 || !view.model() || !view.recordset())
         return;
-    for (int row = 0; row < view.model()->rowCount(); ++row) {
-        if (!asks(view.cellText(row, notesColumn)))
+    db::Database& database = *session.database.CurrentDatabase;
+    const QStringList keys = rowKeys(*view.recordset(), keyColumn);
+    for (qsizetype row = 0; row < keys.size(); ++row) {
+        const QString& key = keys.at(row);
+        db::DbError error;
+        const std::optional<SubscriberNotes> now = currentNotes(database, key, error);
+        if (error) {
+            refused(session, error, QStringLiteral("No se pudo leer el aviso de este suscriptor."));
+            break;
+        }
+        if (!now || !asks(now->notes))
             continue;
-        view.setCurrent(row, keyColumn);
-        // The row is the current one on the grid; its name goes with the question as well.
-        const QString name = nameColumn < 0 ? QString() : view.cellText(row, nameColumn).trimmed();
+        // The row is made the current one on the grid while it still stands where it stood; its name goes
+        // with the question as well.
+        const int shown = static_cast<int>(row);
+        const bool inPlace = QString(view.cellText(shown, keyColumn)).remove(u',') == key;
+        if (inPlace)
+            view.setCurrent(shown, keyColumn);
         const QString answer = panels::AskButtonRow(
-            session, name.isEmpty() ? prompt : prompt + QStringLiteral(": ") + name, buttons);
+            session, now->name.isEmpty() ? prompt : prompt + QStringLiteral(": ") + now->name, buttons);
         if (answer == u'C')
             break;
         if (answer != yes)
             continue;
-        const QString key = view.cellText(row, keyColumn).remove(u',');
-        const db::DbError error = changeOne(*session.database.CurrentDatabase, key, change);
+        std::optional<QString> written;
+        error = changeOne(database, key, change, written);
         if (error) {
             refused(session, error, QStringLiteral("No se pudo cambiar el aviso de este suscriptor."));
             break;
         }
-        view.refresh();
+        if (written && inPlace)
+            view.model()->setShownText(shown, notesColumn, *written);
     }
+    view.refresh();
 }
 
 // Shows the list as the editable grid "Suscriptores con Aviso", to be changed under the user's eyes.

@@ -9,6 +9,7 @@
 #include "session/session.h"
 #include "session/twips.h"
 #include "subscribers/money.h"
+#include "subscribers/receipt.h"
 #include "subscribers/statusrules.h"
 
 #include <QCloseEvent>
@@ -525,8 +526,7 @@ std::optional<double> readPrice(const QString& text)
 
 QString paidLineRecord(int line, int quantity, const QString& conceptName, double lineTotal)
 {
-    const double rounded = std::round(lineTotal * 10000.0) / 10000.0;
-    return u"%1/%2/%3/%4/"_s.arg(line).arg(quantity).arg(conceptName, QString::number(rounded, 'g', 15));
+    return u"%1/%2/%3/%4/"_s.arg(line).arg(quantity).arg(conceptName, subscribers::lineTotalText(lineTotal));
 }
 
 std::optional<PaidLine> splitPaidLine(const QString& record)

@@ -357,6 +357,49 @@ bool readStored(db::Database& database, const QString& subscriber, int ticket, Q
     return true;
 }
 
+// The ticket's receipt made again from what the office keeps of it: its payment rows (Pagos), the
+// subscriber's name and contract, and the company's heading and closing lines; the time of the payment is not
+// kept, so the ticket's line shows its date alone. False when the ticket has no payment row.
+bool rebuildFromPayments(const Session& session, db::Database& database, const QString& subscriber,
+                         int ticket, QStringList& lines)
+{
+    db::DbError error;
+    const auto payments = database.openRecordset(
+        u"SELECT Fecha, Cantidad, Concepto, Observaciones FROM Pagos WHERE Suscriptor = %1 AND Ticket = %2"_s
+            .arg(subscriber)
+            .arg(ticket),
+        db::RecordsetType::Snapshot, error);
+    if (error)
+        throw RuntimeError{error.number, error.description, {}};
+    subscribers::ReceiptContent content;
+    QList<subscribers::PaymentRow> rows;
+    for (; !payments->eof(); payments->moveNext()) {
+        if (rows.isEmpty())
+            content.when = QDateTime(payments->value(0).toDate(), QTime(0, 0));
+        rows.append(
+            {payments->value(2).toString(), payments->value(1).toDouble(), payments->value(3).toString()});
+    }
+    if (rows.isEmpty())
+        return false;
+    const auto holder =
+        database.openRecordset(u"SELECT Nombre, Contrato FROM Suscriptores WHERE Clave = "_s + subscriber,
+                               db::RecordsetType::Snapshot, error);
+    if (error)
+        throw RuntimeError{error.number, error.description, {}};
+    if (!holder->eof()) {
+        content.name = holder->value(0).toString();
+        content.contract = holder->value(1).toString();
+    }
+    for (int entry = 5; entry <= 10; ++entry)
+        content.heading.append(session.shell.company(entry));
+    content.closing = session.shell.company(11);
+    content.ticket = ticket;
+    content.timeKnown = false;
+    subscribers::addPayments(content, rows);
+    lines = subscribers::receiptLines(content);
+    return true;
+}
+
 } // namespace
 
 ReceiptDestination receiptDestination(const QString& entry)
@@ -471,9 +514,20 @@ void ReprintReceipt(Session& session, const QString& key, const QString& name)
             trap.step([&] { keepCopy(session, lines, ticket); });
         session.errors.RoutineName = routine;
     } else if (!readCopy(session, ticket, lines)) {
-        panels::MessageBox(session, u"No se encontró la copia del recibo "_s + QString::number(ticket));
-        session.codes.EngineStatus = 1;
-        return;
+        // A payment recorded before receipts were kept with their payments (an imported office, say): its
+        // receipt is made again from its rows, and kept as its copy.
+        bool rebuilt = false;
+        if (!trap.step([&] {
+                rebuilt = rebuildFromPayments(session, *session.database.CurrentDatabase, subscriber, ticket,
+                                              lines);
+            }))
+            return;
+        if (!rebuilt) {
+            panels::MessageBox(session, u"No se encontró la copia del recibo "_s + QString::number(ticket));
+            session.codes.EngineStatus = 1;
+            return;
+        }
+        trap.step([&] { keepCopy(session, lines, ticket); });
     }
     if (session.k)
         session.k->setWindowTitle(u"Impresión del Ticket"_s);

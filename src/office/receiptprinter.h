@@ -53,10 +53,10 @@ void PrintReceipt(Session& session, const QStringList& lines, int ticket);
 
 // Prints again the receipt of the subscriber's last ticket (payments option 7) from the receipt stored with
 // the payment (Recibos), making its copy again when the copy is missing, or, for a payment recorded before
-// receipts were stored, from its kept copy: "No hay pagos registrados de " + name when the subscriber has no
-// payment, "No se encontró la copia del recibo " + ticket when there is neither. EngineStatus: 0 when the
-// receipt was sent to the printing, 1 when there was nothing to print (a key that is not a number included),
-// or the number of a database failure (reported).
+// receipts were stored, from its kept copy, or else made again from the ticket's payment rows (Pagos) and the
+// company's heading, and kept as its copy: "No hay pagos registrados de " + name when the subscriber has no
+// payment. EngineStatus: 0 when the receipt was sent to the printing, 1 when there was nothing to print (a
+// key that is not a number included), or the number of a database failure (reported).
 void ReprintReceipt(Session& session, const QString& key, const QString& name);
 
 } // namespace quelmar::office

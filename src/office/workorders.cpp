@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include <algorithm>
 #include <optional>
 
 namespace quelmar::office {
@@ -142,6 +143,20 @@ private:
             return false;
         }
         const shell::LineBuffer read = shell::readLines(shell::decodeText(file.readAll()));
+        // A template without a character to print would give blank pages: it is told instead.
+        if (std::all_of(read.lines.begin(), read.lines.end(),
+                        [](const QString& line) { return line.trimmed().isEmpty(); })) {
+            maintenance::appendErrorLog(m_session, 62, QStringLiteral("Empty template | ") + path,
+                                        QStringLiteral("FillDocument"));
+            panels::MessageBox(
+                m_session,
+                QStringLiteral("La plantilla de órdenes %1 en la carpeta %2 está vacía. Escriba "
+                               "en ella el texto de la orden y vuelva a pedir la orden.")
+                    .arg(templateFile,
+                         QDir::toNativeSeparators(m_session.shell.WorkingFolder.absolutePath())),
+                QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("ÓRDENES"));
+            return false;
+        }
         m_session.files.FileLines = read.lines;
         m_session.files.FileLineCount = static_cast<int>(read.lines.size());
         m_templates.insert(key, read.lines);

@@ -111,6 +111,27 @@ bool DocumentPrinter::drawCopy(const QStringList& lines)
     return m_job->newPage();
 }
 
+bool DocumentPrinter::retryAfterFailure(const QString& message)
+{
+    maintenance::appendErrorLog(m_session, 68, m_job->failure(), QStringLiteral("FillDocument"));
+    m_job->discard();
+    const int answer = panels::MessageBox(m_session, layout::printerProblemText(message),
+                                          QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Warning,
+                                          QStringLiteral("IMPRESORA"));
+    return answer == QMessageBox::Retry;
+}
+
+bool DocumentPrinter::redrawOnNewJob()
+{
+    m_job = std::make_unique<PrintJob>(newPdfPath(m_session), interactive(m_session));
+    m_job->setFont(documentFont());
+    for (const QStringList& copy : std::as_const(m_drawn)) {
+        if (!drawCopy(copy))
+            return false;
+    }
+    return true;
+}
+
 bool DocumentPrinter::printPage(const QString& text)
 {
     if (m_failed || text.isEmpty())
@@ -120,20 +141,19 @@ bool DocumentPrinter::printPage(const QString& text)
     if (!lines.isEmpty() && lines.constFirst().isEmpty())
         lines.removeFirst();
     for (int copy = 0; copy < m_copies; ++copy) {
-        if (!drawCopy(lines)) {
-            m_failed = true;
-            maintenance::appendErrorLog(m_session, 68, m_job->failure(), QStringLiteral("FillDocument"));
-            m_job->discard();
-            panels::MessageBox(m_session,
-                               layout::printerProblemText(
-                                   QStringLiteral("No se puede escribir la impresión en ") +
-                                   QDir::toNativeSeparators(printFolder(m_session)) +
-                                   QStringLiteral(". Revise que la carpeta exista, que se pueda "
-                                                  "escribir en ella y que haya espacio en el disco.")),
-                               QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("IMPRESORA"));
-            return false;
+        bool drawn = drawCopy(lines);
+        while (!drawn) {
+            const QString message = QStringLiteral("No se puede escribir la impresión en ") +
+                                    QDir::toNativeSeparators(printFolder(m_session)) +
+                                    QStringLiteral(". Revise que la carpeta exista, que se pueda escribir en "
+                                                   "ella y que haya espacio en el disco.");
+            if (!retryAfterFailure(message)) {
+                m_failed = true;
+                return false;
+            }
+            drawn = redrawOnNewJob() && drawCopy(lines);
         }
-        m_printed += lines.join(u'\n') + u'\n';
+        m_drawn.append(lines);
     }
     return true;
 }
@@ -143,28 +163,32 @@ void DocumentPrinter::finish()
     if (m_failed || !m_job->started())
         return;
     // The text of what was printed beside the PDF, for the office's records.
-    const QFileInfo pdf(m_job->path());
-    const QString textPath = pdf.dir().absoluteFilePath(pdf.completeBaseName() + QLatin1Char('-') + m_name +
-                                                        QStringLiteral(".txt"));
-    QSaveFile file(textPath);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(m_printed.toUtf8()) >= 0 &&
-        file.commit())
-        m_session.transcript.write(QStringLiteral("file"), QDir::toNativeSeparators(textPath));
-    else
-        maintenance::appendErrorLog(m_session, 75, file.errorString() + QStringLiteral(" | ") + textPath,
-                                    QStringLiteral("FillDocument"));
-    if (!deliverJob(m_session, *m_job)) {
-        maintenance::appendErrorLog(m_session, 68, m_job->failure(), QStringLiteral("FillDocument"));
-        m_job->discard();
-        panels::MessageBox(m_session,
-                           layout::printerProblemText(QStringLiteral("No se pudo terminar la impresión en ") +
-                                                      QDir::toNativeSeparators(m_job->path()) +
-                                                      QStringLiteral(". Revise el espacio en el disco.")),
-                           QMessageBox::Ok, QMessageBox::Warning, QStringLiteral("IMPRESORA"));
+    QString printed;
+    for (const QStringList& copy : std::as_const(m_drawn))
+        printed += copy.join(u'\n') + u'\n';
+    for (;;) {
+        const QFileInfo pdf(m_job->path());
+        const QString textPath = pdf.dir().absoluteFilePath(pdf.completeBaseName() + QLatin1Char('-') +
+                                                            m_name + QStringLiteral(".txt"));
+        QSaveFile file(textPath);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(printed.toUtf8()) >= 0 &&
+            file.commit())
+            m_session.transcript.write(QStringLiteral("file"), QDir::toNativeSeparators(textPath));
+        else
+            maintenance::appendErrorLog(m_session, 75, file.errorString() + QStringLiteral(" | ") + textPath,
+                                        QStringLiteral("FillDocument"));
+        if (deliverJob(m_session, *m_job))
+            break;
+        const QString message = QStringLiteral("No se pudo terminar la impresión en ") +
+                                QDir::toNativeSeparators(m_job->path()) +
+                                QStringLiteral(". Revise el espacio en el disco.");
+        if (!retryAfterFailure(message))
+            break;
+        redrawOnNewJob();
     }
     m_job = std::make_unique<PrintJob>(newPdfPath(m_session), interactive(m_session));
     m_job->setFont(documentFont());
-    m_printed.clear();
+    m_drawn.clear();
 }
 
 } // namespace quelmar::output

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -38,18 +40,24 @@ public:
     std::function<int(const QString&)> measure() const;
 
     // Prints a page of text (lines broken at CR LF, LF or CR) once per copy; false when the file could not be
-    // written (the user has been told).
+    // written and the user cancelled the printing. A failure asks to retry or cancel: a retry starts the
+    // run's job again with every copy it held.
     bool printPage(const QString& text);
-    // Sends what was printed; nothing when nothing was.
+    // Sends what was printed; nothing when nothing was. A job that cannot be written asks to retry or cancel
+    // as printPage does.
     void finish();
 
 private:
     bool drawCopy(const QStringList& lines);
+    // After a failure: logged, the job discarded, and the user asked; true to retry.
+    bool retryAfterFailure(const QString& message);
+    // A new job for the run holding every copy printed so far; false when it could not be written.
+    bool redrawOnNewJob();
 
     Session& m_session;
     QString m_name;
     std::unique_ptr<PrintJob> m_job;
-    QString m_printed; // the text of every copy printed, for the text file
+    QList<QStringList> m_drawn; // every copy printed in the run's job, for a retry and for the text file
     bool m_prepared = false;
     bool m_failed = false;
     int m_copies = 1;

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/datetext.h"
+#include "subscribers/receipt.h"
 
 #include <QHash>
 #include <QRandomGenerator>
@@ -360,6 +361,8 @@ struct Account
     quint8 units;
     quint8 status;
     qint64 installed; // Julian day; 0 when not installed
+    QString name;     // as the receipts print it
+    qint32 contract;
 };
 
 constexpr qint64 FirstTicket = 1001;
@@ -372,7 +375,8 @@ public:
         : m_sink(sink), m_dice(settings.seed),
           m_today(settings.today.isValid() ? settings.today : Clock::today()),
           m_windowStart(addMonths(m_today, -std::max(1, settings.historyMonths))),
-          m_count(settings.subscribers)
+          m_count(settings.subscribers), m_receiptHeading(settings.receiptHeading),
+          m_receiptClosing(settings.receiptClosing)
     {}
 
     Result run()
@@ -519,7 +523,7 @@ private:
         }
 
         m_accounts.push_back({quint8(serviceClass), quint8(units), quint8(status),
-                              installed.isValid() ? installed.toJulianDay() : 0});
+                              installed.isValid() ? installed.toJulianDay() : 0, name, qint32(m_contract)});
 
         QString notes;
         if (m_dice.chance(0.3))
@@ -658,10 +662,30 @@ private:
     }
 
     void paymentRow(const Visit& visit, double amount, const QString& conceptName, const QString& note,
-                    qint64 ticket)
+                    qint64 ticket, QList<PaymentRow>& paid)
     {
         emitRow(Table::Payments, {visit.subscriber, QDate::fromJulianDay(visit.day), amount, conceptName,
                                   note, ticket, false});
+        paid.append({conceptName, amount, note});
+    }
+
+    // The receipt the counter printed for the visit, kept with its payment as the payment form keeps it. The
+    // time of day follows from the ticket, so that the dice, and with them the rest of the office, stay as
+    // they were.
+    void receipt(const Visit& visit, qint64 ticket, const QList<PaymentRow>& paid)
+    {
+        const Account& account = m_accounts.at(size_t(visit.subscriber - 1));
+        ReceiptContent content;
+        content.heading = m_receiptHeading;
+        content.closing = m_receiptClosing;
+        content.ticket = ticket;
+        content.when = QDateTime(QDate::fromJulianDay(visit.day),
+                                 QTime(9, 0).addSecs(60 * int((ticket * 37) % (10 * 60))));
+        content.name = account.name;
+        content.contract = QString::number(account.contract);
+        addPayments(content, paid);
+        emitRow(Table::Receipts,
+                {ticket, visit.subscriber, content.when, receiptText(receiptLines(content))});
     }
 
     // "2 Mes  15-Ene-2026 a 15-Mar-2026", as the payment form writes it. Many subscribers pay the same
@@ -685,19 +709,21 @@ private:
     {
         const Account& account = m_accounts.at(size_t(visit.subscriber - 1));
         const bool threeFour = account.serviceClass == ThreeFourSets;
+        QList<PaymentRow> paid;
         if (visit.months > 0) {
             const Tariff& rent = tariffs().at(threeFour ? RentThreeFour : RentOneTwo);
             const int price = account.serviceClass == Hotel ? rent.price * account.units : rent.price;
-            paymentRow(visit, double(price) * visit.months, rent.name, rentNote(visit), ticket);
+            paymentRow(visit, double(price) * visit.months, rent.name, rentNote(visit), ticket, paid);
         }
         const auto extra = [&](quint8 flag, int row) {
             if (visit.extras & flag)
-                paymentRow(visit, tariffs().at(row).price, tariffs().at(row).name, QString(), ticket);
+                paymentRow(visit, tariffs().at(row).price, tariffs().at(row).name, QString(), ticket, paid);
         };
         extra(WithExtraCable, ExtraCable);
         extra(WithMove, Move);
         extra(WithReconnection, threeFour ? ReconnectThreeFour : ReconnectOneTwo);
         extra(WithInstallation, Installation);
+        receipt(visit, ticket, paid);
     }
 
     // Two crews: each chief names none, each technician names the chief of the crew.
@@ -836,6 +862,8 @@ private:
     const QDate m_today;
     const QDate m_windowStart;
     const int m_count;
+    const QStringList m_receiptHeading;
+    const QString m_receiptClosing;
     int m_contract = 100;
     int m_technicians = 1;
     QDate m_cutDay; // of the subscriber being made
@@ -864,6 +892,8 @@ QString tableName(Table table)
         return u"Parametros"_s;
     case Table::Technicians:
         return u"Técnicos"_s;
+    case Table::Receipts:
+        return u"Recibos"_s;
     }
     return {};
 }
@@ -890,6 +920,8 @@ QStringList fieldNames(Table table)
         return {u"Clase"_s, u"Secuen"_s, u"Nombre"_s, u"Clave"_s, u"Contenido"_s};
     case Table::Technicians:
         return {u"Clave"_s, u"Nombre"_s, u"Teléfono"_s, u"Zona"_s, u"Jefe"_s};
+    case Table::Receipts:
+        return {u"Ticket"_s, u"Suscriptor"_s, u"Fecha"_s, u"Texto"_s};
     }
     return {};
 }

@@ -7,8 +7,8 @@
 #include <QVariant>
 
 // The rows of a demonstration office, made up from a seed: subscribers with their status history, payments
-// with their tickets, complaints, expenses and the parameters the program needs. Pure: the rows go to a
-// sink, which writes them wherever it likes (the database, or nowhere when only counting).
+// with their tickets and receipts, complaints, expenses and the parameters the program needs. Pure: the rows
+// go to a sink, which writes them wherever it likes (the database, or nowhere when only counting).
 namespace quelmar::subscribers::demodata {
 
 enum class Table
@@ -19,9 +19,10 @@ enum class Table
     Complaints,
     Expenses,
     Parameters,
-    Technicians
+    Technicians,
+    Receipts
 };
-inline constexpr int TableCount = 7;
+inline constexpr int TableCount = 8;
 
 // The table's name and the fields that add() receives, in that order.
 QString tableName(Table table);
@@ -41,6 +42,10 @@ struct Settings
     int historyMonths = 36; // payments, complaints and expenses reach this far back from today
     quint32 seed = 1;
     QDate today; // the clock's day when invalid
+    // The company's receipt heading (its six lines) and closing line, printed on the receipt of every
+    // payment, which is kept with the payment.
+    QStringList receiptHeading;
+    QString receiptClosing;
 };
 
 struct Result
@@ -52,9 +57,9 @@ struct Result
 // The months of history that give about this many payment rows per subscriber.
 int monthsForPaymentsPerSubscriber(double paymentsPerSubscriber);
 
-// Sends every row to the sink: subscribers with their history, payments in the order of their tickets, the
-// technicians, complaints (the solved ones with the technician who solved them), expenses, and last the
-// parameters (whose ticket counter needs the last ticket).
+// Sends every row to the sink: subscribers with their history, payments in the order of their tickets (each
+// ticket's rows followed by its receipt), the technicians, complaints (the solved ones with the technician
+// who solved them), expenses, and last the parameters (whose ticket counter needs the last ticket).
 Result generate(const Settings& settings, RowSink& sink);
 
 } // namespace quelmar::subscribers::demodata

@@ -157,6 +157,23 @@ bool moveFilesInto(const QDir& from, const QDir& to)
     return true;
 }
 
+// The office's receipt heading (company file entries 5 to 10) and closing line (entry 11), which the
+// receipts of its payments carry.
+void receiptLinesOfTheCompany(demodata::Settings& settings)
+{
+    initialiseOfficeResources();
+    QFile companyFile(u":/office/Quelmar.emp"_s);
+    if (!companyFile.open(QIODevice::ReadOnly))
+        return;
+    QStringList entries = QString::fromUtf8(companyFile.readAll()).split(u'\n');
+    for (QString& entry : entries) {
+        if (entry.endsWith(u'\r'))
+            entry.chop(1);
+    }
+    settings.receiptHeading = entries.mid(4, 6);
+    settings.receiptClosing = entries.value(10);
+}
+
 DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSummary* summary)
 {
     // Rows first, indexes after (one sort each), with a large cache while the rows are written.
@@ -173,6 +190,7 @@ DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSum
                                  : std::max(1, options.years) * 12;
     settings.seed = options.seed;
     settings.today = Clock::today();
+    receiptLinesOfTheCompany(settings);
 
     db::Transaction transaction(database);
     if (!transaction.error().ok())

@@ -27,6 +27,24 @@ std::optional<double> sum(double a, double b)
     return amount(a + b);
 }
 
+std::optional<double> tariffPrice(const QString& text)
+{
+    QString digits = text.trimmed();
+    digits.remove(u',');
+    bool ok = false;
+    const double value = digits.toDouble(&ok);
+    if (!ok || value < 0)
+        return std::nullopt;
+    return amount(value);
+}
+
+QString tariffPriceMessage(const QString& conceptName)
+{
+    const QString named = conceptName.trimmed().isEmpty() ? u"la tarifa"_s : conceptName.trimmed();
+    return u"La Cuota de %1 debe ser un importe: un número de 0 a 922,337,203,685,477.58, como 180 o "
+           u"1,250.50.  Corrija la Cuota."_s.arg(named);
+}
+
 QString outOfRangeMessage(const QString& conceptName)
 {
     return conceptName + u" tiene un precio unitario fuera de rango.  El precio, el total de la línea y el "

@@ -18,6 +18,13 @@ std::optional<double> lineAmount(double price, int quantity);
 // a + b, when both and the sum are amounts.
 std::optional<double> sum(double a, double b);
 
+// A tariff's price as typed in the tariffs' grid ("180", "1,250.50"): the number, its thousands separators
+// ignored, when it is an amount not below zero (what the payment form charges); nothing for any other text,
+// the empty one included.
+std::optional<double> tariffPrice(const QString& text);
+// What the tariffs' grid says of a price that is not one, naming the concept and what to type instead.
+QString tariffPriceMessage(const QString& conceptName);
+
 // "Renta (1-2 TV) tiene un precio unitario fuera de rango.  …": what the payment form says of a price, a line
 // total or a total that is not an amount, naming the concept and what to type instead.
 QString outOfRangeMessage(const QString& conceptName);

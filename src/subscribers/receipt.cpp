@@ -87,15 +87,33 @@ QString receiptAmount(qint64 total)
     return u'$' + grouped(total) + u".00"_s;
 }
 
+QString lineTotalText(double amount)
+{
+    const double rounded = std::round(amount * 10000.0) / 10000.0;
+    return QString::number(rounded, 'g', 15);
+}
+
+void addPayments(ReceiptContent& content, const QList<PaymentRow>& rows)
+{
+    for (const PaymentRow& row : rows) {
+        const bool rent = isRentConcept(row.conceptName);
+        content.concepts.append(
+            conceptLine(row.conceptName, lineTotalText(row.amount), row.observation, rent));
+        content.total = addWholeAmount(content.total, row.amount);
+    }
+}
+
 QStringList receiptLines(const ReceiptContent& content)
 {
     QStringList lines;
     for (int i = 0; i < 6; ++i)
         lines.append(content.heading.value(i));
     lines.append(rule());
-    lines.append(u"Ticket = "_s + QString::number(content.ticket) + u"   "_s +
-                 datetext::dayMonthYear(content.when.date()) + u"   "_s +
-                 content.when.time().toString(u"HH:mm"_s));
+    QString ticketLine = u"Ticket = "_s + QString::number(content.ticket) + u"   "_s +
+                         datetext::dayMonthYear(content.when.date());
+    if (content.timeKnown)
+        ticketLine += u"   "_s + content.when.time().toString(u"HH:mm"_s);
+    lines.append(ticketLine);
     lines.append(u" "_s);
     lines.append(content.name.left(ReceiptNameLength) + u"   "_s);
     lines.append(u"   Contrato "_s + content.contract + u"       Total: "_s + receiptAmount(content.total));

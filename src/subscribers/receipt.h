@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -51,17 +52,34 @@ qint64 addWholeAmount(qint64 total, double amount);
 // "$###,##0.00": "$1,200.00".
 QString receiptAmount(qint64 total);
 
+// A line total as the payment form writes it into a paid line and the receipt: the amount to four decimals at
+// most, without separators ("360", "1200.5").
+QString lineTotalText(double amount);
+
+// One payment row of a ticket (Pagos): its concept, amount and observation.
+struct PaymentRow
+{
+    QString conceptName;
+    double amount = 0.0; // a Null amount (a concept paid at no price) is 0
+    QString observation;
+};
+
 struct ReceiptContent
 {
     QStringList heading; // the six heading lines (company entries 5 to 10)
     QString closing;     // the closing line (company entry 11)
     qint64 ticket = 0;
     QDateTime when;
+    bool timeKnown = true; // false: the ticket's line shows the date alone
     QString name;
     QString contract;
     qint64 total = 0;
     QStringList concepts; // the concept lines, in the order paid
 };
+
+// The concept lines and the total of a ticket's receipt, from its payment rows in the order they were
+// recorded: the lines the payment printed.
+void addPayments(ReceiptContent& content, const QList<PaymentRow>& rows);
 
 // The receipt, line 1 first: heading, a rule of 38 underscores, ticket with date and time, name, contract and
 // total, the concepts paid, another rule and the closing line; 17 + concepts lines.

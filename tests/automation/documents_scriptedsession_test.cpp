@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <optional>
+
 namespace quelmar::automationtest {
 namespace {
 
@@ -212,17 +214,38 @@ menu 98
     }
 }
 
-TEST_F(DocumentsSession, aMissingTemplateIsNamedAndTheOtherOrdersStillPrint)
+// A template that is missing, or holds nothing to print, is named instead of printing blank pages; the
+// other orders of the run still print.
+TEST_F(DocumentsSession, aMissingOrEmptyTemplateIsNamedAndTheOtherOrdersStillPrint)
 {
-    ASSERT_TRUE(QFile::remove(office() + QStringLiteral("/OrdServ.txt")));
     const QString first = query(QStringLiteral("SELECT Nombre FROM Suscriptores WHERE Clave = 2"));
     const QString second = query(QStringLiteral("SELECT Nombre FROM Suscriptores WHERE Clave = 3"));
-    const QString script = QStringLiteral(R"(menu 8
+    const QString templateFile = office() + QStringLiteral("/OrdServ.txt");
+    const struct
+    {
+        const char* what;
+        std::optional<QByteArray> contents; // nothing: the file is missing
+        QString told;
+    } cases[] = {
+        {"missing", std::nullopt, QStringLiteral("No se encuentra la plantilla de órdenes OrdServ.txt")},
+        {"empty", QByteArray(), QStringLiteral("La plantilla de órdenes OrdServ.txt en la carpeta")},
+        {"blank lines only", QByteArray("  \r\n\r\n\t\r\n"),
+         QStringLiteral("La plantilla de órdenes OrdServ.txt en la carpeta")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(templateFile);
+        if (c.contents) {
+            QFile file(templateFile);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(*c.contents);
+        }
+        const QString script = QStringLiteral(R"(menu 8
 menu 4
 answer %1
 press Elijo
 answer Servicio
-expect No se encuentra la plantilla de órdenes OrdServ.txt
+expect %3
 answer OK
 answer %2
 press Elijo
@@ -231,16 +254,48 @@ answer zzzz-nadie
 answer Cancel
 menu 98
 )")
-                               .arg(first, second);
+                                   .arg(first, second, c.told);
+        QStringList shown;
+        ASSERT_EQ(runPrinting(script, &shown), 0) << transcript();
+        const auto jobs = printed(shown);
+        ASSERT_EQ(jobs.size(), 1) << transcript();
+        const QString text = pdfText(jobs.first().first);
+        EXPECT_EQ(text.count(QStringLiteral("ORDEN DE")), 1) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("ORDEN DE RECONEXIÓN")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Suscriptor: ") + second.left(35))) << text.toStdString();
+        EXPECT_FALSE(text.contains(first));
+    }
+}
+
+// Orders that cannot be written where the printing goes ask to retry or cancel; a retry that fails again
+// asks again, and cancelling leaves no print behind.
+TEST_F(DocumentsSession, aPrintThatCannotBeWrittenOffersToRetryOrCancel)
+{
+    // The printing goes to "a folder" that is a file.
+    const QString blocked = path(QStringLiteral("no-es-carpeta"));
+    {
+        QFile file(blocked);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString name = query(QStringLiteral("SELECT Nombre FROM Suscriptores WHERE Clave = 3"));
+    const QString script = QStringLiteral(R"(menu 8
+menu 4
+answer %1
+press Elijo
+answer Reconexión
+answer zzzz-nadie
+answer Cancel
+expect Cancela o reintenta la impresión
+answer Retry
+expect Cancela o reintenta la impresión
+answer Cancel
+menu 98
+)")
+                               .arg(name);
     QStringList shown;
-    ASSERT_EQ(runPrinting(script, &shown), 0) << transcript();
-    const auto jobs = printed(shown);
-    ASSERT_EQ(jobs.size(), 1) << transcript();
-    const QString text = pdfText(jobs.first().first);
-    EXPECT_EQ(text.count(QStringLiteral("ORDEN DE")), 1) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("ORDEN DE RECONEXIÓN")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Suscriptor: ") + second.left(35))) << text.toStdString();
-    EXPECT_FALSE(text.contains(first));
+    ASSERT_EQ(run(script, &shown, {QStringLiteral("--print-to"), blocked}), 0) << transcript();
+    EXPECT_TRUE(printed(shown).isEmpty()) << transcript();
+    EXPECT_TRUE(QFileInfo(blocked).isFile());
 }
 
 // The subscriber's card is shown over the demo office's paper form.

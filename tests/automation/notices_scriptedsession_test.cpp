@@ -175,6 +175,54 @@ menu 98
     EXPECT_EQ(removed.value(keys.at(2)).trimmed(), before.value(keys.at(2)).trimmed());
 }
 
+// Marking or unmarking a row of a list narrowed on Observaciones takes it out of the list; with "Algunos"
+// every row of the list as it stood is still asked once, its neighbours included.
+TEST_F(NoticesSession, someRowsThatLeaveTheListAsTheyChangeStillAskEveryRowOnce)
+{
+    const QStringList chosen{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                             QStringLiteral("31"), QStringLiteral("100")};
+    query(QStringLiteral("UPDATE Suscriptores SET Observaciones = 'Revisar cable' WHERE Clave IN (%1)")
+              .arg(chosen.join(u',')));
+    ASSERT_EQ(keysWhere(QStringLiteral("Observaciones = 'Revisar cable' ORDER BY Clave")), chosen);
+
+    // Programming: the list holds the subscribers whose Observaciones are exactly "Revisar cable".
+    QString program = QStringLiteral(R"(menu 9
+menu 2
+answer OK
+answer 5
+press Selecciona
+choose "Observaciones"
+choose "exactamente"
+answer Revisar cable
+press Acepta
+answer No
+press Termina
+answer Algunos
+)");
+    for (qsizetype i = 0; i < chosen.size(); ++i)
+        program += QStringLiteral("expect Anota Mensaje para este Suscriptor\nanswer Anota\n");
+    ASSERT_EQ(run(program + QStringLiteral("menu 98\n")), 0) << transcript();
+    EXPECT_EQ(m_transcript.count(QStringLiteral("Anota Mensaje para este Suscriptor")), chosen.size())
+        << transcript();
+    EXPECT_EQ(keysWhere(QStringLiteral("Observaciones = 'Revisar cable  Aviso=5' ORDER BY Clave")), chosen);
+
+    // Removing: the list holds the subscribers with notice 5, and each one leaves it when unmarked.
+    QString removal = QStringLiteral(R"(menu 9
+menu 4
+answer OK
+answer 5
+press Termina
+answer Algunos
+)");
+    for (qsizetype i = 0; i < chosen.size(); ++i)
+        removal += QStringLiteral("expect Elimina el Aviso 5 de este Suscriptor\nanswer Elimina\n");
+    ASSERT_EQ(run(removal + QStringLiteral("menu 98\n")), 0) << transcript();
+    EXPECT_EQ(m_transcript.count(QStringLiteral("Elimina el Aviso 5 de este Suscriptor")), chosen.size())
+        << transcript();
+    EXPECT_EQ(keysWhere(QStringLiteral("Observaciones = 'Revisar cable' ORDER BY Clave")), chosen);
+    EXPECT_TRUE(keysWhere(QStringLiteral("Observaciones Like '*Aviso=5*'")).isEmpty());
+}
+
 // A write that fails on the last row of the list leaves every row as it was: the marks go in one transaction.
 TEST_F(NoticesSession, aFailureWhileMarkingTheWholeListLeavesNoRowMarked)
 {

@@ -188,4 +188,93 @@ TEST_F(CounterSession, anExpiryIn1990IsNotExtendedAndTheRentSaysToBeInstalled)
               QStringLiteral("2 Mes  por instalar"));
 }
 
+// Payments option 7 prints the subscriber's last receipt again: the one kept with its payment, and, for a
+// payment recorded before receipts were kept (an imported office), the one made again from its rows.
+TEST_F(CounterSession, theLastReceiptIsPrintedAgainAlsoWhenItWasNotKept)
+{
+    const QString key = query(QStringLiteral(
+        "SELECT TOP 1 Pagos.Suscriptor FROM Pagos, Suscriptores WHERE Suscriptores.Clave = Pagos.Suscriptor "
+        "AND "
+        "Pagos.Concepto Like 'Renta*' AND (Suscriptores.Observaciones Is Null OR Suscriptores.Observaciones "
+        "Not Like '*Aviso=*') ORDER BY Pagos.Ticket DESC"));
+    ASSERT_FALSE(key.isEmpty());
+    const QString contract = query(QStringLiteral("SELECT Contrato FROM Suscriptores WHERE Clave = ") + key);
+    const QString ticket = query(QStringLiteral("SELECT Max(Ticket) FROM Pagos WHERE Suscriptor = ") + key);
+    const QDate paidOn = stored(query(QStringLiteral("SELECT Fecha FROM Pagos WHERE Ticket = ") + ticket));
+    const QString copy = office() + QStringLiteral("/recibos/recibo-%1.txt").arg(ticket);
+
+    // The ticket's concepts as the receipt prints them.
+    QProcess admin;
+    admin.start(QStringLiteral(QUELMAR_ADMIN),
+                {QStringLiteral("query"), office() + QStringLiteral("/Quelmar.mdb"),
+                 QStringLiteral("SELECT Concepto, Cantidad FROM Pagos WHERE Ticket = ") + ticket});
+    ASSERT_TRUE(admin.waitForFinished(quelmar::automationtest::ProcessTimeout));
+    QStringList concepts = QString::fromUtf8(admin.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_GE(concepts.size(), 2);
+    concepts.removeFirst();
+    for (QString& line : concepts) {
+        const QString name = line.section(u'\t', 0, 0);
+        const QString amount = QString::number(line.section(u'\t', 1).toDouble(), 'g', 15);
+        line = QStringLiteral("[receipt] ") + QString(name.contains(QStringLiteral("Renta")) ? 6 : 5, u' ') +
+               name + QStringLiteral(" = ") + amount;
+    }
+
+    const struct
+    {
+        const char* what;
+        bool kept;
+    } cases[] = {{"kept with its payment", true}, {"recorded before receipts were kept", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.kept) {
+            query(QStringLiteral("DELETE FROM Recibos WHERE Ticket = ") + ticket);
+            ASSERT_TRUE(QFile::remove(copy));
+        }
+        const int status = run(QStringLiteral("menu 2\nmenu 7\nanswer C\nanswer %1\nrow 1\nkey Enter\n"
+                                              "expect [receipt] Ticket = %2   %3\nmenu 98\n")
+                                   .arg(contract, ticket, shownDate(paidOn)));
+        EXPECT_EQ(status, 0) << transcript();
+        EXPECT_FALSE(m_transcript.contains(QStringLiteral("No se encontró"))) << transcript();
+        EXPECT_TRUE(m_transcript.contains(QStringLiteral("[receipt]    Contrato ") + contract))
+            << transcript();
+        for (const QString& line : std::as_const(concepts))
+            EXPECT_TRUE(m_transcript.contains(line)) << line.toStdString() << "\n" << transcript();
+        QFile kept(copy);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(QString::fromUtf8(kept.readAll()).contains(QStringLiteral("Ticket = ") + ticket));
+    }
+}
+
+// A tariff's Cuota is what the payment form charges: the tariffs' grid takes only an amount, and a new tariff
+// left without one is corrected or undone, so the payment form never shows a price that is not one.
+TEST_F(CounterSession, theTariffGridTakesOnlyAnAmountAsPrice)
+{
+    const QString tariffs =
+        QStringLiteral("SELECT Nombre, Contenido FROM Parametros WHERE Clase = 'P' ORDER BY Secuen");
+    QProcess admin;
+    const auto all = [&] {
+        admin.start(QStringLiteral(QUELMAR_ADMIN),
+                    {QStringLiteral("query"), office() + QStringLiteral("/Quelmar.mdb"), tariffs});
+        EXPECT_TRUE(admin.waitForFinished(quelmar::automationtest::ProcessTimeout));
+        return QString::fromUtf8(admin.readAllStandardOutput());
+    };
+    const QString before = all();
+    const int count = query(QStringLiteral("SELECT Count(*) FROM Parametros WHERE Clase = 'P'")).toInt();
+    ASSERT_GT(count, 0);
+
+    QString script = QStringLiteral("menu 5\nmenu 5\nexpect [grid] Tarifas de Servicios\n");
+    for (const char* typed : {"abc", "-5", "12 pesos", "99999999999999999999"})
+        script += QStringLiteral("cell 1 Cuota %1\nexpect debe ser un importe\nanswer OK\n")
+                      .arg(QLatin1String(typed));
+    // A new tariff whose Cuota is never typed is not written when it is cancelled.
+    script +=
+        QStringLiteral("cell %1 Nombre Decodificador\nrow 1\nexpect ¿Corrige los Datos?\nanswer Cancel\n"
+                       "press Termina\nmenu 98\n")
+            .arg(count + 1);
+    ASSERT_EQ(run(script), 0) << transcript();
+    EXPECT_EQ(all(), before);
+    EXPECT_EQ(query(QStringLiteral("SELECT Count(*) FROM Parametros WHERE Nombre = 'Decodificador'")),
+              QStringLiteral("0"));
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quelmar::maintenance::templates {
 namespace {
 
@@ -130,6 +132,52 @@ TEST(FillDocument, aFreeFieldTooWideForTheLineIsBrokenIntoPiecesOfAtMostSeventyS
     const QString wide(60, u'-');
     EXPECT_EQ(fillMarks(wide + u"\r\n"_q + M + u"1"_q, {QStringLiteral("x")}, {}, fortyCharacters()).text,
               wide + u"\r\nx"_q);
+}
+
+// A printer keeps a text's width in 26.6 fixed point in 32 bits: past some 400,000 characters of 100 units
+// the measure of the whole text wraps around to a negative width.
+LineWidth printerMeasure()
+{
+    return {4000, [](const QString& text) {
+                const auto fixed = static_cast<quint32>(static_cast<quint64>(text.size()) * 100 * 64);
+                return static_cast<qint32>(fixed) / 64;
+            }};
+}
+
+// One line of a template with a free field, and after it `size` characters of words: filled, it is broken
+// into pieces of at most 77 characters that hold all its words in order. A two-megabyte line is filled in a
+// normal test time (the filling walks the line once), and a line the printer cannot measure whole is broken
+// too.
+TEST(FillDocument, aVeryLongLineOfAFreeFieldIsBrokenWhole)
+{
+    const struct
+    {
+        const char* what;
+        qsizetype size;
+        LineWidth measure;
+    } cases[] = {
+        {"a two-megabyte template of one line", 2 * 1024 * 1024, fortyCharacters()},
+        {"a line too long for the printer's measure", 450000, printerMeasure()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString words;
+        words.reserve(c.size + 16);
+        for (int i = 0; words.size() < c.size; ++i)
+            words += QStringLiteral("palabra%1 ").arg(i % 1000);
+        const QString line = u"Reporte: "_q + M + u"1 "_q + words.trimmed();
+        const FilledText filled = FillDocument(QStringLiteral("Adi"), {line}, {QStringLiteral("uno")}, {},
+                                               c.measure, QStringLiteral("\r\n"));
+        ASSERT_TRUE(filled.text.startsWith(QStringLiteral("\r\n   Reporte: uno palabra0 palabra1")));
+        const QStringList pieces = textLines(filled.text.mid(2));
+        EXPECT_EQ(filled.addedLines, pieces.size() - 1);
+        EXPECT_GT(pieces.size(), c.size / LongestPiece);
+        const auto longest =
+            std::max_element(pieces.begin(), pieces.end(),
+                             [](const QString& a, const QString& b) { return a.size() < b.size(); });
+        EXPECT_LE(longest->size(), LongestPiece);
+        EXPECT_EQ(pieces.join(u' '), u"   Reporte: uno "_q + words.trimmed());
+    }
 }
 
 TEST(FillDocument, aWholeTemplateHasEachLineAfterALineBreakAndThreeBlanks)

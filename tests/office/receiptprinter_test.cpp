@@ -164,7 +164,8 @@ protected:
         session.wait.until([&] { return expired || done(); });
     }
 
-    // An office database holding payments (Suscriptor, Ticket), in the folder "datos".
+    // An office database holding payments (Suscriptor, Ticket; their Fecha, Cantidad, Concepto and
+    // Observaciones empty) and its subscribers (Clave, Nombre, Contrato; none yet), in the folder "datos".
     void openPayments(const QList<QList<int>>& payments)
     {
         using namespace db;
@@ -172,16 +173,25 @@ protected:
         DbError error;
         std::unique_ptr<Database> database = Database::create(path(u"datos/quelmar.mdb"_s), error);
         ASSERT_TRUE(database) << error.description.toStdString();
-        const auto field = [](const QString& name) {
+        const auto field = [](const QString& name, int type = jettype::Long) {
             FieldDef def;
             def.name = name;
-            def.type = jettype::Long;
+            def.type = type;
+            def.size = type == jettype::Text ? 50 : 0;
             return def;
         };
         TableDef table;
         table.name = u"Pagos"_s;
-        table.fields = {field(u"Suscriptor"_s), field(u"Ticket"_s)};
-        ASSERT_TRUE(database->createTables({table}).ok());
+        table.fields = {field(u"Suscriptor"_s),
+                        field(u"Ticket"_s),
+                        field(u"Fecha"_s, jettype::Date),
+                        field(u"Cantidad"_s, jettype::Currency),
+                        field(u"Concepto"_s, jettype::Text),
+                        field(u"Observaciones"_s, jettype::Text)};
+        TableDef subscribers;
+        subscribers.name = u"Suscriptores"_s;
+        subscribers.fields = {field(u"Clave"_s), field(u"Nombre"_s, jettype::Text), field(u"Contrato"_s)};
+        ASSERT_TRUE(database->createTables({table, subscribers}).ok());
         for (const QList<int>& payment : payments) {
             error = database->execute(u"INSERT INTO Pagos (Suscriptor, Ticket) VALUES (?, ?)"_s,
                                       {payment.value(0), payment.value(1)});
@@ -327,7 +337,6 @@ TEST_F(ReceiptPrinterTest, reprintTellsWhatIsMissing)
         QString message; // empty: nothing is shown
     } cases[] = {
         {u"7"_s, u"No hay pagos registrados de Luis Gil"_s},
-        {u"6"_s, u"No se encontró la copia del recibo 9"_s},
         {u"7 OR 1=1"_s, QString()},
     };
     for (const auto& c : cases) {
@@ -343,6 +352,62 @@ TEST_F(ReceiptPrinterTest, reprintTellsWhatIsMissing)
         EXPECT_EQ(session.codes.EngineStatus, 1);
         EXPECT_FALSE(QFile::exists(path(u"impresora.bin"_s)));
     }
+}
+
+// A receipt neither stored with its payment nor copied (a payment recorded before either was kept) is made
+// again from the ticket's rows, printed and kept as its copy.
+TEST_F(ReceiptPrinterTest, reprintMakesAgainAReceiptNeitherStoredNorCopied)
+{
+    openPayments({});
+    db::Database& database = *session.database.CurrentDatabase;
+    ASSERT_TRUE(
+        database.execute(u"INSERT INTO Suscriptores (Clave, Nombre, Contrato) VALUES (6, 'Luis Gil', 4821)"_s)
+            .ok());
+    const QString insert =
+        u"INSERT INTO Pagos (Suscriptor, Ticket, Fecha, Cantidad, Concepto, Observaciones) VALUES (?, ?, ?, ?, ?, ?)"_s;
+    const QDate paidOn(2026, 1, 15);
+    ASSERT_TRUE(
+        database.execute(insert, {6, 5, paidOn.addMonths(-1), 180.0, u"Renta (1-2 TV)"_s, QVariant()}).ok());
+    ASSERT_TRUE(database
+                    .execute(insert, {6, 9, paidOn, 360.0, u"Renta (1-2 TV)"_s,
+                                      u"2 Mes  15-Ene-2026 a 15-Mar-2026"_s})
+                    .ok());
+    ASSERT_TRUE(database.execute(insert, {6, 9, paidOn, 60.5, u"Cable adicional"_s, QVariant()}).ok());
+    session.shell.CompanyData[4] = u"CABLE DEL VALLE"_s;
+    session.shell.CompanyData[10] = u"Gracias por su pago"_s;
+    setPrinter(u"file:impresora.bin"_s);
+    transcriptLines();
+
+    office::ReprintReceipt(session, u"6"_s, u"Luis Gil"_s);
+
+    EXPECT_EQ(session.codes.EngineStatus, 0);
+    const QStringList expected{u"CABLE DEL VALLE"_s,
+                               QString(),
+                               QString(),
+                               QString(),
+                               QString(),
+                               QString(),
+                               QString(38, u'_'),
+                               u"Ticket = 9   15-Ene-2026"_s,
+                               u" "_s,
+                               u"Luis Gil   "_s,
+                               u"   Contrato 4821       Total: $420.00"_s,
+                               u" "_s,
+                               u"   Conceptos pagados:"_s,
+                               u"      Renta (1-2 TV) = 360 (2 Mes  15-Ene-2026 a 15-Mar-2026)"_s,
+                               u"     Cable adicional = 60.5"_s,
+                               u" "_s,
+                               QString(38, u'_'),
+                               u" "_s,
+                               u"Gracias por su pago"_s};
+    EXPECT_EQ(QString::fromUtf8(fileBytes(u"datos/recibos/recibo-9.txt"_s)), expected.join(u'\n') + u'\n');
+    QStringList printed = receiptTranscript();
+    for (QString& line : printed)
+        line.remove(0, u"[receipt] "_s.size());
+    QStringList shown = expected;
+    shown.removeAll(QString());
+    EXPECT_EQ(printed, shown);
+    EXPECT_TRUE(user.waits.isEmpty());
 }
 
 } // namespace

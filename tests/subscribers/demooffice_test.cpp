@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -132,7 +133,7 @@ TEST_F(DemoOfficeTest, writesTheDatabaseAndEveryFileOfTheOffice)
     for (const QString& name : demoOfficeFileNames() + QStringList{u"Quelmar.mdb"_s})
         EXPECT_TRUE(QFile::exists(QDir(folder()).filePath(name))) << name.toStdString();
 
-    ASSERT_EQ(m_summary.rowCounts.size(), 7);
+    ASSERT_EQ(m_summary.rowCounts.size(), 8);
     for (const auto& [table, written] : m_summary.rowCounts) {
         EXPECT_GT(written, 0) << table.toStdString();
         EXPECT_EQ(count(u"SELECT Count(*) FROM [%1]"_s.arg(table)), written) << table.toStdString();
@@ -491,6 +492,52 @@ TEST_F(DemoOfficeTest, ticketsRiseWithTheDateAndTheCounterHoldsTheLastOne)
     qint64 next = 0;
     ASSERT_TRUE(database.takeCounter(u"CDT"_s, next).ok());
     EXPECT_EQ(next, last + 1);
+}
+
+// Every ticket has the receipt its payment printed, kept with it: the company's heading, the ticket on its
+// day, the subscriber's name and contract, and one line per concept paid with the ticket's total.
+TEST_F(DemoOfficeTest, everyTicketKeepsItsReceipt)
+{
+    create();
+    const QStringList paidTickets = column(u"SELECT Ticket FROM Pagos"_s);
+    const QStringList receiptTickets = column(u"SELECT Ticket FROM Recibos"_s);
+    EXPECT_EQ(QSet<QString>(receiptTickets.begin(), receiptTickets.end()),
+              QSet<QString>(paidTickets.begin(), paidTickets.end()));
+    EXPECT_EQ(QSet<QString>(receiptTickets.begin(), receiptTickets.end()).size(), receiptTickets.size());
+    const QStringList company = readText(QDir(folder()).filePath(u"Quelmar.emp"_s)).split(u'\n');
+    const QList<QVariantList> receipts = rows(
+        u"SELECT Recibos.Ticket, Recibos.Suscriptor, Recibos.Fecha, Recibos.Texto, Suscriptores.Nombre, "
+        u"Suscriptores.Contrato FROM Recibos, Suscriptores WHERE Suscriptores.Clave = Recibos.Suscriptor "
+        u"ORDER BY Recibos.Ticket"_s);
+    ASSERT_EQ(qint64(receipts.size()), count(u"SELECT Count(*) FROM Recibos"_s));
+    for (const QVariantList& receipt : receipts) {
+        const QString ticket = receipt.at(0).toString();
+        SCOPED_TRACE(ticket.toStdString());
+        const QStringList lines = receipt.at(3).toString().split(u'\n');
+        const QList<QVariantList> paid =
+            rows(u"SELECT Concepto, Cantidad, Suscriptor, Fecha FROM Pagos WHERE Ticket = "_s + ticket);
+        ASSERT_FALSE(paid.isEmpty());
+        ASSERT_EQ(lines.size(), 17 + paid.size());
+        EXPECT_EQ(lines.at(0), company.at(4));
+        EXPECT_EQ(lines.at(16 + paid.size()), company.at(10));
+        EXPECT_TRUE(lines.at(7).startsWith(u"Ticket = "_s + ticket + u"   "_s +
+                                           datetext::dayMonthYear(paid.first().at(3).toDate())))
+            << lines.at(7).toStdString();
+        EXPECT_EQ(receipt.at(2).toDate(), paid.first().at(3).toDate());
+        EXPECT_EQ(lines.at(9).trimmed(), receipt.at(4).toString().left(36).trimmed());
+        double total = 0;
+        for (qsizetype i = 0; i < paid.size(); ++i) {
+            EXPECT_EQ(paid.at(i).at(2), receipt.at(1));
+            const QString amount = QString::number(paid.at(i).at(1).toDouble(), 'g', 15);
+            EXPECT_TRUE(lines.at(13 + i).contains(paid.at(i).at(0).toString() + u" = "_s + amount))
+                << lines.at(13 + i).toStdString();
+            total += paid.at(i).at(1).toDouble();
+        }
+        EXPECT_TRUE(lines.at(10).startsWith(u"   Contrato "_s + receipt.at(5).toString()));
+        EXPECT_TRUE(lines.at(10).endsWith(u"Total: $"_s + QLocale(QLocale::English).toString(qint64(total)) +
+                                          u".00"_s))
+            << lines.at(10).toStdString();
+    }
 }
 
 // Rent rows carry the months and the period as the payment form writes them, within 34 characters.

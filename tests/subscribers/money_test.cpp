@@ -81,5 +81,23 @@ TEST(Money, RefusesALineOrASumThatLeavesTheRange)
     }
 }
 
+TEST(Money, ATariffsPriceIsAnAmountNotBelowZero)
+{
+    const struct
+    {
+        const char* typed;
+        double price;
+    } cases[] = {
+        {"180", 180},          {" 1,250.50 ", 1250.5}, {"0", 0},
+        {"abc", Nothing},      {"", Nothing},          {"   ", Nothing},
+        {"12 pesos", Nothing}, {"-5", Nothing},        {"99999999999999999999", Nothing},
+        {"inf", Nothing},      {"nan", Nothing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        expectAmount(tariffPrice(QString::fromUtf8(c.typed)), c.price);
+    }
+}
+
 } // namespace
 } // namespace quelmar::subscribers::money
