@@ -180,6 +180,10 @@ DbError copyDatabase(const QString& source, const QString& target, QList<std::pa
     error = to->createIndexes(tables);
     if (!error.ok())
         return error;
+    // References are kept from now on; a copied row that breaks one stays as it was.
+    error = to->ensureReferences();
+    if (!error.ok())
+        return error;
 
     // Stored queries, by the statements they were made from.
     DbError queryError;
