@@ -301,12 +301,15 @@ QList<BrokenReference> brokenReferences(Database& database, DbError& error)
     const jetsql::Dialect dialect = database.dialect();
     for (const Reference& reference : references(database)) {
         QString label;
-        const QString rowKey = rowKeyOf(database, reference.table, &label);
-        const QString table = nameIn(reference.table, dialect);
-        const QString field = table + QLatin1Char('.') + nameIn(reference.field, dialect);
+        // The rows by a name of their own: in a table that refers to itself, the related rows are the same
+        // table's.
+        const QString rowKey = QStringLiteral("referring.") + rowKeyOf(database, reference.table, &label);
+        const QString field = QStringLiteral("referring.") + nameIn(reference.field, dialect);
         const QString sql =
-            QStringLiteral("SELECT CAST(%1 AS text), CAST(%2 AS text) FROM %3 WHERE %4 AND %5 ORDER BY %1")
-                .arg(rowKey, field, table, refersToARow(field, reference.fieldType, dialect),
+            QStringLiteral(
+                "SELECT CAST(%1 AS text), CAST(%2 AS text) FROM %3 AS referring WHERE %4 AND %5 ORDER BY %1")
+                .arg(rowKey, field, nameIn(reference.table, dialect),
+                     refersToARow(field, reference.fieldType, dialect),
                      lacksRelated(reference, field, dialect));
         QList<QStringList> rows;
         if (database.isServer()) {

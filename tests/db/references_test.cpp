@@ -173,9 +173,10 @@ TEST_P(ReferencesTest, KeysTheRelatedTableLacksAndRowsStillReferredToAreRefused)
     for (const auto& c : cases) {
         const DbError error = m_db->execute(QString::fromUtf8(c.statement));
         EXPECT_EQ(error.number, c.number) << c.statement << ": " << error.description.toStdString();
-        if (c.number != 0)
+        if (c.number != 0) {
             EXPECT_EQ(error.description, jetDescription(c.number, {QString::fromUtf8(c.table)}))
                 << c.statement;
+        }
     }
     EXPECT_EQ(value("SELECT Count(*) FROM Cobros WHERE Cliente = 999"), QStringLiteral("0"));
     EXPECT_EQ(value("SELECT Nombre FROM Clientes WHERE Clave = 1"), QStringLiteral("Ana María"));
@@ -283,8 +284,8 @@ TEST(ReferencesCopyTest, ACopyKeepsRowsThatBreakAReferenceAndTheReferencesFromTh
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ReferencesTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("Server") : std::string("File");
+                         [](const ::testing::TestParamInfo<bool>& backend) {
+                             return backend.param ? std::string("Server") : std::string("File");
                          });
 
 } // namespace
