@@ -270,8 +270,7 @@ TEST_F(RelationsSession, anOlderOfficeKeepsItsBrokenRowsAndTheCheckListsThem)
 
     // The complaint is shown and its other fields change.
     const int status = run(QStringLiteral("menu 6\nmenu 2\nanswer C\nanswer %1\nrow 1\nkey Enter\n"
-                                          "expect [panel] Actualiza Queja de \n"
-                                          "expect Técnico = 999\n"
+                                          "expect | Técnico = 999\n"
                                           "set Solución Se asignó otra cuadrilla\n"
                                           "press Termina\n"
                                           "expect [menu] QUELMAR\nmenu 98\n")
