@@ -7,6 +7,7 @@
 #include "db/filemaintenance.h"
 #include "db/jetsql.h"
 #include "db/recordset.h"
+#include "db/references.h"
 #include "db/textrows.h"
 #include "legacy/importcommand.h"
 #include "maintenance/databasefiles.h"
@@ -248,8 +249,9 @@ QString adminUsage()
            u"      Respalda y compacta la Base de Datos de cada empresa de la carpeta de la oficina:\n"
            u"      el archivo anterior queda como .bak. Termina con 3 mientras un Programa la usa.\n"
            u"  quelmar-admin check BASE\n"
-           u"      Revisa la integridad, el catálogo de campos contra las tablas y el contador de\n"
-           u"      recibos contra los recibos registrados. Termina con 1 si algo está mal.\n"
+           u"      Revisa la integridad, el catálogo de campos contra las tablas, las claves de los\n"
+           u"      campos de relación (cada una debe existir en su tabla) y el contador de recibos\n"
+           u"      contra los recibos registrados. Termina con 1 si algo está mal.\n"
            u"  quelmar-admin repair BASE\n"
            u"      Reconstruye una Base de Datos dañada con lo que puede leerse; el archivo dañado\n"
            u"      queda a su lado. Termina con 3 mientras un Programa la usa.\n"
@@ -496,6 +498,15 @@ int check(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         out << "Catálogo: " << catalogued << " campos descritos\n";
     }
+    // Every relation key names a row of its related table; a damaged file may not let them all be read.
+    const QList<db::BrokenReference> broken = db::brokenReferences(*database, error);
+    if (!error.ok())
+        problems.append(u"relaciones: no se pudieron revisar todas: "_s +
+                        errormessages::forNumber(error.number));
+    for (const db::BrokenReference& row : broken)
+        problems.append(u"relaciones: %1, %2: %3 = %4, que no existe en %5"_s.arg(
+            row.table, row.row, row.field, row.value, row.related));
+    out << "Relaciones: " << broken.size() << " claves que no existen\n";
     // The ticket counter is never behind the tickets recorded, or the next payment would repeat a number.
     if (database->hasTable(u"Parametros"_s) && database->hasTable(u"Pagos"_s)) {
         const auto counter =

@@ -113,6 +113,13 @@ const QHash<int, QString>& texts()
         t.insert(3197,
                  QStringLiteral("Alguien cambió hace unos momentos estos datos.  Vuelva a presentarlos y "
                                 "repita el cambio."));
+        t.insert(3200, QStringLiteral(
+                           "Este Registro no puede borrarse ni cambiar de Clave, porque otros Registros lo "
+                           "usan (por ejemplo, los Pagos o las Quejas de un Suscriptor).  Borre o cambie "
+                           "primero esos Registros, o Cancele."));
+        t.insert(3201,
+                 QStringLiteral("La Clave escrita en un Dato de relación no existe en la tabla relacionada.  "
+                                "Escriba una Clave que exista, o déjela vacía, o Cancele."));
         t.insert(3204, QStringLiteral("La Base de Datos ya existe.  Elija otro nombre."));
         t.insert(3219, QString::fromUtf16(NotPossibleHere));
         t.insert(3251, QString::fromUtf16(NotPossibleHere));

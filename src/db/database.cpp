@@ -762,6 +762,9 @@ DbError Database::ensureTables(const QList<TableDef>& tables)
         if (error.ok())
             error = executeNative(trigger, {});
     }
+    // A table made now has its relation fields kept as references at once.
+    if (error.ok() && !missing.isEmpty())
+        error = ensureReferences();
     return error.ok() ? transaction.commit() : error;
 }
 

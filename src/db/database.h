@@ -173,6 +173,10 @@ public:
     // tables it lacks (as createTables does) and the numbering the others lack. A table that exists keeps its
     // columns and its rows. Writes nothing (and takes no lock) when nothing is missing.
     DbError ensureTables(const QList<TableDef>& tables);
+    // Makes the database keep the references of the catalogue's relation fields (references.h): adds what it
+    // lacks, replaces what no longer matches the catalogue and removes what no relation field asks for any
+    // more, in one transaction. Writes nothing when all is in place, nor in a database opened read-only.
+    DbError ensureReferences();
     // Creates a stored query (a view) from a statement in the system's SQL.
     DbError createStoredQuery(const QString& name, const QString& jetSql);
 

@@ -282,6 +282,10 @@ DbError copyInto(Database& from, Database& to, QList<std::pair<QString, qint64>>
     error = to.createIndexes(tables);
     if (!error.ok())
         return error;
+    // References are kept from now on; a copied row that breaks one stays as it was.
+    error = to->ensureReferences();
+    if (!error.ok())
+        return error;
 
     // Stored queries, by the statements they were made from.
     DbError queryError;

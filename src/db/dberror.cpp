@@ -1,9 +1,12 @@
 #include "db/dberror.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <sqlite3.h>
+
+#include <optional>
 
 namespace quelmar::db {
 
@@ -50,6 +53,12 @@ const QHash<int, QString>& descriptions()
          QStringLiteral(
              "The Microsoft Jet database engine stopped the process because you and another user are "
              "attempting to change the same data at the same time.")},
+        {jeterror::RelatedRecordsExist,
+         QStringLiteral(
+             "The record cannot be deleted or changed because table '|' includes related records.")},
+        {jeterror::RelatedRecordRequired,
+         QStringLiteral(
+             "You cannot add or change a record because a related record is required in table '|'.")},
         {jeterror::InvalidOperation, QStringLiteral("Invalid operation.")},
         {jeterror::OperationNotSupported,
          QStringLiteral("Operation is not supported for this type of object.")},
@@ -85,6 +94,33 @@ QString afterColon(const QString& message)
 {
     const int colon = message.indexOf(QLatin1Char(':'));
     return colon < 0 ? message : message.mid(colon + 1).trimmed();
+}
+
+// A reference refused by the database's triggers (or, on a server, by a foreign key): 3201 when a key the
+// related table lacks was written, 3200 when a row others refer to was deleted or given another key; the
+// table is the related one for 3201 and the referring one for 3200, as the engine names them.
+std::optional<DbError> referenceError(const QString& message, const QString& statement)
+{
+    static const QRegularExpression required(
+        QStringLiteral("a related record is required in table '([^']*)'"));
+    static const QRegularExpression related(QStringLiteral("table '([^']*)' includes related records"));
+    static const QRegularExpression notPresent(QStringLiteral("is not present in table \"([^\"]*)\""));
+    static const QRegularExpression stillReferenced(
+        QStringLiteral("^(?:ERROR:\\s*)?update or delete on table \"[^\"]*\" violates foreign key constraint "
+                       "\"[^\"]*\" on table \"([^\"]*)\""));
+    if (const QRegularExpressionMatch match = required.match(message); match.hasMatch())
+        return DbError::make(jeterror::RelatedRecordRequired,
+                             jetDescription(jeterror::RelatedRecordRequired, {match.captured(1)}), statement);
+    if (const QRegularExpressionMatch match = related.match(message); match.hasMatch())
+        return DbError::make(jeterror::RelatedRecordsExist,
+                             jetDescription(jeterror::RelatedRecordsExist, {match.captured(1)}), statement);
+    if (const QRegularExpressionMatch match = stillReferenced.match(message); match.hasMatch())
+        return DbError::make(jeterror::RelatedRecordsExist,
+                             jetDescription(jeterror::RelatedRecordsExist, {match.captured(1)}), statement);
+    if (const QRegularExpressionMatch match = notPresent.match(message); match.hasMatch())
+        return DbError::make(jeterror::RelatedRecordRequired,
+                             jetDescription(jeterror::RelatedRecordRequired, {match.captured(1)}), statement);
+    return std::nullopt;
 }
 
 } // namespace
@@ -137,6 +173,10 @@ DbError fromSqlite(int extendedCode, const QString& message, const QString& stat
     case SQLITE_CONSTRAINT_PRIMARYKEY:
     case SQLITE_CONSTRAINT_ROWID:
         return DbError::make(jeterror::DuplicateKey, {}, statement);
+    case SQLITE_CONSTRAINT_TRIGGER:
+        if (const std::optional<DbError> refused = referenceError(message, statement))
+            return *refused;
+        break;
     case SQLITE_CONSTRAINT_NOTNULL:
         return DbError::make(jeterror::RequiredFieldNull,
                              jetDescription(jeterror::RequiredFieldNull, {constrainedField(message)}),
@@ -201,6 +241,13 @@ DbError fromPostgres(const QString& sqlState, const QString& message, const QStr
         jetDescription(jeterror::RecordLocked, {QStringLiteral("?"), QStringLiteral("?")});
     if (sqlState == QLatin1String("23505"))
         return DbError::make(jeterror::DuplicateKey, {}, statement);
+    if (sqlState == QLatin1String("23503")) {
+        if (const std::optional<DbError> refused = referenceError(message, statement))
+            return *refused;
+        return DbError::make(jeterror::RelatedRecordRequired,
+                             jetDescription(jeterror::RelatedRecordRequired, {constraintOrColumn}),
+                             statement);
+    }
     if (sqlState == QLatin1String("23502"))
         return DbError::make(jeterror::RequiredFieldNull,
                              jetDescription(jeterror::RequiredFieldNull, {constraintOrColumn}), statement);

@@ -1,5 +1,6 @@
 #include "engine/errorpolicy.h"
 
+#include "core/errormessages.h"
 #include "db/dberror.h"
 
 #include <array>
@@ -161,9 +162,14 @@ HandlerDecision decideInteractive(int number, const HandlerContext& context, Loc
             context.engineErrors.isEmpty() ? QStringList{context.description} : context.engineErrors;
         return decision;
     }
+    case db::jeterror::RelatedRecordsExist: {
+        HandlerDecision decision = notice(relatedRecordsText(context.description));
+        decision.title = errorTitle();
+        return decision;
+    }
     case 3201:
-        return question(QStringLiteral("Falta dato necesario   ") + context.description + newLine() +
-                            QStringLiteral("Desea corregirlo?"),
+        return question(QStringLiteral("Falta dato necesario   ") + relatedRecordText(context.description) +
+                            newLine() + QStringLiteral("Desea corregirlo?"),
                         errorTitle(), MessageButtons::YesNo, MessageIcon::Critical,
                         HandlerAction::ContinueCorrecting, HandlerAction::End);
     case 524:
@@ -210,6 +216,24 @@ QString fieldNameInDescription(const QString& description)
     if (second < 0)
         return {};
     return description.mid(first + 1, second - first - 1);
+}
+
+QString relatedRecordText(const QString& description)
+{
+    if (!description.contains(QLatin1String("a related record is required in table"), Qt::CaseInsensitive))
+        return description;
+    return QStringLiteral("La Clave escrita no existe en la tabla ") + fieldNameInDescription(description) +
+           QStringLiteral("; escriba una que exista (con doble toque la elige de la lista) o déjela vacía.");
+}
+
+QString relatedRecordsText(const QString& description)
+{
+    const QString table = fieldNameInDescription(description);
+    if (table.isEmpty() ||
+        !description.contains(QLatin1String("includes related records"), Qt::CaseInsensitive))
+        return errormessages::forNumber(db::jeterror::RelatedRecordsExist);
+    return QStringLiteral("No se puede borrar este Registro ni cambiar su Clave, porque la tabla ") + table +
+           QStringLiteral(" tiene Registros que lo usan.  Borre o cambie primero esos Registros.");
 }
 
 QString translatedMessage(int number, const QString& description)

@@ -100,7 +100,10 @@ HandlerAction actionAfterReport(int state);
 //  - 3061: "Error en SQL" and the statement, then end;
 //  - 3314: OK continues, Cancel ends;
 //  - 3426: the engine's errors one by one, then Yes continues correcting, No ends;
-//  - 3201: Yes continues correcting, No ends;
+//  - 3200 (a row others still refer to): relatedRecordsText() of the description (OK), then end; the database
+//    refused the deletion or the change of key, and repeating it could only fail again;
+//  - 3201: "Falta dato necesario   " + relatedRecordText() of the description; Yes continues correcting, No
+//    ends;
 //  - 524, 3022, 3315 and 3421 (a number or a date the field cannot hold): translatedMessage(), Yes continues
 //    (the user corrects), No ends;
 //  - any other: ReportError with state 1.
@@ -116,6 +119,14 @@ QString translatedDescription(const QString& description);
 
 // The text between the first and the second "'" of the description; empty when it has fewer than two.
 QString fieldNameInDescription(const QString& description);
+
+// The database's description of a row that others still refer to, in Spanish with what to do ("No se puede
+// borrar este Registro …, porque la tabla Pagos tiene Registros que lo usan. …").
+QString relatedRecordsText(const QString& description);
+
+// The database's description of a relation key its related table lacks, in Spanish with what to do ("La Clave
+// escrita no existe en la tabla Técnicos; …"); any other description is kept as it is.
+QString relatedRecordText(const QString& description);
 
 // "Se presenta el error: " + number + "   " + field name + CR LF + translated description + CR LF +
 // "Desea corregirlo?".

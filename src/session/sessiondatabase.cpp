@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/recordset.h"
+#include "session/errorlog.h"
 #include "session/session.h"
 
 namespace quelmar::startup {
@@ -20,6 +21,11 @@ db::DbError openSessionDatabase(Session& session, const QString& path, bool excl
     state.CurrentRecordset.reset();
     state.WorkRecordset2.reset();
     state.CurrentDatabase = std::move(database);
+    // A database made before its relation fields were kept as references gets them now; without them the
+    // office still works, and the failure is logged.
+    if (const db::DbError references = state.CurrentDatabase->ensureReferences())
+        maintenance::appendErrorLog(session, references.number, references.description,
+                                    QStringLiteral("Referencias"));
 
     state.TableList.clear();
     int ordinal = 0;

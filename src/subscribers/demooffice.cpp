@@ -203,6 +203,8 @@ DbError fillDatabase(db::Database& database, const DemoOptions& options, DemoSum
         return sink.error();
     if (DbError error = database.createIndexes(schema))
         return error;
+    if (DbError error = database.ensureReferences())
+        return error;
     if (DbError error = transaction.commit())
         return error;
 

@@ -81,3 +81,50 @@ TEST(DbError, ServerFailuresBecomeEngineNumbersAndLockFailuresAreRetried)
     EXPECT_TRUE(fromPostgres(QStringLiteral("23502"), {}, {}, QStringLiteral("nombre"))
                     .description.contains(QLatin1String("'nombre'")));
 }
+
+// The references' own triggers (and, on a server, foreign keys) become the engine's relation errors: 3201
+// naming the related table, 3200 naming the table whose rows still refer to the one deleted.
+TEST(DbError, RefusedReferencesBecomeTheRelationErrorsWithTheTableTheyName)
+{
+    const struct
+    {
+        bool server;
+        const char* message;
+        int number;
+        const char* table;
+    } cases[] = {
+        {false, "You cannot add or change a record because a related record is required in table 'Técnicos'.",
+         jeterror::RelatedRecordRequired, "Técnicos"},
+        {false, "The record cannot be deleted or changed because table 'Pagos' includes related records.",
+         jeterror::RelatedRecordsExist, "Pagos"},
+        {true,
+         "ERROR:  You cannot add or change a record because a related record is required in table "
+         "'Suscriptores'.\nCONTEXT:  PL/pgSQL function \"pagos.suscriptor reference\"() line 1 at RAISE",
+         jeterror::RelatedRecordRequired, "Suscriptores"},
+        {true,
+         "ERROR:  The record cannot be deleted or changed because table 'Situación' includes related "
+         "records.\nCONTEXT:  PL/pgSQL function \"situación.suscriptor referenced\"() line 1 at RAISE",
+         jeterror::RelatedRecordsExist, "Situación"},
+        {true,
+         "ERROR:  insert or update on table \"pagos\" violates foreign key constraint \"pagos_fk\"\n"
+         "DETAIL:  Key (suscriptor)=(999) is not present in table \"suscriptores\".",
+         jeterror::RelatedRecordRequired, "suscriptores"},
+        {true,
+         "ERROR:  update or delete on table \"suscriptores\" violates foreign key constraint \"pagos_fk\" on "
+         "table \"pagos\"\nDETAIL:  Key (clave)=(1) is still referenced from table \"pagos\".",
+         jeterror::RelatedRecordsExist, "pagos"},
+    };
+    for (const auto& c : cases) {
+        const QString message = QString::fromUtf8(c.message);
+        const DbError error = c.server
+                                  ? fromPostgres(QStringLiteral("23503"), message, QStringLiteral("DELETE"))
+                                  : fromSqlite(SQLITE_CONSTRAINT_TRIGGER, message, QStringLiteral("DELETE"));
+        EXPECT_EQ(error.number, c.number) << c.message;
+        EXPECT_EQ(error.description, jetDescription(c.number, {QString::fromUtf8(c.table)}))
+            << error.description.toStdString();
+        EXPECT_EQ(error.statement, QStringLiteral("DELETE"));
+    }
+    // Another trigger's refusal is still a broken rule.
+    EXPECT_EQ(fromSqlite(SQLITE_CONSTRAINT_TRIGGER, QStringLiteral("disk I/O error"), {}).number,
+              jeterror::ValidationRuleViolated);
+}

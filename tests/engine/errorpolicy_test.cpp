@@ -1,5 +1,7 @@
 #include "engine/errorpolicy.h"
 
+#include "db/dberror.h"
+
 #include "qtprinters.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +117,35 @@ TEST(DecideInteractiveTest, EveryErrorOfTheHandlerTable)
             << number;
         EXPECT_EQ(retries.count(), 0) << number;
     }
+}
+
+// The database's English words for a key its related table lacks reach the user in Spanish, with what to do.
+TEST(DecideInteractiveTest, AKeyTheRelatedTableLacksIsAskedAboutInSpanish)
+{
+    HandlerContext context;
+    context.description = quelmar::db::jetDescription(quelmar::db::jeterror::RelatedRecordRequired,
+                                                      {QStringLiteral("Técnicos")});
+    LockRetries retries;
+    EXPECT_EQ(
+        describe(decideInteractive(3201, context, retries)),
+        QStringLiteral("[Yes/No] {Falta dato necesario   La Clave escrita no existe en la tabla Técnicos; "
+                       "escriba una que exista (con doble toque la elige de la lista) o déjela vacía.\r\n"
+                       "Desea corregirlo?} -> correct / end; title {Aviso de Error}; critical icon"));
+}
+
+// A row others still refer to is not deleted: the user is told why and what to do, and the deletion ends (it
+// is not repeated in silence).
+TEST(DecideInteractiveTest, ARowOthersReferToIsToldAboutAndEnds)
+{
+    HandlerContext context;
+    context.description =
+        quelmar::db::jetDescription(quelmar::db::jeterror::RelatedRecordsExist, {QStringLiteral("Pagos")});
+    LockRetries retries;
+    EXPECT_EQ(
+        describe(decideInteractive(3200, context, retries)),
+        QStringLiteral("[OK] {No se puede borrar este Registro ni cambiar su Clave, porque la tabla Pagos "
+                       "tiene Registros que lo usan.  Borre o cambie primero esos Registros.} -> end; title "
+                       "{Aviso de Error}"));
 }
 
 TEST(DecideInteractiveTest, AccessErrorsOutsideTheApplicationDirectoryChangeToItAndRepeat)
