@@ -285,6 +285,12 @@ bool tokenize(const QString& text, QList<Token>& tokens, QString& error)
         if (isWordStart(c)) {
             while (i < size && isWordPart(text.at(i)))
                 ++i;
+            // A function's name may end in "$" (Format$, Left$: the same function, giving text).
+            qsizetype after = i + 1;
+            while (after < size && text.at(after).isSpace())
+                ++after;
+            if (i < size && text.at(i) == u'$' && after < size && text.at(after) == u'(')
+                ++i;
             token.type = TokenType::Word;
             token.text = text.mid(token.start, i - token.start);
         } else if (isDigit(c) || (c == u'.' && !afterName && i + 1 < size && isDigit(text.at(i + 1)))) {
@@ -562,6 +568,18 @@ const FunctionRule functionRules[] = {
     {"datediff"_L1, 3, ""_L1, ""_L1},
     {"datepart"_L1, 2, ""_L1, ""_L1},
 };
+
+// The function a name written in a statement calls, in lower case: "Format$" is "format". Only the functions
+// that have a "$" form drop it.
+QString functionKey(const QString& written)
+{
+    static const QStringList textForms = {u"chr"_s,  u"format"_s, u"lcase"_s, u"left"_s,  u"ltrim"_s, u"mid"_s,
+                                          u"right"_s, u"rtrim"_s, u"str"_s,   u"trim"_s, u"ucase"_s};
+    const QString key = written.toLower();
+    if (key.endsWith(u'$') && textForms.contains(key.chopped(1)))
+        return key.chopped(1);
+    return key;
+}
 
 // Whether a Jet function of this name is known (with any number of arguments).
 bool isKnownFunction(const QString& name)
@@ -1116,7 +1134,7 @@ Expr Parser::functionCall(const Token& name)
     if (m_failed)
         return {};
 
-    const QString key = name.text.toLower();
+    const QString key = functionKey(name.text);
     if (star) {
         if (key != u"count"_s) {
             failSyntax();
@@ -1146,7 +1164,7 @@ Expr Parser::functionCall(const Token& name)
 // again for each row), the server's SQL is written for it.
 Expr Parser::readFunction(const Token& name, const QList<Expr>& arguments)
 {
-    const QString key = name.text.toLower();
+    const QString key = functionKey(name.text);
     using namespace jetfunctions;
     const auto literalArgument = [&](int index) -> std::optional<QString> {
         const Expr& argument = arguments.at(index);

@@ -502,6 +502,10 @@ TEST(JetSqlTranslate, callsTheLayersOwnFunctionsForJetsOthers)
         {u"DateDiff(\"D\", Fecha, #12-10-2026#) > 30"_s,
          u"quelmar_datediff('D', \"Fecha\", '2026-12-10') > 30"_s},
         {u"DatePart('ww', Fecha)"_s, u"quelmar_datepart('ww', \"Fecha\")"_s},
+        // The text forms of the functions are the same functions.
+        {u"Format$(Fecha, 'yyyy') & Left$ (Nombre, 2) & UCase$(Nombre)"_s,
+         u"ifnull(quelmar_format(\"Fecha\", 'yyyy'), '') || ifnull(substr(\"Nombre\", 1, 2), '') || "
+         "ifnull(upper(\"Nombre\"), '')"_s},
         {u"First(Nombre) & Last(Nombre)"_s,
          u"ifnull(quelmar_first(\"Nombre\"), '') || ifnull(quelmar_last(\"Nombre\"), '')"_s},
         {u"Int(-2.5) + Sgn(Monto)"_s,
@@ -541,6 +545,7 @@ TEST(JetSqlTranslate, refusesFunctionsJetDoesNotHave)
          u"Undefined function 'string_agg' in expression."_s},
         {u"UPDATE Pagos SET Concepto = Upper(Concepto)"_s, jeterror::UndefinedFunction,
          u"Undefined function 'Upper' in expression."_s},
+        {u"SELECT Date$() FROM Pagos"_s, jeterror::UndefinedFunction, u"Undefined function 'Date$' in expression."_s},
         {u"SELECT Format(Fecha) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
          u"Wrong number of arguments used with function in query expression 'Format(Fecha)'."_s},
         {u"SELECT Format(Fecha, Concepto) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
