@@ -561,6 +561,10 @@ const FunctionRule functionRules[] = {
     // The value of the first and of the last row of the group, Null included, in the order the rows are read.
     {"first"_L1, 1, "quelmar_first($1)"_L1, "(array_agg($1))[1]"_L1, true},
     {"last"_L1, 1, "quelmar_last($1)"_L1, "(array_agg($1))[CAST(count(*) AS integer)]"_L1, true},
+    {"stdev"_L1, 1, "quelmar_stdev($1)"_L1, "stddev_samp(CAST($1 AS double precision))"_L1, true},
+    {"stdevp"_L1, 1, "quelmar_stdevp($1)"_L1, "stddev_pop(CAST($1 AS double precision))"_L1, true},
+    {"var"_L1, 1, "quelmar_var($1)"_L1, "var_samp(CAST($1 AS double precision))"_L1, true},
+    {"varp"_L1, 1, "quelmar_varp($1)"_L1, "var_pop(CAST($1 AS double precision))"_L1, true},
     // Format, DateAdd, DateDiff and DatePart read their format or interval when the statement is translated
     // (readFunction).
     {"format"_L1, 2, ""_L1, ""_L1},
@@ -573,8 +577,9 @@ const FunctionRule functionRules[] = {
 // that have a "$" form drop it.
 QString functionKey(const QString& written)
 {
-    static const QStringList textForms = {u"chr"_s,  u"format"_s, u"lcase"_s, u"left"_s,  u"ltrim"_s, u"mid"_s,
-                                          u"right"_s, u"rtrim"_s, u"str"_s,   u"trim"_s, u"ucase"_s};
+    static const QStringList textForms = {u"chr"_s,   u"format"_s, u"lcase"_s, u"left"_s,
+                                          u"ltrim"_s, u"mid"_s,    u"right"_s, u"rtrim"_s,
+                                          u"str"_s,   u"trim"_s,   u"ucase"_s};
     const QString key = written.toLower();
     if (key.endsWith(u'$') && textForms.contains(key.chopped(1)))
         return key.chopped(1);

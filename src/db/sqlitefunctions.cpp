@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -292,6 +293,44 @@ void keepFinal(sqlite3_context* context)
     kept->value = nullptr;
 }
 
+// StDev, StDevP, Var and VarP: the spread of the values of the group that are not Null (Welford's running
+// sums).
+struct Spread
+{
+    qint64 count = 0;
+    double mean = 0;
+    double squares = 0; // sum of squared distances from the mean
+};
+
+void spreadStep(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, sizeof(Spread)));
+    if (!spread) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL)
+        return;
+    const double value = sqlite3_value_double(arguments[0]);
+    ++spread->count;
+    const double delta = value - spread->mean;
+    spread->mean += delta / double(spread->count);
+    spread->squares += delta * (value - spread->mean);
+}
+
+// Of a sample (Var, StDev: Null for fewer than two values) or of the whole population (VarP, StDevP).
+template <bool Population, bool Root> void spreadFinal(sqlite3_context* context)
+{
+    const auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, 0));
+    const qint64 least = Population ? 1 : 2;
+    if (!spread || spread->count < least) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const double variance = spread->squares / double(Population ? spread->count : spread->count - 1);
+    sqlite3_result_double(context, Root ? std::sqrt(variance) : variance);
+}
+
 } // namespace
 
 int registerSqlFunctions(sqlite3* handle)
@@ -316,11 +355,26 @@ int registerSqlFunctions(sqlite3* handle)
                                                         nullptr, scalar.function, nullptr, nullptr, nullptr))
             return code;
     }
-    if (const int code = sqlite3_create_function_v2(handle, "quelmar_first", 1, SQLITE_UTF8, nullptr, nullptr,
-                                                    keepStep<false>, keepFinal, nullptr))
-        return code;
-    return sqlite3_create_function_v2(handle, "quelmar_last", 1, SQLITE_UTF8, nullptr, nullptr,
-                                      keepStep<true>, keepFinal, nullptr);
+    struct Aggregate
+    {
+        const char* name;
+        void (*step)(sqlite3_context*, int, sqlite3_value**);
+        void (*final)(sqlite3_context*);
+    };
+    const Aggregate aggregates[] = {
+        {"quelmar_first", keepStep<false>, keepFinal},
+        {"quelmar_last", keepStep<true>, keepFinal},
+        {"quelmar_stdev", spreadStep, spreadFinal<false, true>},
+        {"quelmar_stdevp", spreadStep, spreadFinal<true, true>},
+        {"quelmar_var", spreadStep, spreadFinal<false, false>},
+        {"quelmar_varp", spreadStep, spreadFinal<true, false>},
+    };
+    for (const Aggregate& aggregate : aggregates) {
+        if (const int code = sqlite3_create_function_v2(handle, aggregate.name, 1, SQLITE_UTF8, nullptr,
+                                                        nullptr, aggregate.step, aggregate.final, nullptr))
+            return code;
+    }
+    return SQLITE_OK;
 }
 
 } // namespace quelmar::db

@@ -347,6 +347,10 @@ TEST_F(DialectTest, EveryStatementGivesTheSameRowsOnBothBackends)
          "2024|1|32|5|5|30\n2023|4|365|1|53|0"},
         {"SELECT Persona, First(Importe), Last(Importe), First(Numero) FROM Pagos GROUP BY Persona",
          "1|50|50.5|1\n3|30|30|3\n4|100|200|4\n6|10|10|6"},
+        {"SELECT Persona, Var(Importe), VarP(Importe), StDev(Importe), StDevP(Importe) FROM Pagos GROUP BY "
+         "Persona",
+         "1|0.125|0.0625|0.353553390593|0.25\n3|Null|0|Null|0\n4|5000|2500|70.7106781187|50\n6|Null|0|Null|"
+         "0"},
         // Aggregates, joins, subqueries, unions.
         {"SELECT Activo, Count(*), Sum(Saldo), Avg(Hijos), Min(Nombre), Max(Alta) FROM Personas GROUP BY "
          "Activo "

@@ -134,7 +134,8 @@ TEST(SqlLike, MatchesEveryRowOfAStatement)
 }
 
 // The file answers Jet's functions with its own: the format is read once for all the rows of a statement,
-// First and Last follow the rows of each group, and a date worked out is written back as the file keeps dates.
+// First and Last follow the rows of each group, and a date worked out is written back as the file keeps
+// dates.
 TEST(SqlJetFunctions, AnswerTheStatementsOfTheFile)
 {
     TestDatabase fixture;
@@ -142,9 +143,10 @@ TEST(SqlJetFunctions, AnswerTheStatementsOfTheFile)
                            "DatePart('w', Fecha) FROM Cobros ORDER BY Ticket, Concepto"_s),
               u"10-Nov-2026|$150.50| 1|3\n10-Dic-2026|$150.50| 2|5\n10-Dic-2026|$80.00| 3|5\n"
               "10-Dic-2026|$150.50| 3|5\n09-Dic-2026|$20.00| 4|4"_s);
-    EXPECT_EQ(fixture.rows(u"SELECT Cliente, First(Concepto), Last(Concepto), Count(*) FROM Cobros GROUP BY "
-                           "Cliente"_s),
-              u"1|Renta|Renta|2\n2|Reconexión|Renta|2\n3|Cable|Cable|1"_s);
+    EXPECT_EQ(
+        fixture.rows(u"SELECT Cliente, First(Concepto), Last(Concepto), Count(*), StDevP(Monto), Var(Monto) "
+                     "FROM Cobros GROUP BY Cliente"_s),
+        u"1|Renta|Renta|2|0|0\n2|Reconexión|Renta|2|35.25|2485.125\n3|Cable|Cable|1|0|"_s);
     EXPECT_EQ(fixture.rows(u"SELECT Count(*) FROM Cobros WHERE DateDiff('m', Fecha, #01-01-2027#) = 1"_s),
               u"4"_s);
 
