@@ -1677,6 +1677,15 @@ QString Parser::passThrough()
                 fail(u"Characters found after end of SQL statement."_s);
             break;
         }
+        // A common table expression inside another statement (CREATE TABLE … AS WITH …) is refused as at the
+        // start of one; Jet's own WITH (CREATE INDEX … WITH PRIMARY) follows a name or a closing parenthesis.
+        const bool previousOpens = (previous.type == TokenType::Word && sameWord(previous.text, "AS"_L1)) ||
+                                   (previous.type == TokenType::Symbol && previous.text == u"("_s);
+        if (token.type == TokenType::Word && sameWord(token.text, "WITH"_L1) &&
+            (previousOpens || atWord("RECURSIVE"_L1))) {
+            fail(jetDescription(jeterror::InvalidStatement), jeterror::InvalidStatement);
+            break;
+        }
         QString text = token.text;
         switch (token.type) {
         case TokenType::Name:

@@ -180,6 +180,7 @@ TEST(JetSqlTranslate, tellsTheKindAndTargetOfAStatement)
         {u"UPDATE [Situación] SET Nota = 'x'"_s, StatementKind::Update, u"Situación"_s},
         {u"DELETE FROM Quejas AS q WHERE q.Clave = 1"_s, StatementKind::Delete, u"Quejas"_s},
         {u"DROP TABLE Temporal"_s, StatementKind::Other, {}},
+        {u"CREATE UNIQUE INDEX Clave ON Pagos (Ticket) WITH PRIMARY"_s, StatementKind::Other, {}},
     };
     for (const KindCase& c : cases) {
         const TranslatedStatement statement = translate(c.jet);
@@ -545,7 +546,8 @@ TEST(JetSqlTranslate, refusesFunctionsJetDoesNotHave)
          u"Undefined function 'string_agg' in expression."_s},
         {u"UPDATE Pagos SET Concepto = Upper(Concepto)"_s, jeterror::UndefinedFunction,
          u"Undefined function 'Upper' in expression."_s},
-        {u"SELECT Date$() FROM Pagos"_s, jeterror::UndefinedFunction, u"Undefined function 'Date$' in expression."_s},
+        {u"SELECT Date$() FROM Pagos"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'Date$' in expression."_s},
         {u"SELECT Format(Fecha) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
          u"Wrong number of arguments used with function in query expression 'Format(Fecha)'."_s},
         {u"SELECT Format(Fecha, Concepto) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
@@ -556,6 +558,8 @@ TEST(JetSqlTranslate, refusesFunctionsJetDoesNotHave)
          u"Invalid interval in query expression 'DateAdd('x', 1, Fecha)'."_s},
         {u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i FROM n"_s,
          jeterror::InvalidStatement,
+         u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."_s},
+        {u"CREATE TABLE t AS WITH n(i) AS (SELECT 1) SELECT i FROM n"_s, jeterror::InvalidStatement,
          u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."_s},
     };
     for (const Refusal& c : cases) {
