@@ -103,6 +103,11 @@ const QHash<int, QString>& texts()
         t.insert(3065, QString::fromUtf16(NotPossibleHere));
         t.insert(3075, QStringLiteral("La expresión de la selección tiene un error.  Revise la selección que "
                                       "escribió y vuelva a intentarlo."));
+        t.insert(3085, QStringLiteral("La consulta usa una función no definida.  Revise la selección o la "
+                                      "instrucción que escribió y vuelva a intentarlo."));
+        t.insert(3129,
+                 QStringLiteral("La instrucción no es válida: debe empezar con SELECT, TRANSFORM, INSERT, "
+                                "UPDATE o DELETE.  Corríjala y vuelva a intentarlo."));
         t.insert(3078,
                  QStringLiteral("No se encuentra una tabla o consulta en la Base de Datos.  Revise que la "
                                 "Base de Datos sea la de este Programa."));

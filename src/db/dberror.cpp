@@ -44,6 +44,10 @@ const QHash<int, QString>& descriptions()
                         "exclusively by another user, or you need permission to view its data.")},
         {jeterror::TooFewParameters, QStringLiteral("Too few parameters. Expected |.")},
         {jeterror::SyntaxErrorInExpression, QStringLiteral("Syntax error in query expression '|'.")},
+        {jeterror::UndefinedFunction, QStringLiteral("Undefined function '|' in expression.")},
+        {jeterror::InvalidStatement,
+         QStringLiteral(
+             "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.")},
         {jeterror::TableNotFound,
          QStringLiteral(
              "The Microsoft Jet database engine cannot find the input table or query '|'.  Make sure it "

@@ -96,6 +96,8 @@ LikePattern::LikePattern(QStringView pattern) : m_pattern(pattern.toString())
             element.kind = Kind::Star;
         } else if (c == u'?') {
             element.kind = Kind::Any;
+        } else if (c == u'#') {
+            element.kind = Kind::Digit;
         } else if (c == u'[' && text.indexOf(u']', p + 1) == p + 1) {
             element.kind = Kind::Empty; // "[]" matches the empty text
             next = p + 2;
@@ -169,6 +171,8 @@ template <typename Unit> bool LikePattern::singleMatches(const Element& element,
     switch (element.kind) {
     case Kind::Any:
         return true;
+    case Kind::Digit:
+        return unitOf(c) >= u'0' && unitOf(c) <= u'9';
     case Kind::Literal:
         return fold(c) == element.folded;
     case Kind::Class:

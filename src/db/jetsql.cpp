@@ -1,6 +1,7 @@
 #include "db/jetsql.h"
 
 #include "core/datetext.h"
+#include "db/jetfunctions.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -284,6 +285,12 @@ bool tokenize(const QString& text, QList<Token>& tokens, QString& error)
         if (isWordStart(c)) {
             while (i < size && isWordPart(text.at(i)))
                 ++i;
+            // A function's name may end in "$" (Format$, Left$: the same function, giving text).
+            qsizetype after = i + 1;
+            while (after < size && text.at(after).isSpace())
+                ++after;
+            if (i < size && text.at(i) == u'$' && after < size && text.at(after) == u'(')
+                ++i;
             token.type = TokenType::Word;
             token.text = text.mid(token.start, i - token.start);
         } else if (isDigit(c) || (c == u'.' && !afterName && i + 1 < size && isDigit(text.at(i + 1)))) {
@@ -404,6 +411,7 @@ struct Expr
     bool textual = false; // gives text: a text literal or a concatenation
     bool nonNull = false; // never Null: literals and & concatenations
     QString field;        // for Field: the field's name without its table
+    QString text;         // for Text: the literal's value
 };
 
 QString operand(const Expr& e, int parent, bool rightSide = false)
@@ -476,9 +484,9 @@ Expr comparison(const Expr& left, const QString& op, const Expr& right)
 }
 
 // Jet functions and the text that does their work in SQLite and in PostgreSQL: $n is the n-th argument as
-// written, @n the same as a single operand. PostgreSQL's own functions want their argument types exactly, so
-// texts are cast to text (a citext column reaches them case-sensitive, as SQLite's do) and numbers rounded
-// through numeric (which rounds halves away from zero, as SQLite does).
+// written, @n the same as a single operand; no text when readFunction writes it. PostgreSQL's own functions
+// want their argument types exactly, so texts are cast to text (a citext column reaches them case-sensitive,
+// as SQLite's do) and numbers rounded through numeric (which rounds halves away from zero, as SQLite does).
 struct FunctionRule
 {
     QLatin1String jetName;
@@ -544,13 +552,45 @@ const FunctionRule functionRules[] = {
     {"date"_L1, 0, "date('now', 'localtime')"_L1, "CURRENT_DATE"_L1},
     {"time"_L1, 0, "time('now', 'localtime')"_L1, "CAST(LOCALTIME(0) AS text)"_L1},
     {"now"_L1, 0, "datetime('now', 'localtime')"_L1, "LOCALTIMESTAMP(0)"_L1},
+    {"int"_L1, 1,
+     "(CASE WHEN @1 < CAST(@1 AS INTEGER) THEN CAST(@1 AS INTEGER) - 1 ELSE CAST(@1 AS INTEGER) END)"_L1,
+     "CAST(floor(CAST($1 AS double precision)) AS bigint)"_L1},
+    {"sgn"_L1, 1, "(CASE WHEN @1 > 0 THEN 1 WHEN @1 < 0 THEN -1 WHEN @1 = 0 THEN 0 END)"_L1,
+     "(CASE WHEN @1 > 0 THEN 1 WHEN @1 < 0 THEN -1 WHEN @1 = 0 THEN 0 END)"_L1},
+    {"str"_L1, 1, ""_L1, ""_L1},
+    // The value of the first and of the last row of the group, Null included, in the order the rows are read.
+    {"first"_L1, 1, "quelmar_first($1)"_L1, "(array_agg($1))[1]"_L1, true},
+    {"last"_L1, 1, "quelmar_last($1)"_L1, "(array_agg($1))[CAST(count(*) AS integer)]"_L1, true},
+    {"stdev"_L1, 1, "quelmar_stdev($1)"_L1, "stddev_samp(CAST($1 AS double precision))"_L1, true},
+    {"stdevp"_L1, 1, "quelmar_stdevp($1)"_L1, "stddev_pop(CAST($1 AS double precision))"_L1, true},
+    {"var"_L1, 1, "quelmar_var($1)"_L1, "var_samp(CAST($1 AS double precision))"_L1, true},
+    {"varp"_L1, 1, "quelmar_varp($1)"_L1, "var_pop(CAST($1 AS double precision))"_L1, true},
+    // Format, DateAdd, DateDiff and DatePart read their format or interval when the statement is translated
+    // (readFunction).
+    {"format"_L1, 2, ""_L1, ""_L1},
+    {"dateadd"_L1, 3, ""_L1, ""_L1},
+    {"datediff"_L1, 3, ""_L1, ""_L1},
+    {"datepart"_L1, 2, ""_L1, ""_L1},
 };
 
-// Jet aggregates SQLite lacks: passed on under their own names (the database reports them as unknown).
-bool isOtherAggregate(const QString& name)
+// The function a name written in a statement calls, in lower case: "Format$" is "format". Only the functions
+// that have a "$" form drop it.
+QString functionKey(const QString& written)
 {
-    static const QStringList names = {u"first"_s, u"last"_s, u"stdev"_s, u"stdevp"_s, u"var"_s, u"varp"_s};
-    return names.contains(name);
+    static const QStringList textForms = {u"chr"_s,   u"format"_s, u"lcase"_s, u"left"_s,
+                                          u"ltrim"_s, u"mid"_s,    u"right"_s, u"rtrim"_s,
+                                          u"str"_s,   u"trim"_s,   u"ucase"_s};
+    const QString key = written.toLower();
+    if (key.endsWith(u'$') && textForms.contains(key.chopped(1)))
+        return key.chopped(1);
+    return key;
+}
+
+// Whether a Jet function of this name is known (with any number of arguments).
+bool isKnownFunction(const QString& name)
+{
+    return std::any_of(std::begin(functionRules), std::end(functionRules),
+                       [&](const FunctionRule& rule) { return name == rule.jetName; });
 }
 
 QString applyRule(QLatin1String pattern, const QList<Expr>& arguments)
@@ -598,6 +638,7 @@ public:
     Expr standaloneExpression();
 
     bool failed() const { return m_failed; }
+    int errorNumber() const { return m_errorNumber; }
     QString errorDescription() const { return m_errorDescription; }
 
 private:
@@ -661,11 +702,12 @@ private:
     }
 
     // Errors. After the first one the parser sits at the end, so every loop stops.
-    void fail(const QString& description)
+    void fail(const QString& description, int number = jeterror::TooFewParameters)
     {
         if (m_failed)
             return;
         m_failed = true;
+        m_errorNumber = number;
         m_errorDescription = description;
         m_position = m_tokens.size() - 1;
     }
@@ -681,6 +723,12 @@ private:
         fail(u"Syntax error (missing operator) in query expression '%1'."_s.arg(fragment()));
     }
     void failMissingItem() { fail(missingItemDescription(fragment())); }
+    // The text of a function call, from its name to the token last taken (its closing parenthesis).
+    QString callText(const Token& name) const
+    {
+        const qsizetype end = m_tokens.at(std::max<qsizetype>(m_position - 1, 0)).end;
+        return m_source.mid(name.start, end - name.start).trimmed();
+    }
     void expectClose()
     {
         if (!acceptSymbol(u")"))
@@ -708,6 +756,7 @@ private:
     Expr primary();
     Expr reference();
     Expr functionCall(const Token& name);
+    Expr readFunction(const Token& name, const QList<Expr>& arguments);
     Expr clauseExpression()
     {
         startExpression();
@@ -736,6 +785,7 @@ private:
     QList<Token> m_tokens;
     qsizetype m_position = 0;
     bool m_failed = false;
+    int m_errorNumber = jeterror::TooFewParameters;
     QString m_errorDescription;
     qsizetype m_expressionStart = 0;
     int m_depth = 0;
@@ -977,6 +1027,7 @@ Expr Parser::primary()
     case TokenType::String: {
         take();
         Expr e = makeExpr(quote(token.text), precedence::Atom, ExprKind::Text);
+        e.text = token.text;
         e.textual = true;
         e.nonNull = true;
         return e;
@@ -1088,7 +1139,7 @@ Expr Parser::functionCall(const Token& name)
     if (m_failed)
         return {};
 
-    const QString key = name.text.toLower();
+    const QString key = functionKey(name.text);
     if (star) {
         if (key != u"count"_s) {
             failSyntax();
@@ -1100,15 +1151,71 @@ Expr Parser::functionCall(const Token& name)
     for (const FunctionRule& rule : functionRules) {
         if (key == rule.jetName && arguments.size() == rule.arguments) {
             m_aggregateSeen = m_aggregateSeen || rule.aggregate;
+            if (rule.sqlite.isEmpty())
+                return readFunction(name, arguments);
             return makeExpr(applyRule(postgres() ? rule.postgres : rule.sqlite, arguments), precedence::Atom);
         }
     }
-    if (isOtherAggregate(key))
-        m_aggregateSeen = true;
+    // Only Jet's functions are known: a name of the backend's own is never called in their place.
+    if (isKnownFunction(key))
+        fail(u"Wrong number of arguments used with function in query expression '%1'."_s.arg(callText(name)),
+             jeterror::SyntaxErrorInExpression);
+    else
+        fail(u"Undefined function '%1' in expression."_s.arg(name.text), jeterror::UndefinedFunction);
+    return {};
+}
+
+// The functions whose format or interval is read here: the file's functions take it as written (and read it
+// again for each row), the server's SQL is written for it.
+Expr Parser::readFunction(const Token& name, const QList<Expr>& arguments)
+{
+    const QString key = functionKey(name.text);
+    using namespace jetfunctions;
+    const auto literalArgument = [&](int index) -> std::optional<QString> {
+        const Expr& argument = arguments.at(index);
+        if (argument.kind != ExprKind::Text)
+            return std::nullopt;
+        return argument.text;
+    };
+    const auto failArgument = [&](const QString& what) {
+        fail(u"Invalid %1 in query expression '%2'."_s.arg(what, callText(name)),
+             jeterror::SyntaxErrorInExpression);
+        return Expr{};
+    };
+    if (key == u"str"_s) {
+        Expr e = makeExpr(postgres() ? strSql(arguments.at(0).sql)
+                                     : u"quelmar_str("_s + arguments.at(0).sql + u")"_s,
+                          precedence::Atom);
+        e.textual = true;
+        return e;
+    }
+    if (key == u"format"_s) {
+        const std::optional<QString> text = literalArgument(1);
+        const std::optional<FormatSpec> spec = text ? readFormat(*text) : std::nullopt;
+        if (!spec)
+            return failArgument(u"format"_s);
+        Expr e = makeExpr(postgres()
+                              ? formatSql(*spec, arguments.at(0).sql)
+                              : u"quelmar_format("_s + arguments.at(0).sql + u", "_s + quote(*text) + u")"_s,
+                          precedence::Atom);
+        e.textual = true;
+        return e;
+    }
+    const std::optional<QString> code = literalArgument(0);
+    const std::optional<Interval> interval = code ? readInterval(*code) : std::nullopt;
+    if (!interval)
+        return failArgument(u"interval"_s);
     QStringList texts;
-    for (const Expr& argument : arguments)
+    for (const Expr& argument : arguments.mid(1))
         texts << argument.sql;
-    return makeExpr(name.text + u"("_s + texts.join(u", "_s) + u")"_s, precedence::Atom);
+    if (!postgres())
+        return makeExpr(u"quelmar_"_s + key + u"("_s + quote(*code) + u", "_s + texts.join(u", "_s) + u")"_s,
+                        precedence::Atom);
+    if (key == u"dateadd"_s)
+        return makeExpr(dateAddSql(*interval, texts.at(0), texts.at(1)), precedence::Atom);
+    if (key == u"datediff"_s)
+        return makeExpr(dateDiffSql(*interval, texts.at(0), texts.at(1)), precedence::Atom);
+    return makeExpr(datePartSql(*interval, texts.at(0)), precedence::Atom);
 }
 
 // A SELECT inside parentheses; the parser stands on its SELECT and is left on the closing parenthesis.
@@ -1570,6 +1677,15 @@ QString Parser::passThrough()
                 fail(u"Characters found after end of SQL statement."_s);
             break;
         }
+        // A common table expression inside another statement (CREATE TABLE … AS WITH …) is refused as at the
+        // start of one; Jet's own WITH (CREATE INDEX … WITH PRIMARY) follows a name or a closing parenthesis.
+        const bool previousOpens = (previous.type == TokenType::Word && sameWord(previous.text, "AS"_L1)) ||
+                                   (previous.type == TokenType::Symbol && previous.text == u"("_s);
+        if (token.type == TokenType::Word && sameWord(token.text, "WITH"_L1) &&
+            (previousOpens || atWord("RECURSIVE"_L1))) {
+            fail(jetDescription(jeterror::InvalidStatement), jeterror::InvalidStatement);
+            break;
+        }
         QString text = token.text;
         switch (token.type) {
         case TokenType::Name:
@@ -1647,6 +1763,9 @@ TranslatedStatement Parser::statement()
         update(result);
     } else if (acceptWord("DELETE"_L1)) {
         remove(result);
+    } else if (atWord("WITH"_L1)) {
+        // Common table expressions are not Jet's (and a recursive one may never end).
+        fail(jetDescription(jeterror::InvalidStatement), jeterror::InvalidStatement);
     } else {
         result.kind = StatementKind::Other;
         result.sql = passThrough();
@@ -1786,15 +1905,17 @@ TranslatedStatement translate(const QString& jetSql, Dialect dialect)
     const DialectScope scope(dialect);
     QList<Token> tokens;
     QString description;
+    int number = jeterror::TooFewParameters;
     if (tokenize(jetSql, tokens, description)) {
         Parser parser(jetSql, std::move(tokens));
         TranslatedStatement result = parser.statement();
         if (!parser.failed())
             return result;
+        number = parser.errorNumber();
         description = parser.errorDescription();
     }
     TranslatedStatement failed;
-    failed.error = DbError::make(jeterror::TooFewParameters, description, jetSql);
+    failed.error = DbError::make(number, description, jetSql);
     return failed;
 }
 
@@ -1803,6 +1924,7 @@ QString translateExpression(const QString& jetExpression, DbError* error, Dialec
     const DialectScope scope(dialect);
     QList<Token> tokens;
     QString description;
+    int number = jeterror::TooFewParameters;
     if (tokenize(jetExpression, tokens, description)) {
         Parser parser(jetExpression, std::move(tokens));
         const Expr e = parser.standaloneExpression();
@@ -1811,10 +1933,11 @@ QString translateExpression(const QString& jetExpression, DbError* error, Dialec
                 *error = DbError{};
             return e.sql;
         }
+        number = parser.errorNumber();
         description = parser.errorDescription();
     }
     if (error)
-        *error = DbError::make(jeterror::TooFewParameters, description, jetExpression);
+        *error = DbError::make(number, description, jetExpression);
     return {};
 }
 

@@ -132,9 +132,9 @@ QString identifier(const QString& name, Dialect dialect);
 QString quote(const QString& text);
 QString literal(const QVariant& value);
 
-// Jet's LIKE, as the statements use it: * any run, ? one character, [abc], [a-z], [!abc] classes,
-// every other character literal (% and _ included); letters compare without regard to case or accents'
-// case ("Á" matches "á"). Used as SQLite's like() function.
+// Jet's LIKE, as the statements use it: * any run, ? one character, # one digit, [abc], [a-z], [!abc] classes
+// (where *, ? and # stand for themselves), every other character literal (% and _ included); letters compare
+// without regard to case or accents' case ("Á" matches "á"). Used as SQLite's like() function.
 bool likeMatches(QStringView pattern, QStringView text);
 
 // A LIKE pattern read once, to be matched against many texts (the rows of a statement).
@@ -158,6 +158,7 @@ private:
         Star,
         Empty, // "[]": matches the empty text
         Any,   // '?'
+        Digit, // '#'
         Literal,
         Class
     };

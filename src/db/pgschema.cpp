@@ -36,7 +36,8 @@ QStringList functionsSql()
 {
     return {
         QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
-        // * any run, ? one character, [abc] [a-z] [!abc] classes, [] nothing, every other character itself.
+        // * any run, ? one character, # one digit, [abc] [a-z] [!abc] classes, [] nothing, every other
+        // character itself.
         QStringLiteral(R"sql(CREATE OR REPLACE FUNCTION quelmar_like_regex(pattern text) RETURNS text
 LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $body$
 DECLARE
@@ -53,6 +54,8 @@ BEGIN
             result := result || '.*';
         ELSIF c = '?' THEN
             result := result || '.';
+        ELSIF c = '#' THEN
+            result := result || '[0-9]';
         ELSIF c = '[' AND strpos(substr(pattern, i + 1), ']') > 0 THEN
             stop := i + strpos(substr(pattern, i + 1), ']');
             inside := substr(pattern, i + 1, stop - i - 1);

@@ -1,12 +1,15 @@
 #include "db/sqlitefunctions.h"
 
+#include "db/jetfunctions.h"
 #include "db/jetsql.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -161,12 +164,217 @@ void jetLike(sqlite3_context* context, int, sqlite3_value** arguments)
     sqlite3_result_int(context, matches ? 1 : 0);
 }
 
+QVariant variantOf(sqlite3_value* value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(value);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                 sqlite3_value_bytes(value));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_value_blob(value)), sqlite3_value_bytes(value));
+    default:
+        return {};
+    }
+}
+
+void setResult(sqlite3_context* context, const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        sqlite3_result_int64(context, value.toLongLong());
+        return;
+    case QMetaType::Double:
+        sqlite3_result_double(context, value.toDouble());
+        return;
+    case QMetaType::QString: {
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_result_text(context, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_result_blob(context, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    default:
+        sqlite3_result_null(context);
+        return;
+    }
+}
+
+void freeFormat(void* spec)
+{
+    delete static_cast<jetfunctions::FormatSpec*>(spec);
+}
+
+// Format(value, format): the format, the same for every row of a statement, is read once and kept with it.
+void jetFormat(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const auto* spec = static_cast<const jetfunctions::FormatSpec*>(sqlite3_get_auxdata(context, 1));
+    std::optional<jetfunctions::FormatSpec> local;
+    if (!spec) {
+        local = jetfunctions::readFormat(variantOf(arguments[1]).toString());
+        if (!local) {
+            sqlite3_result_error(context, "Invalid format", -1);
+            return;
+        }
+        sqlite3_set_auxdata(context, 1, new jetfunctions::FormatSpec(*local), freeFormat);
+        spec = &*local;
+    }
+    setResult(context, jetfunctions::format(variantOf(arguments[0]), *spec));
+}
+
+void jetStr(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    setResult(context, jetfunctions::str(variantOf(arguments[0])));
+}
+
+// DateAdd, DateDiff and DatePart: the interval code comes first.
+template <QVariant (*Rule)(jetfunctions::Interval, const QVariant&, const QVariant&)>
+void jetDateRule(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const std::optional<jetfunctions::Interval> interval =
+        jetfunctions::readInterval(variantOf(arguments[0]).toString());
+    if (!interval) {
+        sqlite3_result_error(context, "Invalid interval", -1);
+        return;
+    }
+    setResult(context, Rule(*interval, variantOf(arguments[1]), variantOf(arguments[2])));
+}
+
+void jetDatePart(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const std::optional<jetfunctions::Interval> interval =
+        jetfunctions::readInterval(variantOf(arguments[0]).toString());
+    if (!interval) {
+        sqlite3_result_error(context, "Invalid interval", -1);
+        return;
+    }
+    setResult(context, jetfunctions::datePart(*interval, variantOf(arguments[1])));
+}
+
+// First and Last: the value of the first and of the last row the group reads, Null included.
+struct Kept
+{
+    sqlite3_value* value = nullptr;
+    bool seen = false;
+};
+
+template <bool Last> void keepStep(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, sizeof(Kept)));
+    if (!kept) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    if (kept->seen && !Last)
+        return;
+    sqlite3_value_free(kept->value);
+    kept->value = sqlite3_value_dup(arguments[0]);
+    kept->seen = true;
+}
+
+void keepFinal(sqlite3_context* context)
+{
+    auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, 0));
+    if (!kept || !kept->value) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_value(context, kept->value);
+    sqlite3_value_free(kept->value);
+    kept->value = nullptr;
+}
+
+// StDev, StDevP, Var and VarP: the spread of the values of the group that are not Null (Welford's running
+// sums).
+struct Spread
+{
+    qint64 count = 0;
+    double mean = 0;
+    double squares = 0; // sum of squared distances from the mean
+};
+
+void spreadStep(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, sizeof(Spread)));
+    if (!spread) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL)
+        return;
+    const double value = sqlite3_value_double(arguments[0]);
+    ++spread->count;
+    const double delta = value - spread->mean;
+    spread->mean += delta / double(spread->count);
+    spread->squares += delta * (value - spread->mean);
+}
+
+// Of a sample (Var, StDev: Null for fewer than two values) or of the whole population (VarP, StDevP).
+template <bool Population, bool Root> void spreadFinal(sqlite3_context* context)
+{
+    const auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, 0));
+    const qint64 least = Population ? 1 : 2;
+    if (!spread || spread->count < least) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const double variance = spread->squares / double(Population ? spread->count : spread->count - 1);
+    sqlite3_result_double(context, Root ? std::sqrt(variance) : variance);
+}
+
 } // namespace
 
 int registerSqlFunctions(sqlite3* handle)
 {
-    return sqlite3_create_function_v2(handle, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, jetLike,
-                                      nullptr, nullptr, nullptr);
+    constexpr int Deterministic = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    struct Scalar
+    {
+        const char* name;
+        int arguments;
+        void (*function)(sqlite3_context*, int, sqlite3_value**);
+    };
+    const Scalar scalars[] = {
+        {"like", 2, jetLike},
+        {"quelmar_format", 2, jetFormat},
+        {"quelmar_str", 1, jetStr},
+        {"quelmar_dateadd", 3, jetDateRule<jetfunctions::dateAdd>},
+        {"quelmar_datediff", 3, jetDateRule<jetfunctions::dateDiff>},
+        {"quelmar_datepart", 2, jetDatePart},
+    };
+    for (const Scalar& scalar : scalars) {
+        if (const int code = sqlite3_create_function_v2(handle, scalar.name, scalar.arguments, Deterministic,
+                                                        nullptr, scalar.function, nullptr, nullptr, nullptr))
+            return code;
+    }
+    struct Aggregate
+    {
+        const char* name;
+        void (*step)(sqlite3_context*, int, sqlite3_value**);
+        void (*final)(sqlite3_context*);
+    };
+    const Aggregate aggregates[] = {
+        {"quelmar_first", keepStep<false>, keepFinal},
+        {"quelmar_last", keepStep<true>, keepFinal},
+        {"quelmar_stdev", spreadStep, spreadFinal<false, true>},
+        {"quelmar_stdevp", spreadStep, spreadFinal<true, true>},
+        {"quelmar_var", spreadStep, spreadFinal<false, false>},
+        {"quelmar_varp", spreadStep, spreadFinal<true, false>},
+    };
+    for (const Aggregate& aggregate : aggregates) {
+        if (const int code = sqlite3_create_function_v2(handle, aggregate.name, 1, SQLITE_UTF8, nullptr,
+                                                        nullptr, aggregate.step, aggregate.final, nullptr))
+            return code;
+    }
+    return SQLITE_OK;
 }
 
 } // namespace quelmar::db

@@ -287,4 +287,48 @@ TEST_F(OfficeRun, aNewSubscriberIsRegisteredToBeInstalled)
     EXPECT_FALSE(query(QStringLiteral("SELECT Clave") + where).isEmpty());
 }
 
+// The companion command reads the office's SQL as the program does: '#' in LIKE is a digit, Format shows
+// dates with the office's months, a function Jet lacks and a WITH (here one that would never end) are refused
+// at once.
+TEST_F(OfficeRun, theCompanionQueryAnswersJetSqlAndRefusesWhatJetLacks)
+{
+    const QString notes =
+        query(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Comprobante Like 'Nota ###'"));
+    EXPECT_EQ(notes, query(QStringLiteral("SELECT Count(*) FROM Gastos WHERE Len(Comprobante) = 8 AND "
+                                          "Comprobante >= 'Nota 100' AND Comprobante <= 'Nota 999'")));
+    EXPECT_GT(notes.toInt(), 0);
+
+    const QString day = query(QStringLiteral("SELECT Min(Fecha) FROM Gastos"));
+    const QDate date = stored(day);
+    ASSERT_TRUE(date.isValid()) << day.toStdString();
+    EXPECT_EQ(query(QStringLiteral("SELECT Format(Fecha, 'dd-mmm-yyyy') FROM Gastos WHERE Fecha = ") +
+                    literal(date)),
+              shownDate(date));
+
+    struct Refusal
+    {
+        QString statement;
+        QString message;
+    };
+    const Refusal refusals[] = {
+        {QStringLiteral(
+             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT Count(*) FROM n"),
+         QStringLiteral("La instrucción no es válida")},
+        {QStringLiteral("SELECT printf('%d', Clave) FROM Suscriptores"),
+         QStringLiteral("La consulta usa una función no definida")},
+        {QStringLiteral("DELETE FROM Pagos WHERE randomblob(1) <> ''"),
+         QStringLiteral("La consulta usa una función no definida")},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.statement.toStdString());
+        QProcess admin;
+        admin.start(QStringLiteral(QUELMAR_ADMIN),
+                    {QStringLiteral("query"), office() + QStringLiteral("/Quelmar.mdb"), refusal.statement});
+        ASSERT_TRUE(admin.waitForFinished(10000));
+        EXPECT_NE(admin.exitCode(), 0);
+        EXPECT_TRUE(QString::fromUtf8(admin.readAllStandardError()).contains(refusal.message));
+    }
+    EXPECT_NE(query(QStringLiteral("SELECT Count(*) FROM Pagos")), QStringLiteral("0"));
+}
+
 } // namespace

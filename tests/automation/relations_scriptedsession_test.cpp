@@ -55,6 +55,28 @@ protected:
     }
 
     QString m_checked;
+
+    // How the file keeps the two keys of a complaint ("integer/integer"), asked in the file's own SQL: the
+    // office's SQL has no function that tells it.
+    QString storedKeyTypes(const QString& description)
+    {
+        QString types;
+        {
+            QSqlDatabase database =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tipos"));
+            database.setDatabaseName(office() + QStringLiteral("/Quelmar.mdb"));
+            EXPECT_TRUE(database.open());
+            QSqlQuery stored(database);
+            stored.prepare(QStringLiteral("SELECT typeof(\"Cliente\") || '/' || typeof(\"Técnico\") FROM "
+                                          "\"Quejas\" WHERE \"Descripción\" = ?"));
+            stored.addBindValue(description);
+            EXPECT_TRUE(stored.exec() && stored.next()) << stored.lastError().text().toStdString();
+            types = stored.value(0).toString();
+            database.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("tipos"));
+        return types;
+    }
 };
 
 TEST_F(RelationsSession, theComplaintPanelsShowTheSubscriberAndTechnicianByNameAndStoreOnlyTheirKeys)
@@ -87,9 +109,7 @@ TEST_F(RelationsSession, theComplaintPanelsShowTheSubscriberAndTechnicianByNameA
     EXPECT_EQ(query(QStringLiteral("SELECT Cliente & '/' & Técnico FROM Quejas WHERE Descripción = "
                                    "'Sin imagen en la sala'")),
               key + u'/' + technician);
-    EXPECT_EQ(query(QStringLiteral("SELECT typeof(Cliente) & '/' & typeof(Técnico) FROM Quejas WHERE "
-                                   "Descripción = 'Sin imagen en la sala'")),
-              QStringLiteral("integer/integer"));
+    EXPECT_EQ(storedKeyTypes(QStringLiteral("Sin imagen en la sala")), QStringLiteral("integer/integer"));
 }
 
 TEST_F(RelationsSession, registeringAComplaintPicksTheSubscriberByDoubleClickAndStoresOnlyTheKey)
@@ -113,9 +133,9 @@ TEST_F(RelationsSession, registeringAComplaintPicksTheSubscriberByDoubleClickAnd
                 .arg(key, name));
     EXPECT_EQ(status, 0) << transcript();
     EXPECT_EQ(query(QStringLiteral("SELECT Count(*) FROM Quejas")).toInt(), before.toInt() + 1);
-    EXPECT_EQ(query(QStringLiteral("SELECT Cliente & '/' & typeof(Cliente) FROM Quejas WHERE Descripción = "
-                                   "'Se cayó el cable'")),
-              key + QStringLiteral("/integer"));
+    EXPECT_EQ(query(QStringLiteral("SELECT Cliente FROM Quejas WHERE Descripción = 'Se cayó el cable'")),
+              key);
+    EXPECT_TRUE(storedKeyTypes(QStringLiteral("Se cayó el cable")).startsWith(QStringLiteral("integer/")));
 }
 
 TEST_F(RelationsSession, relationFollowingWalksFromAComplaintToItsSubscriberAndOnToTheTechniciansChief)

@@ -304,6 +304,53 @@ TEST_F(DialectTest, EveryStatementGivesTheSameRowsOnBothBackends)
          "1|alto|sí|Bogotá\n2|bajo|no|-\n3|bajo|sí|cali\n4|alto|sí|Bogotá\n5|bajo|no|Medellín\n6|bajo|sí|"
          "CALI"},
         {"SELECT IsNull(Ciudad), Chr(65) FROM Personas WHERE Clave = 2", "1|A"},
+        // '#' in LIKE is one digit (and itself inside brackets).
+        {"SELECT Clave FROM Personas WHERE Nombre Like '*##%' OR Documento Like '[#]*' OR Documento Like "
+         "'B#' "
+         "ORDER BY Clave",
+         "3\n5"},
+        // Format with the office's month and day names, and the number patterns.
+        {"SELECT Format(Alta, 'dd-mmm-yyyy'), Format(Alta, 'dddd d \"de\" mmmm yy'), Format(Alta, 'General "
+         "Date'), "
+         "Format(Alta, 'hh:nn:ss q y w'), Format(Alta, 'Medium Date') FROM Personas WHERE Clave IN (2, 5) "
+         "ORDER BY "
+         "Clave",
+         "01-Feb-2024|Jueves 1 de Febrero 24|01/02/2024 10:30:00|10:30:00 1 32 "
+         "5|01-Feb-24\nNull|Null|Null|Null|Null"},
+        {"SELECT Format(Saldo, 'Currency'), Format(Saldo, '#,##0.##'), Format(Saldo / 1000, 'Percent'), "
+         "Format(Saldo, '0.0'), Format(Hijos, '000'), Format(Activo, 'Yes/No'), Format(Saldo, 'General "
+         "Number') "
+         "FROM Personas ORDER BY Clave",
+         "$150.50|150.5|15.05%|150.5|002|Sí|150.5\n"
+         "$80.00|80|8.00%|80.0|000|No|80\n"
+         "$0.00|0|0.00%|0.0|003|Sí|0\n"
+         "$1,200.25|1,200.25|120.03%|1200.3|001|Sí|1200.25\n"
+         "-$20.00|-20|-2.00%|-20.0|000|No|-20\n"
+         "$99.99|99.99|10.00%|100.0|004|Sí|99.99"},
+        {"SELECT Str(Saldo), Str(Hijos - 1), Str(Saldo / 1000), Int(Saldo / 100), Int(-2.5), Sgn(Saldo) FROM "
+         "Personas WHERE Clave IN (1, 5) ORDER BY Clave",
+         " 150.5| 1| .1505|1|-3|1\n-20|-1|-.02|-1|-3|-1"},
+        // Date arithmetic: months end on the last day, boundaries of the calendar and of the clock are
+        // counted.
+        {"SELECT DateAdd('m', 1, Alta), DateAdd('yyyy', -1, Alta), DateAdd('h', 14, Alta), DateAdd('ww', 1, "
+         "Alta), "
+         "DateAdd('m', 1, #01/31/2024#) FROM Personas WHERE Clave IN (1, 2) ORDER BY Clave",
+         "2024-02-10|2023-01-10|2024-01-10 14:00:00|2024-01-17|2024-02-29\n"
+         "2024-03-01 10:30:00|2023-02-01 10:30:00|2024-02-02 00:30:00|2024-02-08 10:30:00|2024-02-29"},
+        {"SELECT DateDiff('d', Alta, #03/01/2024#), DateDiff('m', Alta, #03/01/2024#), DateDiff('ww', Alta, "
+         "#03/01/2024#), DateDiff('h', Alta, #02/02/2024#), DateDiff('yyyy', Alta, #01/01/2025#), "
+         "DateDiff('q', "
+         "Alta, #04/01/2024#) FROM Personas WHERE Clave IN (2, 3) ORDER BY Clave",
+         "29|1|4|14|1|1\n61|3|8|792|2|2"},
+        {"SELECT DatePart('yyyy', Alta), DatePart('q', Alta), DatePart('y', Alta), DatePart('w', Alta), "
+         "DatePart('ww', Alta), DatePart('n', Alta) FROM Personas WHERE Clave IN (2, 3) ORDER BY Clave",
+         "2024|1|32|5|5|30\n2023|4|365|1|53|0"},
+        {"SELECT Persona, First(Importe), Last(Importe), First(Numero) FROM Pagos GROUP BY Persona",
+         "1|50|50.5|1\n3|30|30|3\n4|100|200|4\n6|10|10|6"},
+        {"SELECT Persona, Var(Importe), VarP(Importe), StDev(Importe), StDevP(Importe) FROM Pagos GROUP BY "
+         "Persona",
+         "1|0.125|0.0625|0.353553390593|0.25\n3|Null|0|Null|0\n4|5000|2500|70.7106781187|50\n6|Null|0|Null|"
+         "0"},
         // Aggregates, joins, subqueries, unions.
         {"SELECT Activo, Count(*), Sum(Saldo), Avg(Hijos), Min(Nombre), Max(Alta) FROM Personas GROUP BY "
          "Activo "

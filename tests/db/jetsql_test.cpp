@@ -1,3 +1,4 @@
+#include "db/jetfunctions.h"
 #include "db/jetsql.h"
 
 #include <QDate>
@@ -179,6 +180,7 @@ TEST(JetSqlTranslate, tellsTheKindAndTargetOfAStatement)
         {u"UPDATE [Situación] SET Nota = 'x'"_s, StatementKind::Update, u"Situación"_s},
         {u"DELETE FROM Quejas AS q WHERE q.Clave = 1"_s, StatementKind::Delete, u"Quejas"_s},
         {u"DROP TABLE Temporal"_s, StatementKind::Other, {}},
+        {u"CREATE UNIQUE INDEX Clave ON Pagos (Ticket) WITH PRIMARY"_s, StatementKind::Other, {}},
     };
     for (const KindCase& c : cases) {
         const TranslatedStatement statement = translate(c.jet);
@@ -246,7 +248,7 @@ TEST(JetSqlTranslate, translatesExpressions)
         {u"Val(Contenido) > 1"_s, u"CAST(\"Contenido\" AS REAL) > 1"_s},
         {u"SUM(Monto) > AVG(Monto)"_s, u"sum(\"Monto\") > avg(\"Monto\")"_s},
         {u"Count(*) > 1"_s, u"count(*) > 1"_s},
-        {u"Format(Fecha, \"yyyy\")"_s, u"Format(\"Fecha\", 'yyyy')"_s},
+        {u"Format(Fecha, \"yyyy\")"_s, u"quelmar_format(\"Fecha\", 'yyyy')"_s},
         // Literals, names, placeholders
         {u"Fecha = #12/10/2026 2:30 PM#"_s, u"\"Fecha\" = '2026-12-10 14:30:00'"_s},
         {u"Fecha = #1-5-26#"_s, u"\"Fecha\" = '2026-01-05'"_s},
@@ -416,14 +418,17 @@ TEST(JetSqlCrosstab, usesTheValuesListedAfterPivot)
         translate(u"TRANSFORM Avg(Monto) SELECT Tipo FROM Gastos GROUP BY Tipo "
                   "PIVOT Format(Fecha, 'mmm') IN ('Ene', \"Feb\", Null, 3)"_s);
     ASSERT_TRUE(statement.error.ok()) << statement.error.description.toStdString();
-    EXPECT_EQ(statement.crosstab.pivot, u"Format(\"Fecha\", 'mmm')"_s);
+    EXPECT_EQ(statement.crosstab.pivot, u"quelmar_format(\"Fecha\", 'mmm')"_s);
     EXPECT_EQ(statement.crosstab.fixedValues, QStringList({u"'Ene'"_s, u"'Feb'"_s, u"NULL"_s, u"3"_s}));
     EXPECT_EQ(
         crosstabSql(statement.crosstab, {u"ignored"_s}),
-        u"SELECT \"Tipo\", avg(CASE WHEN Format(\"Fecha\", 'mmm') = 'Ene' COLLATE NOCASE THEN \"Monto\" END) "
-        "AS \"Ene\", avg(CASE WHEN Format(\"Fecha\", 'mmm') = 'Feb' COLLATE NOCASE THEN \"Monto\" END) AS "
-        "\"Feb\", avg(CASE WHEN Format(\"Fecha\", 'mmm') IS NULL THEN \"Monto\" END) AS \"<>\", "
-        "avg(CASE WHEN Format(\"Fecha\", 'mmm') = 3 THEN \"Monto\" END) AS \"3\" FROM \"Gastos\" "
+        u"SELECT \"Tipo\", avg(CASE WHEN quelmar_format(\"Fecha\", 'mmm') = 'Ene' COLLATE NOCASE THEN "
+        "\"Monto\" END) AS \"Ene\", avg(CASE WHEN quelmar_format(\"Fecha\", 'mmm') = 'Feb' COLLATE NOCASE "
+        "THEN "
+        "\"Monto\" END) AS \"Feb\", avg(CASE WHEN quelmar_format(\"Fecha\", 'mmm') IS NULL THEN \"Monto\" "
+        "END) "
+        "AS \"<>\", avg(CASE WHEN quelmar_format(\"Fecha\", 'mmm') = 3 THEN \"Monto\" END) AS \"3\" FROM "
+        "\"Gastos\" "
         "GROUP BY \"Tipo\" ORDER BY \"Tipo\" COLLATE NOCASE"_s);
 }
 
@@ -483,6 +488,88 @@ TEST(JetSqlTranslate, reportsExpressionsThatDoNotParse)
     EXPECT_EQ(translateExpression(u"Clave = 1"_s, &error), u"\"Clave\" = 1"_s);
     EXPECT_TRUE(error.ok());
     EXPECT_EQ(translateExpression(u"Sum(*)"_s), QString());
+}
+
+// Jet's functions that SQLite lacks go to the layer's own functions, with the format or interval as written;
+// an interval or format that is not a text of the statement, or one not known, is refused when translating.
+TEST(JetSqlTranslate, callsTheLayersOwnFunctionsForJetsOthers)
+{
+    const std::vector<Case> cases = {
+        {u"Format(Fecha, 'dd-mmm-yyyy')"_s, u"quelmar_format(\"Fecha\", 'dd-mmm-yyyy')"_s},
+        {u"Format(Monto, \"Currency\") = '$1.00'"_s,
+         u"quelmar_format(\"Monto\", 'Currency') COLLATE NOCASE = '$1.00' COLLATE NOCASE"_s},
+        {u"Str(Clave) & 'x'"_s, u"ifnull(quelmar_str(\"Clave\"), '') || 'x'"_s},
+        {u"DateAdd('m', 1, Vencimiento)"_s, u"quelmar_dateadd('m', 1, \"Vencimiento\")"_s},
+        {u"DateDiff(\"D\", Fecha, #12-10-2026#) > 30"_s,
+         u"quelmar_datediff('D', \"Fecha\", '2026-12-10') > 30"_s},
+        {u"DatePart('ww', Fecha)"_s, u"quelmar_datepart('ww', \"Fecha\")"_s},
+        // The text forms of the functions are the same functions.
+        {u"Format$(Fecha, 'yyyy') & Left$ (Nombre, 2) & UCase$(Nombre)"_s,
+         u"ifnull(quelmar_format(\"Fecha\", 'yyyy'), '') || ifnull(substr(\"Nombre\", 1, 2), '') || "
+         "ifnull(upper(\"Nombre\"), '')"_s},
+        {u"First(Nombre) & Last(Nombre)"_s,
+         u"ifnull(quelmar_first(\"Nombre\"), '') || ifnull(quelmar_last(\"Nombre\"), '')"_s},
+        {u"Int(-2.5) + Sgn(Monto)"_s,
+         u"(CASE WHEN (-2.5) < CAST((-2.5) AS INTEGER) THEN CAST((-2.5) AS INTEGER) - 1 ELSE CAST((-2.5) AS "
+         "INTEGER) END) + "
+         "(CASE WHEN \"Monto\" > 0 THEN 1 WHEN \"Monto\" < 0 THEN -1 WHEN \"Monto\" = 0 THEN 0 END)"_s},
+    };
+    for (const Case& c : cases) {
+        DbError error;
+        EXPECT_EQ(translateExpression(c.jet, &error), c.sqlite) << c.jet.toStdString();
+        EXPECT_TRUE(error.ok()) << c.jet.toStdString() << "\n" << error.description.toStdString();
+    }
+    const TranslatedStatement grouped =
+        translate(u"SELECT Suscriptor, Last(Fecha) FROM Pagos GROUP BY Suscriptor"_s);
+    ASSERT_TRUE(grouped.error.ok());
+    EXPECT_TRUE(grouped.select.items.at(1).isAggregate);
+}
+
+// A name that is not one of Jet's functions never reaches the database, where a function of the same name
+// would answer something else (or run what it should not).
+TEST(JetSqlTranslate, refusesFunctionsJetDoesNotHave)
+{
+    struct Refusal
+    {
+        QString jet;
+        int number;
+        QString description;
+    };
+    const std::vector<Refusal> cases = {
+        {u"SELECT printf('%d', Clave) FROM Pagos"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'printf' in expression."_s},
+        {u"SELECT Nombre FROM Suscriptores WHERE randomblob(4) <> ''"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'randomblob' in expression."_s},
+        {u"SELECT quelmar_format(Fecha, 'yyyy') FROM Pagos"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'quelmar_format' in expression."_s},
+        {u"SELECT string_agg(Nombre, ',') FROM Suscriptores"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'string_agg' in expression."_s},
+        {u"UPDATE Pagos SET Concepto = Upper(Concepto)"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'Upper' in expression."_s},
+        {u"SELECT Date$() FROM Pagos"_s, jeterror::UndefinedFunction,
+         u"Undefined function 'Date$' in expression."_s},
+        {u"SELECT Format(Fecha) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
+         u"Wrong number of arguments used with function in query expression 'Format(Fecha)'."_s},
+        {u"SELECT Format(Fecha, Concepto) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
+         u"Invalid format in query expression 'Format(Fecha, Concepto)'."_s},
+        {u"SELECT Format(Fecha, 'dd x mm') FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
+         u"Invalid format in query expression 'Format(Fecha, 'dd x mm')'."_s},
+        {u"SELECT DateAdd('x', 1, Fecha) FROM Pagos"_s, jeterror::SyntaxErrorInExpression,
+         u"Invalid interval in query expression 'DateAdd('x', 1, Fecha)'."_s},
+        {u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i FROM n"_s,
+         jeterror::InvalidStatement,
+         u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."_s},
+        {u"CREATE TABLE t AS WITH n(i) AS (SELECT 1) SELECT i FROM n"_s, jeterror::InvalidStatement,
+         u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."_s},
+    };
+    for (const Refusal& c : cases) {
+        for (const Dialect dialect : {Dialect::Sqlite, Dialect::PostgreSQL}) {
+            const TranslatedStatement statement = translate(c.jet, dialect);
+            EXPECT_EQ(statement.error.number, c.number) << c.jet.toStdString();
+            EXPECT_EQ(statement.error.description, c.description);
+            EXPECT_TRUE(statement.sql.isEmpty());
+        }
+    }
 }
 
 // Whatever is typed, the translator answers with a statement or an error: it neither crashes nor hangs.
@@ -566,6 +653,153 @@ TEST(JetSqlQuote, literalsTranslateBackToTheirValues)
         EXPECT_EQ(translateExpression(u"x = "_s + literal(value)), sqlite) << literal(value).toStdString();
 }
 
+// Format's rule, as the file's function applies it to values as the file keeps them.
+TEST(JetFunctions, FormatShowsValuesAsJetDoes)
+{
+    struct FormatCase
+    {
+        QVariant value;
+        QString format;
+        QVariant shown;
+    };
+    const std::vector<FormatCase> cases = {
+        // Dates, kept as ISO text; months and days by their Spanish names.
+        {u"2025-12-06"_s, u"dd-mmm-yyyy"_s, u"06-Dic-2025"_s},
+        {u"2025-12-06"_s, u"DD-MMM-YY"_s, u"06-Dic-25"_s},
+        {u"2025-01-05"_s, u"d/m/yy"_s, u"5/1/25"_s},
+        {u"2025-12-06"_s, u"dddd d \"de\" mmmm"_s, u"Sábado 6 de Diciembre"_s},
+        {u"2025-12-06"_s, u"ddd \\d dd"_s, u"Sáb d 06"_s},
+        {u"2025-12-06"_s, u"yyyy q y w"_s, u"2025 4 340 7"_s},
+        {u"2025-12-06 14:05:09"_s, u"hh:mm:ss"_s, u"14:05:09"_s},
+        {u"2025-12-06 09:05:00"_s, u"h:nn mm"_s, u"9:05 12"_s},
+        {u"2025-12-06 09:05:07"_s, u"h:m:s"_s, u"9:5:7"_s},
+        {QDate(2025, 12, 6), u"yyyy-mm-dd"_s, u"2025-12-06"_s},
+        // Named formats.
+        {u"2025-12-06"_s, u"General Date"_s, u"06/12/2025"_s},
+        {u"2025-12-06 14:05:09"_s, u"general date"_s, u"06/12/2025 14:05:09"_s},
+        {u"2025-12-06"_s, u"Long Date"_s, u"Sábado, 6 de Diciembre de 2025"_s},
+        {u"2025-12-06"_s, u"Medium Date"_s, u"06-Dic-25"_s},
+        {u"2025-12-06"_s, u"Short Date"_s, u"06/12/2025"_s},
+        {u"2025-12-06 14:05:09"_s, u"Short Time"_s, u"14:05"_s},
+        {1234.5, u"Currency"_s, u"$1,234.50"_s},
+        {-1234.5, u"Currency"_s, u"-$1,234.50"_s},
+        {1234.5, u"Fixed"_s, u"1234.50"_s},
+        {qlonglong(1234567), u"Standard"_s, u"1,234,567.00"_s},
+        {0.125, u"Percent"_s, u"12.50%"_s},
+        {1234.5, u"General Number"_s, u"1234.5"_s},
+        {1.0 / 3, u"General Number"_s, u"0.333333333333333"_s},
+        {qlonglong(-1), u"Yes/No"_s, u"Sí"_s},
+        {qlonglong(0), u"Yes/No"_s, u"No"_s},
+        // Number patterns: rounded half away from zero from 15 digits, optional digits, the point left out.
+        {2.675, u"0.00"_s, u"2.68"_s},
+        {-2.675, u"0.00"_s, u"-2.68"_s},
+        {-0.001, u"0.00"_s, u"0.00"_s},
+        {5.0, u"#,##0.##"_s, u"5"_s},
+        {1234.5, u"#,##0.##"_s, u"1,234.5"_s},
+        {0.5, u"#.##"_s, u".5"_s},
+        {qlonglong(7), u"000"_s, u"007"_s},
+        {12.0, u"$###,##0.00 \"c/u\""_s, u"$12.00 c/u"_s},
+        {u"1250"_s, u"#,##0"_s, u"1,250"_s},
+        // Null stays Null; what does not fit is given back.
+        {QVariant(), u"dd-mm-yyyy"_s, QVariant()},
+        {u"sin fecha"_s, u"dd-mm-yyyy"_s, u"sin fecha"_s},
+        {u"abc"_s, u"0.00"_s, u"abc"_s},
+    };
+    for (const FormatCase& c : cases) {
+        const std::optional<jetfunctions::FormatSpec> spec = jetfunctions::readFormat(c.format);
+        ASSERT_TRUE(spec) << c.format.toStdString();
+        EXPECT_EQ(jetfunctions::format(c.value, *spec), c.shown)
+            << c.value.toString().toStdString() << " / " << c.format.toStdString();
+    }
+    for (const QString& unknown : {u"Scientific"_s, u"@@@"_s, u"0.00;(0.00)"_s, u"dd x mm"_s, u"hh AM/PM"_s,
+                                   u"\"texto\""_s, u"0.0.0"_s})
+        EXPECT_FALSE(jetfunctions::readFormat(unknown)) << unknown.toStdString();
+}
+
+TEST(JetFunctions, StrPutsABlankBeforeNumbersNotNegative)
+{
+    const std::vector<std::pair<QVariant, QVariant>> cases = {
+        {qlonglong(123), u" 123"_s}, {-5.0, u"-5"_s},         {1.5, u" 1.5"_s},    {0.25, u" .25"_s},
+        {-0.25, u"-.25"_s},          {qlonglong(0), u" 0"_s}, {u"12"_s, u" 12"_s}, {QVariant(), QVariant()},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(jetfunctions::str(value), text) << value.toString().toStdString();
+}
+
+// DateAdd, DateDiff and DatePart, interval by interval.
+TEST(JetFunctions, DateArithmeticFollowsTheCalendarAndTheClock)
+{
+    using jetfunctions::Interval;
+    struct AddCase
+    {
+        QString interval;
+        QVariant number;
+        QString date;
+        QVariant result;
+    };
+    const std::vector<AddCase> adds = {
+        {u"yyyy"_s, 1, u"2024-02-29"_s, u"2025-02-28"_s},
+        {u"q"_s, 1, u"2025-11-30"_s, u"2026-02-28"_s},
+        {u"m"_s, 1, u"2024-01-31"_s, u"2024-02-29"_s},
+        {u"M"_s, -13, u"2024-01-31"_s, u"2022-12-31"_s},
+        {u"d"_s, 30, u"2025-12-06"_s, u"2026-01-05"_s},
+        {u"y"_s, 1.6, u"2025-12-06"_s, u"2025-12-08"_s},
+        {u"w"_s, -1, u"2025-12-06"_s, u"2025-12-05"_s},
+        {u"ww"_s, 2, u"2025-12-06"_s, u"2025-12-20"_s},
+        {u"h"_s, 25, u"2025-12-06 10:30:00"_s, u"2025-12-07 11:30:00"_s},
+        {u"n"_s, -30, u"2025-12-06 00:10:00"_s, u"2025-12-05 23:40:00"_s},
+        {u"s"_s, 60, u"2025-12-06 23:59:00"_s, u"2025-12-07"_s},
+        {u"d"_s, QVariant(), u"2025-12-06"_s, QVariant()},
+    };
+    for (const AddCase& c : adds) {
+        const std::optional<Interval> interval = jetfunctions::readInterval(c.interval);
+        ASSERT_TRUE(interval) << c.interval.toStdString();
+        EXPECT_EQ(jetfunctions::dateAdd(*interval, c.number, c.date), c.result)
+            << c.interval.toStdString() << " " << c.number.toString().toStdString() << " "
+            << c.date.toStdString();
+    }
+
+    struct DiffCase
+    {
+        QString interval;
+        QString first;
+        QString second;
+        qlonglong difference;
+    };
+    const std::vector<DiffCase> diffs = {
+        {u"yyyy"_s, u"2025-12-31"_s, u"2026-01-01"_s, 1},
+        {u"q"_s, u"2025-03-31"_s, u"2025-04-01"_s, 1},
+        {u"m"_s, u"2025-01-31"_s, u"2025-03-01"_s, 2},
+        {u"m"_s, u"2025-03-01"_s, u"2025-01-31"_s, -2},
+        {u"d"_s, u"2025-12-06 23:00:00"_s, u"2025-12-07 01:00:00"_s, 1},
+        {u"y"_s, u"2025-01-01"_s, u"2026-01-01"_s, 365},
+        {u"w"_s, u"2025-12-06"_s, u"2025-12-19"_s, 1},
+        {u"w"_s, u"2025-12-19"_s, u"2025-12-06"_s, -1},
+        // Sundays between Saturday 6 and Sunday 14 December: the 7th and the 14th.
+        {u"ww"_s, u"2025-12-06"_s, u"2025-12-14"_s, 2},
+        {u"h"_s, u"2025-12-06 10:59:00"_s, u"2025-12-06 11:00:00"_s, 1},
+        {u"n"_s, u"2025-12-06"_s, u"2025-12-05 23:59:30"_s, -1},
+        {u"s"_s, u"2025-12-06"_s, u"2025-12-07"_s, 86400},
+    };
+    for (const DiffCase& c : diffs) {
+        const Interval interval = *jetfunctions::readInterval(c.interval);
+        EXPECT_EQ(jetfunctions::dateDiff(interval, c.first, c.second), QVariant(c.difference))
+            << c.interval.toStdString() << " " << c.first.toStdString() << " " << c.second.toStdString();
+    }
+
+    const QString saturday = u"2025-12-06 14:05:09"_s;
+    const std::vector<std::pair<QString, int>> parts = {
+        {u"yyyy"_s, 2025}, {u"q"_s, 4},   {u"m"_s, 12}, {u"y"_s, 340}, {u"d"_s, 6},
+        {u"w"_s, 7},       {u"ww"_s, 49}, {u"h"_s, 14}, {u"n"_s, 5},   {u"s"_s, 9},
+    };
+    for (const auto& [code, part] : parts)
+        EXPECT_EQ(jetfunctions::datePart(*jetfunctions::readInterval(code), saturday), QVariant(part))
+            << code.toStdString();
+    // 1 January 2022 was a Saturday: the 2nd is already in week 2.
+    EXPECT_EQ(jetfunctions::datePart(Interval::Week, u"2022-01-02"_s), QVariant(2));
+    EXPECT_FALSE(jetfunctions::readInterval(u"dd"_s));
+}
+
 TEST(JetLike, matchesAsJetDoes)
 {
     struct LikeCase
@@ -608,9 +842,16 @@ TEST(JetLike, matchesAsJetDoes)
         {u"[[]1]"_s, u"[1]"_s, true},
         {u"a[]b"_s, u"ab"_s, true},
         {u"[abc"_s, u"[abc"_s, true},
-        // '#' is a plain character here: house numbers are typed as "#12"
-        {u"#12"_s, u"#12"_s, true},
-        {u"#12"_s, u"512"_s, false},
+        // '#' is one digit; in a class it stands for itself
+        {u"Nota ###"_s, u"Nota 057"_s, true},
+        {u"Nota ###"_s, u"nota 5a7"_s, false},
+        {u"Nota ###"_s, u"Nota 0577"_s, false},
+        {u"#12"_s, u"512"_s, true},
+        {u"#12"_s, u"#12"_s, false},
+        {u"[#]12"_s, u"#12"_s, true},
+        {u"*#"_s, u"Calle 9"_s, true},
+        {u"*#*"_s, u"sin número"_s, false},
+        {u"#"_s, QString(), false},
         {u"100%"_s, u"100%"_s, true},
         {u"100%"_s, u"1000"_s, false},
         {u"a_b"_s, u"a_b"_s, true},

@@ -133,4 +133,25 @@ TEST(SqlLike, MatchesEveryRowOfAStatement)
     EXPECT_EQ(own->recordCount(), 5);
 }
 
+// The file answers Jet's functions with its own: the format is read once for all the rows of a statement,
+// First and Last follow the rows of each group, and a date worked out is written back as the file keeps
+// dates.
+TEST(SqlJetFunctions, AnswerTheStatementsOfTheFile)
+{
+    TestDatabase fixture;
+    EXPECT_EQ(fixture.rows(u"SELECT Format(Fecha, 'dd-mmm-yyyy'), Format(Monto, 'Currency'), Str(Ticket), "
+                           "DatePart('w', Fecha) FROM Cobros ORDER BY Ticket, Concepto"_s),
+              u"10-Nov-2026|$150.50| 1|3\n10-Dic-2026|$150.50| 2|5\n10-Dic-2026|$80.00| 3|5\n"
+              "10-Dic-2026|$150.50| 3|5\n09-Dic-2026|$20.00| 4|4"_s);
+    EXPECT_EQ(
+        fixture.rows(u"SELECT Cliente, First(Concepto), Last(Concepto), Count(*), StDevP(Monto), Var(Monto) "
+                     "FROM Cobros GROUP BY Cliente"_s),
+        u"1|Renta|Renta|2|0|0\n2|Reconexión|Renta|2|35.25|2485.125\n3|Cable|Cable|1|0|"_s);
+    EXPECT_EQ(fixture.rows(u"SELECT Count(*) FROM Cobros WHERE DateDiff('m', Fecha, #01-01-2027#) = 1"_s),
+              u"4"_s);
+
+    fixture.exec(u"UPDATE Cobros SET Fecha = DateAdd('m', 1, Fecha) WHERE Ticket = 4"_s);
+    EXPECT_EQ(fixture.rows(u"SELECT Fecha FROM Cobros WHERE Ticket = 4"_s), u"2027-01-09"_s);
+}
+
 } // namespace
