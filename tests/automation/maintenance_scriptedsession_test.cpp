@@ -291,8 +291,8 @@ TEST_F(MaintenanceSession, theCompanionCommandBacksUpChecksAndRepairsForSchedule
     // Repair: a sound file is left alone; a damaged one is rebuilt, table by table.
     EXPECT_EQ(admin({QStringLiteral("repair"), file(QStringLiteral(".mdb"))}), 0) << m_output.toStdString();
     EXPECT_TRUE(m_output.contains(QStringLiteral("No se encontró ningún daño"))) << m_output.toStdString();
-    // Pages of rows halfway through the file: a compacted file keeps its schema's last pages (the triggers) at
-    // its end, and a file whose schema cannot be read has nothing left to rebuild from.
+    // Pages of rows halfway through the file: a compacted file keeps its schema's last pages (the triggers)
+    // at its end, and a file whose schema cannot be read has nothing left to rebuild from.
     quelmar::testsupport::damagePages(file(QStringLiteral(".mdb")), 0.5, 2);
     EXPECT_EQ(admin({QStringLiteral("repair"), file(QStringLiteral(".mdb"))}), 0) << m_output.toStdString();
     EXPECT_TRUE(m_output.contains(QStringLiteral("Suscriptores: "))) << m_output.toStdString();
