@@ -116,7 +116,9 @@ void BM_PrintTenThousandRowsToPdf(benchmark::State& state)
             for (int column = 0; column < formats.size(); ++column) {
                 const output::layout::CellPlacement cell = output::layout::placeCell(
                     positions, column, engine::formatValue(cursor->value(column), formats.at(column)),
-                    formats.at(column).contains(QLatin1Char('#')), width);
+                    formats.at(column).contains(QLatin1Char('#')) ? output::layout::CellKind::Number
+                                                                  : output::layout::CellKind::Text,
+                    width);
                 if (cell.printed)
                     job.text(cell.x, y, cell.text);
             }

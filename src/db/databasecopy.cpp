@@ -283,7 +283,7 @@ DbError copyInto(Database& from, Database& to, QList<std::pair<QString, qint64>>
     if (!error.ok())
         return error;
     // References are kept from now on; a copied row that breaks one stays as it was.
-    error = to->ensureReferences();
+    error = to.ensureReferences();
     if (!error.ok())
         return error;
 
