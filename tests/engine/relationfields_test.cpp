@@ -72,9 +72,21 @@ TEST_F(RelationFieldsTest, aPresentedRelationFieldShowsItsKeyWithTheDescriptionO
         {QStringLiteral("99999"), QStringLiteral("99999")},
         {QStringLiteral("0"), QStringLiteral("0")},
     };
+    // The complaint of a subscriber the table lacks was stored before the database kept its references.
+    const QVariant relation = scalar(QStringLiteral(
+        "SELECT DefaultValue FROM MSysFields WHERE TableName = 'Quejas' AND FieldName = 'Cliente'"));
+    const auto setRelation = [this](const QString& defaultValue) {
+        execute(QStringLiteral("UPDATE MSysFields SET DefaultValue = %1 WHERE TableName = 'Quejas' AND "
+                               "FieldName = 'Cliente'")
+                    .arg(defaultValue));
+        session.database.CurrentDatabase->reloadCatalogue();
+        ASSERT_TRUE(session.database.CurrentDatabase->ensureReferences().ok());
+    };
+    setRelation(QStringLiteral("Null"));
     QStringList keys;
     for (const auto& c : cases)
         keys.append(QString::number(complaintOf(c.client, QStringLiteral("caso ") + c.client)));
+    setRelation(u'\'' + relation.toString() + u'\'');
     QStringList shown;
     for (int i = 0; i < int(std::size(cases)) - 1; ++i) {
         user.then([this, &shown](const WaitContext&) {
