@@ -131,12 +131,6 @@ QString unfinishedName(const QString& path)
                                   QStringLiteral(".copiando.") + suffix;
 }
 
-void removeWithJournals(const QString& path)
-{
-    for (const char* suffix : {"-journal", "-wal", "-shm", ""})
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 DbError copyInto(Database& from, Database& to, QList<std::pair<QString, qint64>>* counts);
 
 } // namespace
@@ -162,11 +156,11 @@ DbError copyDatabase(const QString& source, const QString& target, QList<std::pa
     // that could be taken for the database (nor what an earlier failed copy left).
     const QString building = toServer ? target : unfinishedName(target);
     if (!toServer)
-        removeWithJournals(building);
+        files::removeDatabaseFile(building);
     std::unique_ptr<Database> to = Database::create(building, error);
     if (!to) {
         if (!toServer)
-            removeWithJournals(building);
+            files::removeDatabaseFile(building);
         return error;
     }
     if (counts)
@@ -186,7 +180,7 @@ DbError copyDatabase(const QString& source, const QString& target, QList<std::pa
                               QStringLiteral("The copy '%1' cannot take the name '%2'.")
                                   .arg(QDir::toNativeSeparators(building), QDir::toNativeSeparators(target)));
     if (error)
-        removeWithJournals(building);
+        files::removeDatabaseFile(building);
     return error;
 }
 

@@ -71,12 +71,6 @@ qint64 pragmaNumber(sqlite3* handle, const char* pragma)
     return statement.step() ? statement.int64(0) : 0;
 }
 
-void removeWithCompanions(const QString& path)
-{
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 // What a compaction watches while it runs: how big the copy has grown against what it will hold.
 struct CompactionWatch
 {
@@ -139,6 +133,22 @@ QStringList holdersOf(const QString& databasePath)
     for (const UsersFile::Holder& holder : UsersFile(databasePath).others())
         lines.append(holder.computer + QStringLiteral("  ") + holder.user);
     return lines;
+}
+
+bool removeJournals(const QString& databasePath)
+{
+    bool removed = true;
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        const QString journal = databasePath + QLatin1String(suffix);
+        removed = (!QFileInfo::exists(journal) || QFile::remove(journal)) && removed;
+    }
+    return removed;
+}
+
+bool removeDatabaseFile(const QString& databasePath)
+{
+    const bool journals = removeJournals(databasePath);
+    return (!QFileInfo::exists(databasePath) || QFile::remove(databasePath)) && journals;
 }
 
 DbError settleJournal(const QString& databasePath)
@@ -222,7 +232,7 @@ DbError compactInto(const QString& source, const QString& target, const Progress
                     .arg(QDir::toNativeSeparators(target), findings.join(QStringLiteral("; "))));
     }
     if (error) {
-        removeWithCompanions(target);
+        removeDatabaseFile(target);
         return error;
     }
     if (progress)
@@ -287,7 +297,7 @@ DbError rescueInto(const QString& source, const QString& target, QList<TableResc
     {
         Connection rebuilt(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         if ((error = rebuilt.openError(target))) {
-            removeWithCompanions(target);
+            removeDatabaseFile(target);
             return error;
         }
         sqlite3* out = rebuilt.handle();
@@ -373,7 +383,7 @@ DbError rescueInto(const QString& source, const QString& target, QList<TableResc
         }
     }
     if (error) {
-        removeWithCompanions(target);
+        removeDatabaseFile(target);
         return error;
     }
     if (progress)

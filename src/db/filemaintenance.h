@@ -24,6 +24,12 @@ QStringList holdersOf(const QString& databasePath);
 // again). Needs the database closed by every program.
 DbError settleJournal(const QString& databasePath);
 
+// Deletes the journal files that belong to a database file (its rollback journal and write-ahead log), so
+// that none of them is ever applied to another file put in its place; true when none is left.
+bool removeJournals(const QString& databasePath);
+// Deletes a database file with its journal files; true when none of them is left.
+bool removeDatabaseFile(const QString& databasePath);
+
 // A new database file, just closed, made to stand on its own and checked before it takes its name: its
 // journal written into it with nothing of it left beside it, and every page of it read back (the structure
 // check). A full disk shows here when it stopped the journal from being written back.

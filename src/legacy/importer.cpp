@@ -62,8 +62,7 @@ QString writeFailure(const QString& what, const DbError& error)
 
 void removeDatabaseFiles(const QString& path)
 {
-    for (const QString& suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s})
-        QFile::remove(path + suffix);
+    db::files::removeDatabaseFile(path);
     QFile::remove(db::UsersFile::pathFor(path));
 }
 

@@ -1,6 +1,7 @@
 #include "maintenance/databasefiles.h"
 
 #include "db/database.h"
+#include "db/filemaintenance.h"
 #include "db/usersfile.h"
 
 #include <QDateTime>
@@ -19,11 +20,6 @@ db::DbError fileFailure(const QString& what, const QString& path)
     return db::DbError::make(db::jeterror::DiskError, what.arg(QDir::toNativeSeparators(path)));
 }
 
-bool removeFile(const QString& path)
-{
-    return !QFileInfo::exists(path) || QFile::remove(path);
-}
-
 // Renames a database file together with the journal files that belong to it.
 bool renameDatabaseFile(const QString& from, const QString& to)
 {
@@ -37,13 +33,6 @@ bool renameDatabaseFile(const QString& from, const QString& to)
         }
     }
     return true;
-}
-
-bool removeDatabaseFile(const QString& path)
-{
-    for (const char* suffix : JournalSuffixes)
-        removeFile(path + QLatin1String(suffix));
-    return removeFile(path);
 }
 
 } // namespace
@@ -64,9 +53,9 @@ db::DbError backUpDatabase(const DatabaseFiles& files, const db::files::Progress
     exclusiveUse.enter(true);
     if (db::DbError error = db::files::settleJournal(files.database))
         return error;
-    if (!removeDatabaseFile(files.source))
+    if (!db::files::removeDatabaseFile(files.source))
         return fileFailure(QStringLiteral("The leftover file '%1' cannot be deleted."), files.source);
-    if (!removeDatabaseFile(files.copy))
+    if (!db::files::removeDatabaseFile(files.copy))
         return fileFailure(QStringLiteral("The leftover file '%1' cannot be deleted."), files.copy);
     if (!renameDatabaseFile(files.database, files.source))
         return fileFailure(QStringLiteral("The database '%1' cannot be renamed."), files.database);
@@ -75,7 +64,7 @@ db::DbError backUpDatabase(const DatabaseFiles& files, const db::files::Progress
     if (!QFile::rename(files.copy, files.database))
         return fileFailure(QStringLiteral("The compacted copy '%1' cannot take the database's name."),
                            files.copy);
-    if (!removeDatabaseFile(files.backup))
+    if (!db::files::removeDatabaseFile(files.backup))
         return fileFailure(QStringLiteral("The old backup '%1' cannot be deleted."), files.backup);
     if (!renameDatabaseFile(files.source, files.backup))
         return fileFailure(QStringLiteral("The file '%1' cannot be renamed to the backup."), files.source);
@@ -104,7 +93,7 @@ db::DbError repairDatabase(const DatabaseFiles& files, RepairOutcome& outcome,
     if (outcome.findings.isEmpty())
         return {};
     const QString rebuilt = files.copy;
-    if (!removeDatabaseFile(rebuilt))
+    if (!db::files::removeDatabaseFile(rebuilt))
         return fileFailure(QStringLiteral("The leftover file '%1' cannot be deleted."), rebuilt);
     db::DbError error =
         db::files::rescueInto(files.database, rebuilt, outcome.tables, outcome.notes, progress);
@@ -122,7 +111,7 @@ db::DbError repairDatabase(const DatabaseFiles& files, RepairOutcome& outcome,
                          QStringLiteral(".dañada-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     if (!renameDatabaseFile(files.database, kept)) {
-        removeDatabaseFile(rebuilt);
+        db::files::removeDatabaseFile(rebuilt);
         return fileFailure(QStringLiteral("The damaged database '%1' cannot be renamed."), files.database);
     }
     if (!QFile::rename(rebuilt, files.database))

@@ -203,12 +203,13 @@ void openLinkedSatellite(Session& session, const QString& database, const QStrin
 bool copyCentralDatabase(Session& session, const QString& centralPath, const QString& copy)
 {
     const QString partial = copy + QStringLiteral(".parcial");
-    for (const char* companion : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(partial + QLatin1String(companion));
+    db::files::removeDatabaseFile(partial);
     if (const db::DbError error = db::files::compactInto(centralPath, partial)) {
         logDatabaseProblem(session, error);
         return false;
     }
+    // A journal left beside the previous copy would be applied to the new one.
+    db::files::removeJournals(copy);
     std::error_code failure;
     std::filesystem::rename(std::filesystem::path(partial.toStdU16String()),
                             std::filesystem::path(copy.toStdU16String()), failure);

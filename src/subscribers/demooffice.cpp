@@ -136,12 +136,6 @@ DbError writeOfficeFiles(const QDir& folder, const QString& database)
     return {};
 }
 
-void removeDatabaseFile(const QString& path)
-{
-    for (const char* suffix : {"-journal", "-wal", "-shm", ""})
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 // Moves every file of `from` into the folder `to`, which exists; on a failure the files moved go back.
 bool moveFilesInto(const QDir& from, const QDir& to)
 {
@@ -296,7 +290,7 @@ DbError createDemoOffice(const QString& folder, const DemoOptions& options, Demo
                                  : onServer                 ? options.database
                                                             : finalDatabase + u".creando"_s;
     if (elsewhere)
-        removeDatabaseFile(databasePath);
+        db::files::removeDatabaseFile(databasePath);
 
     DbError error = writeOfficeFiles(staging, options.database.isEmpty() ? QString() : finalDatabase);
     if (error)
@@ -304,7 +298,7 @@ DbError createDemoOffice(const QString& folder, const DemoOptions& options, Demo
     std::unique_ptr<db::Database> database = db::Database::create(databasePath, error);
     if (!database) {
         if (elsewhere)
-            removeDatabaseFile(databasePath);
+            db::files::removeDatabaseFile(databasePath);
         return error.ok() ? DbError::make(jeterror::DiskError, databasePath) : error;
     }
     error = fillDatabase(*database, options, summary);
@@ -329,7 +323,7 @@ DbError createDemoOffice(const QString& folder, const DemoOptions& options, Demo
         if (database)
             db::Database::discardCreated(std::move(database));
         else if (elsewhere)
-            removeDatabaseFile(databasePath);
+            db::files::removeDatabaseFile(databasePath);
         return error;
     }
     if (!QFileInfo::exists(staging.path()))
