@@ -38,8 +38,6 @@ using loading::restorePointer;
 
 constexpr int CommandWait = 1000;
 constexpr int ReturnAtOnce = 1010;
-// The run-time number of an internal error of the program.
-constexpr int InternalError = 51;
 constexpr int CancelledStatus = -10;
 
 // The arguments of one call, as the routines of the call share them.
@@ -82,9 +80,8 @@ void toApplicationDirectory(const Session& session)
 // which is reported as an internal error.
 void gridSourceOutsideGrid(Session& session, const QString& mode)
 {
-    int state = 2;
-    maintenance::ReportError(session, InternalError, state,
-                             QStringLiteral("Source kind 2 asked of mode ") + mode, QStringLiteral("BDats"));
+    maintenance::reportInternalError(session, QStringLiteral("Source kind 2 asked of mode ") + mode,
+                                     QStringLiteral("BDats"));
     session.codes.EngineStatus = 1;
 }
 

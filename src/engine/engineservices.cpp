@@ -6,19 +6,10 @@
 
 namespace quelmar::engine {
 
-namespace {
-
-// The run-time number of an internal error of the program.
-constexpr int InternalError = 51;
-
-} // namespace
-
 void EngineServices::missingRoutine(Session& session, const QString& routine)
 {
-    session.errors.RoutineName = routine;
-    int state = 2;
-    maintenance::ReportError(session, InternalError, state,
-                             QStringLiteral("No routine is registered for ") + routine, routine);
+    maintenance::reportInternalError(session, QStringLiteral("No routine is registered for ") + routine,
+                                     routine);
 }
 
 void EngineServices::PresAut(Session& session, const QString&, const QString&, QString&, QString&)

@@ -10,9 +10,8 @@ namespace quelmar {
 
 namespace {
 
-// The run-time numbers of failures that do not carry one of their own.
+// The run-time number of running out of memory, which does not carry one of its own.
 constexpr int OutOfMemory = 7;
-constexpr int InternalError = 51;
 
 } // namespace
 
@@ -34,9 +33,9 @@ bool ErrorTrap::step(const std::function<void()>& statement)
         } catch (const std::bad_alloc&) {
             failure = {OutOfMemory, QStringLiteral("Memoria insuficiente"), {}};
         } catch (const std::exception& error) {
-            failure = {InternalError, QString::fromLocal8Bit(error.what()), {}};
+            failure = {maintenance::InternalError, QString::fromLocal8Bit(error.what()), {}};
         } catch (...) {
-            failure = {InternalError, QStringLiteral("Error interno"), {}};
+            failure = {maintenance::InternalError, QStringLiteral("Error interno"), {}};
         }
         if (failure.source.isEmpty())
             failure.source = m_session.shell.AppName;

@@ -133,4 +133,11 @@ void ReportError(Session& session, qint32 number, int& state, const QString& des
     }
 }
 
+void reportInternalError(Session& session, const QString& description, const QString& routine)
+{
+    session.errors.RoutineName = routine;
+    int state = 2;
+    ReportError(session, InternalError, state, description, routine);
+}
+
 } // namespace quelmar::maintenance

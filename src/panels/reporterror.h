@@ -27,4 +27,11 @@ QString fileNamedIn(const QString& description);
 void ReportError(Session& session, qint32 number, int& state, const QString& description,
                  const QString& source);
 
+// The run-time number of an internal error of the program.
+inline constexpr int InternalError = 51;
+
+// Reports a fault of the program itself (a routine asked of the wrong place, a routine nothing registered):
+// error 51 in `routine`, with the description in the log, as a routine leaving (state 2) would report it.
+void reportInternalError(Session& session, const QString& description, const QString& routine);
+
 } // namespace quelmar::maintenance

@@ -8,19 +8,10 @@
 
 namespace quelmar::shell {
 
-namespace {
-
-// The run-time number of an internal error of the program.
-constexpr int InternalError = 51;
-
-} // namespace
-
 void OfficeServices::missingRoutine(Session& session, const QString& routine)
 {
-    session.errors.RoutineName = routine;
-    int state = 2;
-    maintenance::ReportError(session, InternalError, state,
-                             QStringLiteral("No routine is registered for ") + routine, routine);
+    maintenance::reportInternalError(session, QStringLiteral("No routine is registered for ") + routine,
+                                     routine);
 }
 
 void OfficeServices::MenuLoop(Session& session)

@@ -35,7 +35,6 @@ namespace quelmar::startup {
 namespace {
 
 constexpr QRgb White = 0xFFFFFFFF;
-constexpr int InternalError = 51;
 
 struct ColourScheme
 {
@@ -157,7 +156,7 @@ void ProgramStart(Session& session)
         } catch (const RuntimeError& error) {
             escaped = error;
         } catch (const std::exception& error) {
-            escaped = RuntimeError{InternalError, QString::fromLocal8Bit(error.what()), {}};
+            escaped = RuntimeError{maintenance::InternalError, QString::fromLocal8Bit(error.what()), {}};
         }
         reportEscapedError(session, escaped);
         panels::ClearElements(session);
