@@ -513,17 +513,6 @@ void settle(Session& session, PaymentForm& form, const Subscriber& subscriber)
 
 } // namespace
 
-std::optional<double> readPrice(const QString& text)
-{
-    QString digits = text.trimmed();
-    digits.remove(u',');
-    bool ok = false;
-    const double value = digits.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 QString paidLineRecord(int line, int quantity, const QString& conceptName, double lineTotal)
 {
     return u"%1/%2/%3/%4/"_s.arg(line).arg(quantity).arg(conceptName, subscribers::lineTotalText(lineTotal));

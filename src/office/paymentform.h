@@ -1,5 +1,7 @@
 #pragma once
 
+#include "subscribers/money.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -101,9 +103,8 @@ private:
 
 namespace office {
 
-// A price as the payment form reads it: the number in the text, its thousands separators "," ignored; empty
-// when the text holds no number (letters, nothing at all).
-std::optional<double> readPrice(const QString& text);
+// A price as the payment form reads it.
+using subscribers::money::readPrice;
 
 // One entry of PaidLines: the line number, "/", the quantity, "/", the concept, "/", the line total written
 // as a plain number ("360", "1200.5"), "/".

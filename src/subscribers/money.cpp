@@ -27,15 +27,23 @@ std::optional<double> sum(double a, double b)
     return amount(a + b);
 }
 
-std::optional<double> tariffPrice(const QString& text)
+std::optional<double> readPrice(const QString& text)
 {
     QString digits = text.trimmed();
     digits.remove(u',');
     bool ok = false;
     const double value = digits.toDouble(&ok);
-    if (!ok || value < 0)
+    if (!ok || !std::isfinite(value))
         return std::nullopt;
-    return amount(value);
+    return value;
+}
+
+std::optional<double> tariffPrice(const QString& text)
+{
+    const std::optional<double> value = readPrice(text);
+    if (!value || *value < 0)
+        return std::nullopt;
+    return amount(*value);
 }
 
 QString tariffPriceMessage(const QString& conceptName)

@@ -18,6 +18,9 @@ std::optional<double> lineAmount(double price, int quantity);
 // a + b, when both and the sum are amounts.
 std::optional<double> sum(double a, double b);
 
+// A price as it is typed: the number in the text, its thousands separators "," ignored; empty when the text
+// holds no number (letters, nothing at all).
+std::optional<double> readPrice(const QString& text);
 // A tariff's price as typed in the tariffs' grid ("180", "1,250.50"): the number, its thousands separators
 // ignored, when it is an amount not below zero (what the payment form charges); nothing for any other text,
 // the empty one included.
