@@ -264,31 +264,33 @@ QString rowKeyOf(Database& database, const QString& table, QString* label)
 
 QList<Reference> references(Database& database)
 {
-    QList<Reference> found;
+    // The tables of this database, read once, by their names without regard to case (a table reached in
+    // another file is listed but is not this database's).
+    QStringList tables;
+    QHash<QString, QString> byName;
     for (const TableInfo& info : database.tables()) {
-        // A table reached in another file is listed but is not this database's.
-        if (!database.hasTable(info.name))
-            continue;
-        for (const FieldDef& field : database.fields(info.name)) {
+        if (database.hasTable(info.name)) {
+            tables.append(info.name);
+            byName.insert(info.name.toLower(), info.name);
+        }
+    }
+    QList<Reference> found;
+    for (const QString& table : std::as_const(tables)) {
+        for (const FieldDef& field : database.fields(table)) {
             if (!field.isRelation())
                 continue;
             const std::optional<relation::RelationDef> definition =
                 relation::parseRelation(field.defaultValue);
             if (!definition)
                 continue;
-            const QString related = relatedTable(definition->table);
-            if (related.isEmpty() || !database.hasTable(related))
+            // The related table as the database names it.
+            const QString related = byName.value(relatedTable(definition->table).toLower());
+            if (related.isEmpty())
                 continue;
             const FieldDef key = database.field(related, definition->keyField());
             if (key.name.isEmpty())
                 continue;
-            // The related table as the database names it.
-            QString relatedName = related;
-            for (const TableInfo& other : database.tables()) {
-                if (other.name.compare(related, Qt::CaseInsensitive) == 0)
-                    relatedName = other.name;
-            }
-            found.append({info.name, field.name, field.type, relatedName, key.name, key.type});
+            found.append({table, field.name, field.type, related, key.name, key.type});
         }
     }
     return found;
