@@ -158,34 +158,35 @@ bool DocumentPrinter::printPage(const QString& text)
     return true;
 }
 
+// The text of what was printed beside the PDF, for the office's records.
+void DocumentPrinter::writeTextCopy()
+{
+    QString printed;
+    for (const QStringList& copy : std::as_const(m_drawn))
+        printed += copy.join(u'\n') + u'\n';
+    const QFileInfo pdf(m_job->path());
+    const QString textPath = pdf.dir().absoluteFilePath(pdf.completeBaseName() + QLatin1Char('-') + m_name +
+                                                        QStringLiteral(".txt"));
+    QSaveFile file(textPath);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(printed.toUtf8()) >= 0 &&
+        file.commit())
+        m_session.transcript.write(QStringLiteral("file"), QDir::toNativeSeparators(textPath));
+    else
+        maintenance::appendErrorLog(m_session, 75, file.errorString() + QStringLiteral(" | ") + textPath,
+                                    QStringLiteral("FillDocument"));
+}
+
 void DocumentPrinter::finish()
 {
     if (m_failed || !m_job->started())
         return;
-    // The text of what was printed beside the PDF, for the office's records.
-    QString printed;
-    for (const QStringList& copy : std::as_const(m_drawn))
-        printed += copy.join(u'\n') + u'\n';
-    for (;;) {
-        const QFileInfo pdf(m_job->path());
-        const QString textPath = pdf.dir().absoluteFilePath(pdf.completeBaseName() + QLatin1Char('-') +
-                                                            m_name + QStringLiteral(".txt"));
-        QSaveFile file(textPath);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(printed.toUtf8()) >= 0 &&
-            file.commit())
-            m_session.transcript.write(QStringLiteral("file"), QDir::toNativeSeparators(textPath));
-        else
-            maintenance::appendErrorLog(m_session, 75, file.errorString() + QStringLiteral(" | ") + textPath,
-                                        QStringLiteral("FillDocument"));
-        if (deliverJob(m_session, *m_job))
-            break;
-        const QString message = QStringLiteral("No se pudo terminar la impresión en ") +
-                                QDir::toNativeSeparators(m_job->path()) +
-                                QStringLiteral(". Revise el espacio en el disco.");
-        if (!retryAfterFailure(message))
-            break;
-        redrawOnNewJob();
-    }
+    bool delivered = deliverJob(m_session, *m_job);
+    while (!delivered && retryAfterFailure(QStringLiteral("No se pudo terminar la impresión en ") +
+                                           QDir::toNativeSeparators(m_job->path()) +
+                                           QStringLiteral(". Revise el espacio en el disco.")))
+        delivered = redrawOnNewJob() && deliverJob(m_session, *m_job);
+    if (delivered)
+        writeTextCopy();
     m_job = std::make_unique<PrintJob>(newPdfPath(m_session), interactive(m_session));
     m_job->setFont(documentFont());
     m_drawn.clear();

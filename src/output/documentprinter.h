@@ -53,6 +53,7 @@ private:
     bool retryAfterFailure(const QString& message);
     // A new job for the run holding every copy printed so far; false when it could not be written.
     bool redrawOnNewJob();
+    void writeTextCopy();
 
     Session& m_session;
     QString m_name;
